@@ -1,0 +1,35 @@
+#include "shape_record.h"
+
+namespace plate {
+
+namespace {
+
+// Half-width of the moving average: short contours are smoothed less, so that a digit's corners
+// survive at every size the seed scan accepts.
+int smoothing_half_width(int point_count) {
+  if (point_count < 70) return 1;
+  if (point_count < 100) return 3;
+  return 6;
+}
+
+}  // namespace
+
+void smooth_signature(ShapeRecord& record) {
+  const int n = record.point_count;
+  if (n <= 0 || n > kMaxContourPoints) return;
+  const int w = smoothing_half_width(n);
+  // A(j) continues the chain across its ends as one counterclockwise lap. Since w = 1 whenever
+  // n < 70, every wrapped index stays inside 0 .. n - 1 for any n >= 1.
+  auto lap_angle = [&](int j) {
+    if (j < 0) return record.angles[n + j] - 360;
+    if (j > n - 1) return record.angles[j - n] + 360;
+    return record.angles[j];
+  };
+  for (int i = 0; i < n; ++i) {
+    std::int32_t sum = 0;
+    for (int j = i - w; j <= i + w; ++j) sum += lap_angle(j);
+    record.smoothed_angles[i] = sum / (2 * w + 1);  // truncates toward zero: -1 / 3 is 0
+  }
+}
+
+}  // namespace plate

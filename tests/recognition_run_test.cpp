@@ -1,0 +1,79 @@
+#include "engine/recognition.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "test_pictures.h"
+
+namespace plate {
+namespace {
+
+using testing::fill_box;
+
+TEST(ElapsedMsTest, IsRightWhenTheCounterWrapsBetweenTheReadings) {
+  EXPECT_EQ(elapsed_ms(100, 147), 47u);
+  EXPECT_EQ(elapsed_ms(0xFFFFFFF0u, 0x0000000Fu), 31u);
+  EXPECT_EQ(elapsed_ms(5, 5), 0u);
+}
+
+void draw_scattered_shapes(Plane& picture) {
+  picture.fill(255);
+  for (int i = 0; i < 40; ++i) {
+    const int x = 20 + (i % 10) * 95, y = 30 + (i / 10) * 170;
+    fill_box(picture, x, x + 12 + i % 5, y, y + 30 + i % 7, static_cast<std::uint8_t>(10 * (i % 6)));
+  }
+}
+
+TEST(RecognitionRunTest, UniformPicturesYieldNothing) {
+  auto workspace = testing::make_workspace();
+  for (const std::uint8_t level : {std::uint8_t{255}, std::uint8_t{0}}) {
+    workspace->display.fill(level);
+    run_recognition(*workspace);
+    EXPECT_EQ(workspace->candidates.count, 0);
+    EXPECT_EQ(workspace->result.characters.count, 0);
+    EXPECT_EQ(workspace->result.next_group_id, 1);
+    EXPECT_TRUE(workspace->result.log.view().empty());
+  }
+}
+
+TEST(RecognitionRunTest, LeavesTheDisplayPlaneUnchangedAndTheMarksClear) {
+  auto workspace = testing::make_workspace();
+  draw_scattered_shapes(workspace->display);
+  const std::vector<std::uint8_t> before(workspace->display.bytes.begin(), workspace->display.bytes.end());
+  run_recognition(*workspace);
+  EXPECT_GT(workspace->candidates.count, 20);
+  EXPECT_TRUE(std::equal(before.begin(), before.end(), workspace->display.bytes.begin()));
+}
+
+// Entries past point_count are left over from earlier traces and carry no meaning.
+bool same_meaningful_fields(const ShapeRecord& a, const ShapeRecord& b) {
+  const auto n = static_cast<std::size_t>(a.point_count);
+  return a.character == b.character && a.point_count == b.point_count &&
+         std::memcmp(a.points, b.points, n * sizeof a.points[0]) == 0 &&
+         std::memcmp(a.angles, b.angles, n * sizeof a.angles[0]) == 0 &&
+         std::memcmp(a.smoothed_angles, b.smoothed_angles, n * sizeof a.smoothed_angles[0]) == 0 &&
+         a.x_max == b.x_max && a.x_min == b.x_min && a.y_max == b.y_max && a.y_min == b.y_min &&
+         a.start_direction == b.start_direction;
+}
+
+TEST(RecognitionRunTest, TwoRunsGiveIdenticalTables) {
+  auto first = testing::make_workspace();
+  auto second = testing::make_workspace();
+  draw_scattered_shapes(first->display);
+  second->display = first->display;
+  run_recognition(*first);
+  run_recognition(*second);
+  run_recognition(*second);  // a run starts from its own reset, whatever the last one left
+  ASSERT_EQ(first->candidates.count, second->candidates.count);
+  for (int c = 0; c < first->candidates.count; ++c) {
+    EXPECT_TRUE(same_meaningful_fields(first->candidates.records[c], second->candidates.records[c])) << c;
+  }
+  EXPECT_EQ(std::memcmp(&first->result.characters, &second->result.characters, sizeof first->result.characters), 0);
+  EXPECT_EQ(std::memcmp(&first->result.groups, &second->result.groups, sizeof first->result.groups), 0);
+  EXPECT_EQ(first->result.log.view(), second->result.log.view());
+}
+
+}  // namespace
+}  // namespace plate
