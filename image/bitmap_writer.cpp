@@ -1,0 +1,55 @@
+#include "bitmap_writer.h"
+
+#include <fstream>
+
+namespace plate {
+
+namespace {
+
+void put_u16(std::vector<std::uint8_t>& out, std::uint32_t v) {
+  out.push_back(static_cast<std::uint8_t>(v));
+  out.push_back(static_cast<std::uint8_t>(v >> 8));
+}
+
+void put_u32(std::vector<std::uint8_t>& out, std::uint32_t v) {
+  put_u16(out, v & 0xFFFFu);
+  put_u16(out, v >> 16);
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> encode_bitmap(const Plane& plane, int width, int height) {
+  constexpr std::uint32_t kHeadersBytes = 14 + 40;
+  const auto stride = static_cast<std::uint32_t>((3 * width + 3) / 4 * 4);
+  const std::uint32_t pixel_bytes = stride * static_cast<std::uint32_t>(height);
+  std::vector<std::uint8_t> out;
+  out.reserve(kHeadersBytes + pixel_bytes);
+  out.push_back('B');
+  out.push_back('M');
+  put_u32(out, kHeadersBytes + pixel_bytes);
+  put_u32(out, 0);  // reserved
+  put_u32(out, kHeadersBytes);
+  put_u32(out, 40);
+  put_u32(out, static_cast<std::uint32_t>(width));
+  put_u32(out, static_cast<std::uint32_t>(height));
+  put_u16(out, 1);   // planes
+  put_u16(out, 24);  // bits per pixel
+  put_u32(out, 0);   // uncompressed
+  put_u32(out, pixel_bytes);
+  for (int i = 0; i < 4; ++i) put_u32(out, 0);  // resolution and palette counts
+  for (int i = 0; i < height; ++i) {
+    const std::uint8_t* row = plane.row(kFrameHeight - height + i);  // bottom row first
+    out.insert(out.end(), row, row + 3 * width);
+    out.insert(out.end(), stride - 3 * static_cast<std::uint32_t>(width), std::uint8_t{0});
+  }
+  return out;
+}
+
+bool write_bitmap(const std::filesystem::path& path, const Plane& plane, int width, int height) {
+  const std::vector<std::uint8_t> bytes = encode_bitmap(plane, width, height);
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  return static_cast<bool>(file.flush());
+}
+
+}  // namespace plate
