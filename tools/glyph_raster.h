@@ -1,0 +1,61 @@
+#pragma once
+// Glyph rasterizer for the tools: turns one character of a font file into an 8-bit coverage
+// bitmap, so that test pictures and the pattern file can be drawn from real typefaces.
+//
+// Coordinates here are those of type, not of the engine's Plane: bitmap rows run top-down, and
+// positions relative to the pen are x to the right, y UP from the baseline.
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+namespace plate::tools {
+
+// What a requested pixel height measures.
+enum class HeightBasis {
+  em,   // the font's em square, as type sizes are given; every glyph keeps its place in the line
+  ink,  // this glyph's own outline, top to bottom: the rendered ink is that tall, give or take
+        // one partly covered row at each edge
+};
+
+// One rendered glyph, cropped to its ink: every edge row and column holds at least one pixel of
+// non-zero coverage. A glyph without ink (a space) has width and height 0 and only an advance.
+struct GlyphBitmap {
+  int width = 0;   // columns
+  int height = 0;  // rows
+  std::vector<std::uint8_t> coverage;  // width * height bytes, row 0 at the TOP; 255 = fully inked
+  int left = 0;     // pen-relative x of column 0, rightwards
+  int top = 0;      // baseline-relative y of the top edge of row 0, upwards
+  int advance = 0;  // horizontal pen advance in whole pixels (rounded), scale applied
+
+  std::uint8_t at(int column, int row) const {
+    return coverage[static_cast<std::size_t>(row) * static_cast<std::size_t>(width) +
+                    static_cast<std::size_t>(column)];
+  }
+};
+
+// One opened font face. Renders unhinted outlines with anti-aliasing; embedded bitmap strikes
+// (which some CJK fonts carry for small sizes) are ignored so that every size has the same shape.
+// Throws std::runtime_error when the file cannot be opened as a font and when a code point has no
+// glyph in it. Not copyable; one instance is not safe for concurrent use.
+class GlyphRasterizer {
+ public:
+  explicit GlyphRasterizer(const std::filesystem::path& font_file);
+  ~GlyphRasterizer();
+  GlyphRasterizer(GlyphRasterizer&&) noexcept;
+  GlyphRasterizer& operator=(GlyphRasterizer&&) noexcept;
+
+  bool has_glyph(char32_t code_point) const;
+
+  // Renders `code_point` `pixel_height` pixels tall (measured as `basis` says), squeezed or
+  // widened horizontally by `horizontal_scale` (1.0 keeps the design's width; 0.8 makes it 80 %).
+  GlyphBitmap render(char32_t code_point, double pixel_height, HeightBasis basis,
+                     double horizontal_scale = 1.0) const;
+
+ private:
+  struct Face;
+  std::unique_ptr<Face> face_;
+};
+
+}  // namespace plate::tools
