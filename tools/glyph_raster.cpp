@@ -135,4 +135,22 @@ GlyphBitmap GlyphRasterizer::render(char32_t code_point, double pixel_height, He
   return glyph;
 }
 
+void stamp_glyph(Plane& plane, const GlyphBitmap& glyph, int x_left, int y_top, std::uint8_t ink_level) {
+  for (int row = 0; row < glyph.height; ++row) {
+    const int y = y_top - row;
+    for (int column = 0; column < glyph.width; ++column) {
+      const int x = x_left + column;
+      const int coverage = glyph.at(column, row);
+      if (coverage == 0 || !Plane::contains(x, y)) continue;
+      std::uint8_t* pixel = plane.bytes.data() + Plane::offset_unchecked(x, y);
+      for (int channel = 0; channel < kBytesPerPixel; ++channel) {
+        const int paper = pixel[channel];
+        // Rounded to the nearest level, so full coverage gives ink_level exactly.
+        const int blended = paper + ((ink_level - paper) * coverage * 2 + (ink_level >= paper ? 255 : -255)) / 510;
+        pixel[channel] = static_cast<std::uint8_t>(blended);
+      }
+    }
+  }
+}
+
 }  // namespace plate::tools

@@ -10,6 +10,8 @@
 #include <memory>
 #include <vector>
 
+#include "engine/plane.h"
+
 namespace plate::tools {
 
 // What a requested pixel height measures.
@@ -57,5 +59,11 @@ class GlyphRasterizer {
   struct Face;
   std::unique_ptr<Face> face_;
 };
+
+// Blends `glyph` into `plane`: each pixel's three channels move from their level towards
+// `ink_level` in proportion to the coverage. The glyph's top-left pixel lands on plane pixel
+// (x_left, y_top); plane rows count upwards, so glyph row r lands on plane row y_top - r.
+// Pixels that fall outside the frame are left out.
+void stamp_glyph(Plane& plane, const GlyphBitmap& glyph, int x_left, int y_top, std::uint8_t ink_level);
 
 }  // namespace plate::tools
