@@ -17,12 +17,16 @@ enum class ReadOutcome {
   read,                // the whole picture is in the plane
   empty_picture,       // height 0: a black frame, no message
   cannot_open,         // I/O: the file could not be opened
-  corrupt,             // not a bitmap, headers cut short, impossible sizes or data offset
-  too_big,             // wider than 1024 or taller than 768
+  corrupt,             // not "BM", headers cut short, an info header shorter than 40 bytes (OS/2),
+                       // a width of 0 or less, or a pixel data offset inside the headers or past the end
+  too_big,             // wider than 1024, or taller than 768 either way up
   unsupported_format,  // not 24 bits per pixel, or compressed
   truncated,           // pixel data ends early; the rows read before the cut stay
 };
 
+// Clears the plane to black, then reads the file into it. Bottom-up and top-down files land
+// alike: the picture's top row on plane row 767, its left column on x = 0. On failure the plane
+// holds a black frame, or for `truncated` the rows read before the cut.
 ReadOutcome read_bitmap(const std::filesystem::path& path, Plane& loaded_plane, MessageService& messages);
 
 // The same reader over a file's bytes already in memory (tests and fuzzing).
