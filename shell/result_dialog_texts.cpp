@@ -1,0 +1,41 @@
+#include "result_dialog_texts.h"
+
+#include <cstring>
+
+#include "display_text.h"
+#include "read_plates.h"
+
+namespace plate {
+
+std::string compose_result_text(std::uint32_t processing_ms, const CharacterList& characters,
+                                const GroupTable& groups) {
+  // Printed unsigned: a signed conversion would show a negative time past 2^31 ms.
+  std::string text = "処理時間 = " + std::to_string(processing_ms) + " ms \r\n";
+  bool any_plate = false;
+  for (const PlateInList& plate : plates_in_dialog_order(characters)) {
+    if (plate.group_id < 1 || plate.group_id > kMaxGroupId) continue;
+    const GroupEntry& group = groups[static_cast<std::size_t>(plate.group_id)];
+    text += "\r\nNumberplate : ";
+    text += plate_text_to_utf8({group.text, strnlen(group.text, sizeof group.text)});
+    text += "\r\n";
+    any_plate = true;
+  }
+  if (!any_plate) text += "ナンバーを認識できませんでした。\r\n";
+  return text;
+}
+
+std::string compose_contact_text() {
+  // The project has a name but no telephone, fax, mail address or web site of its own; each line
+  // says so rather than carry a made-up contact.
+  return "お問い合わせ\r\n"
+         "\r\n"
+         "plate-reader (ナンバープレート認識デモ)\r\n"
+         "\r\n"
+         "TEL: (none)\r\n"
+         "FAX: (none)\r\n"
+         "E-mail: (none)\r\n"
+         "Web: (none)\r\n"
+         "\r\n";
+}
+
+}  // namespace plate
