@@ -23,7 +23,8 @@ class ContourTracerTest : public ::testing::Test {
     workspace->trace_marks.fill(0);
   }
   ContourTrace trace(int x, int y, std::int32_t threshold = kThreshold) {
-    return trace_contour(workspace->display, workspace->trace_marks, workspace->current_shape, x, y, threshold);
+    return trace_contour(workspace->display, workspace->trace_marks, workspace->current_shape, x, y,
+                         threshold);
   }
   const ShapeRecord& shape() const { return workspace->current_shape; }
   std::unique_ptr<Workspace> workspace = testing::make_workspace();
@@ -77,11 +78,12 @@ TEST_P(RefusedStartTest, GivesNoContourAndNoMarks) {
   EXPECT_EQ(count_marks(workspace->trace_marks), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(FrameRim, RefusedStartTest,
-                         ::testing::Values(RefusedStart{"left_column", 0, 100}, RefusedStart{"right_column", 1023, 100},
-                                           RefusedStart{"bottom_row", 100, 0}, RefusedStart{"top_row", 100, 767},
-                                           RefusedStart{"outside_left", -1, 100}, RefusedStart{"outside_top", 100, 768}),
-                         [](const auto& row) { return std::string(row.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    FrameRim, RefusedStartTest,
+    ::testing::Values(RefusedStart{"left_column", 0, 100}, RefusedStart{"right_column", 1023, 100},
+                      RefusedStart{"bottom_row", 100, 0}, RefusedStart{"top_row", 100, 767},
+                      RefusedStart{"outside_left", -1, 100}, RefusedStart{"outside_top", 100, 768}),
+    [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(ContourTracerTest, StartWithoutAnOutsideToInsideChangeGivesNoContour) {
   fill_box(workspace->display, 50, 50, 50, 50, 0);  // a lone dark pixel: all neighbours outside
@@ -94,7 +96,8 @@ TEST_F(ContourTracerTest, StartWithoutAnOutsideToInsideChangeGivesNoContour) {
 TEST_F(ContourTracerTest, SecondTraceOfAMarkedContourGivesNoContour) {
   fill_box(workspace->display, 100, 119, 200, 239, 0);
   ASSERT_GT(trace(100, 210).length, 0);
-  for (int i = 0; i < shape().point_count; ++i) EXPECT_TRUE(is_marked(workspace->trace_marks, shape().points[i].x, shape().points[i].y));
+  for (int i = 0; i < shape().point_count; ++i)
+    EXPECT_TRUE(is_marked(workspace->trace_marks, shape().points[i].x, shape().points[i].y));
   EXPECT_EQ(trace(100, 220).length, 0);  // another pixel of the same outline
   EXPECT_EQ(trace(119, 220).length, 0);
 }

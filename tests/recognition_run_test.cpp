@@ -1,10 +1,9 @@
-#include "engine/recognition.h"
-
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <vector>
 
+#include "engine/recognition.h"
 #include "test_pictures.h"
 
 namespace plate {
@@ -70,7 +69,8 @@ TEST(RecognitionRunTest, TwoRunsGiveIdenticalTables) {
   for (int c = 0; c < first->candidates.count; ++c) {
     EXPECT_TRUE(same_meaningful_fields(first->candidates.records[c], second->candidates.records[c])) << c;
   }
-  EXPECT_EQ(std::memcmp(&first->result.characters, &second->result.characters, sizeof first->result.characters), 0);
+  EXPECT_EQ(
+      std::memcmp(&first->result.characters, &second->result.characters, sizeof first->result.characters), 0);
   EXPECT_EQ(std::memcmp(&first->result.groups, &second->result.groups, sizeof first->result.groups), 0);
   EXPECT_EQ(first->result.log.view(), second->result.log.view());
 }

@@ -29,16 +29,15 @@ TEST_P(FindSeedTest, SeedsOnlyOnSharpBrightToDarkSteps) {
   EXPECT_EQ(seed->threshold, c.threshold);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Steps, FindSeedTest,
-    ::testing::Values(SeedCase{"middle_already_dark", 200, 150, 100, true, 10, 150},
-                      SeedCase{"middle_still_bright", 200, 151, 100, true, 11, 150},
-                      SeedCase{"step_of_35", 135, 120, 100, false, 0, 0},
-                      SeedCase{"step_of_36", 136, 120, 100, true, 11, 118},
-                      SeedCase{"odd_step_rounds_down", 255, 0, 0, true, 10, 127},
-                      SeedCase{"dark_to_bright", 100, 150, 200, false, 0, 0},
-                      SeedCase{"uniform", 90, 90, 90, false, 0, 0}),
-    [](const auto& row) { return std::string(row.param.name); });
+INSTANTIATE_TEST_SUITE_P(Steps, FindSeedTest,
+                         ::testing::Values(SeedCase{"middle_already_dark", 200, 150, 100, true, 10, 150},
+                                           SeedCase{"middle_still_bright", 200, 151, 100, true, 11, 150},
+                                           SeedCase{"step_of_35", 135, 120, 100, false, 0, 0},
+                                           SeedCase{"step_of_36", 136, 120, 100, true, 11, 118},
+                                           SeedCase{"odd_step_rounds_down", 255, 0, 0, true, 10, 127},
+                                           SeedCase{"dark_to_bright", 100, 150, 200, false, 0, 0},
+                                           SeedCase{"uniform", 90, 90, 90, false, 0, 0}),
+                         [](const auto& row) { return std::string(row.param.name); });
 
 struct OutlineCase {
   const char* name;
@@ -55,15 +54,15 @@ TEST_P(AcceptOutlineTest, KeepsDigitSizedCounterclockwiseLaps) {
 // Height and width are extents minus one: 25 rows by 10 columns is height 24, width 9.
 INSTANTIATE_TEST_SUITE_P(
     Bounds, AcceptOutlineTest,
-    ::testing::Values(OutlineCase{"length_14", {14, 8, 9, 23}, false}, OutlineCase{"length_15", {15, 8, 9, 23}, true},
-                      OutlineCase{"length_1024", {1024, 8, 9, 23}, true},
-                      OutlineCase{"length_1025", {1025, 8, 9, 23}, false},
-                      OutlineCase{"no_contour", {0, 8, 9, 23}, false}, OutlineCase{"hole_rim", {100, -8, 9, 23}, false},
-                      OutlineCase{"turning_16", {100, 16, 9, 23}, false},
-                      OutlineCase{"ratio_2_5", {100, 8, 9, 24}, false}, OutlineCase{"ratio_2_6", {100, 8, 9, 25}, true},
-                      OutlineCase{"ratio_2_4", {100, 8, 9, 23}, true}, OutlineCase{"ratio_1_3", {100, 8, 9, 12}, false},
-                      OutlineCase{"ratio_1_4", {100, 8, 9, 13}, true}, OutlineCase{"ratio_10", {100, 8, 9, 99}, false},
-                      OutlineCase{"ratio_9_9", {100, 8, 9, 98}, true}),
+    ::testing::Values(
+        OutlineCase{"length_14", {14, 8, 9, 23}, false}, OutlineCase{"length_15", {15, 8, 9, 23}, true},
+        OutlineCase{"length_1024", {1024, 8, 9, 23}, true},
+        OutlineCase{"length_1025", {1025, 8, 9, 23}, false}, OutlineCase{"no_contour", {0, 8, 9, 23}, false},
+        OutlineCase{"hole_rim", {100, -8, 9, 23}, false}, OutlineCase{"turning_16", {100, 16, 9, 23}, false},
+        OutlineCase{"ratio_2_5", {100, 8, 9, 24}, false}, OutlineCase{"ratio_2_6", {100, 8, 9, 25}, true},
+        OutlineCase{"ratio_2_4", {100, 8, 9, 23}, true}, OutlineCase{"ratio_1_3", {100, 8, 9, 12}, false},
+        OutlineCase{"ratio_1_4", {100, 8, 9, 13}, true}, OutlineCase{"ratio_10", {100, 8, 9, 99}, false},
+        OutlineCase{"ratio_9_9", {100, 8, 9, 98}, true}),
     [](const auto& row) { return std::string(row.param.name); });
 
 class ScanSeedsTest : public ::testing::Test {
@@ -109,17 +108,17 @@ TEST_F(ScanSeedsTest, ShapesAreStoredFromTheBottomRowUpAndLeftToRight) {
 }
 
 TEST_F(ScanSeedsTest, ShapesTouchingTheFrameRimAreNeverStored) {
-  fill_box(workspace->display, 0, 19, 300, 339, 0);        // left column
-  fill_box(workspace->display, 1004, 1023, 300, 339, 0);   // right column
-  fill_box(workspace->display, 300, 319, 0, 39, 0);        // bottom row
-  fill_box(workspace->display, 500, 519, 728, 767, 0);     // top row
+  fill_box(workspace->display, 0, 19, 300, 339, 0);       // left column
+  fill_box(workspace->display, 1004, 1023, 300, 339, 0);  // right column
+  fill_box(workspace->display, 300, 319, 0, 39, 0);       // bottom row
+  fill_box(workspace->display, 500, 519, 728, 767, 0);    // top row
   scan();
   EXPECT_EQ(workspace->candidates.count, 0);
 }
 
 TEST_F(ScanSeedsTest, WrongProportionsAndDarkToBrightEdgesAreNotStored) {
-  fill_box(workspace->display, 100, 139, 100, 139, 0);   // square: ratio 1.0
-  fill_box(workspace->display, 300, 309, 300, 324, 0);   // 25 by 10: ratio 2.5 exactly
+  fill_box(workspace->display, 100, 139, 100, 139, 0);  // square: ratio 1.0
+  fill_box(workspace->display, 300, 309, 300, 324, 0);  // 25 by 10: ratio 2.5 exactly
   scan();
   EXPECT_EQ(workspace->candidates.count, 0);
 }
@@ -127,7 +126,8 @@ TEST_F(ScanSeedsTest, WrongProportionsAndDarkToBrightEdgesAreNotStored) {
 TEST_F(ScanSeedsTest, CandidateTableKeepsTheFirst300) {
   // 33 columns by 10 rows of 8 x 16 blobs = 330 acceptable shapes.
   for (int row = 0; row < 10; ++row)
-    for (int col = 0; col < 33; ++col) fill_box(workspace->display, 10 + 30 * col, 17 + 30 * col, 10 + 70 * row, 25 + 70 * row, 0);
+    for (int col = 0; col < 33; ++col)
+      fill_box(workspace->display, 10 + 30 * col, 17 + 30 * col, 10 + 70 * row, 25 + 70 * row, 0);
   scan();
   EXPECT_EQ(workspace->candidates.count, 300);
 }

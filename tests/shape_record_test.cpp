@@ -113,14 +113,14 @@ TEST_P(StoreCandidateTest, KeepsOnlyBoxesThatDoNotStrictlyOverlapAStoredOne) {
   EXPECT_EQ(table.records[0].x_min, 100);  // the one stored first always stays
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Boxes, StoreCandidateTest,
-    ::testing::Values(OfferedBox{"sharing_one_column", 120, 150, 220, 260, true},
-                      OfferedBox{"sharing_one_row", 50, 110, 240, 260, true},
-                      OfferedBox{"overlapping_corner", 119, 150, 239, 260, false},
-                      OfferedBox{"enclosing", 0, 500, 0, 500, false}, OfferedBox{"inside", 105, 110, 210, 220, false},
-                      OfferedBox{"apart", 300, 320, 200, 240, true}),
-    [](const auto& row) { return std::string(row.param.name); });
+INSTANTIATE_TEST_SUITE_P(Boxes, StoreCandidateTest,
+                         ::testing::Values(OfferedBox{"sharing_one_column", 120, 150, 220, 260, true},
+                                           OfferedBox{"sharing_one_row", 50, 110, 240, 260, true},
+                                           OfferedBox{"overlapping_corner", 119, 150, 239, 260, false},
+                                           OfferedBox{"enclosing", 0, 500, 0, 500, false},
+                                           OfferedBox{"inside", 105, 110, 210, 220, false},
+                                           OfferedBox{"apart", 300, 320, 200, 240, true}),
+                         [](const auto& row) { return std::string(row.param.name); });
 
 TEST(StoreCandidateTest, CopiesTheWholeRecordAndDropsThe301st) {
   auto workspace = testing::make_workspace();
@@ -135,7 +135,9 @@ TEST(StoreCandidateTest, CopiesTheWholeRecordAndDropsThe301st) {
   }
   EXPECT_EQ(table.count, 300);
   EXPECT_EQ(table.records[299].x_min, 3 * 299);
-  EXPECT_EQ(std::memcmp(&table.records[0].smoothed_angles, &record.smoothed_angles, sizeof record.smoothed_angles), 0);
+  EXPECT_EQ(
+      std::memcmp(&table.records[0].smoothed_angles, &record.smoothed_angles, sizeof record.smoothed_angles),
+      0);
 }
 
 }  // namespace
