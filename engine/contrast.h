@@ -32,6 +32,9 @@ struct ContrastWorkArea {
   Hill second_hill;
 };
 
+// Status of a hill search; callers act only on kTwoHillsFound.
+inline constexpr int kNoHillFound = 0;
+inline constexpr int kOneHillFound = 1;
 inline constexpr int kTwoHillsFound = 2;
 
 struct ContrastLevels {
@@ -43,9 +46,10 @@ struct ContrastLevels {
 // The bin count is histogram.size(). Returns 0 when no hill of positive mass exists (or the bin
 // count is 1024 or more), 1 when only the main hill exists, 2 when a second, non-overlapping hill
 // exists too. Writes both bounds (a hill not found as (0, 0)) except when the bin count is 1024 or
-// more. Counts must not be negative.
-int find_two_hills(ContrastWorkArea& work, std::span<const std::int32_t> histogram,
-                   HillBounds& main_bounds, HillBounds& second_bounds);
+// more. Counts must not be negative, and a count times the bin count must fit in 32 bits (a
+// brightness histogram of the frame holds at most 786432 x 256).
+int find_two_hills(ContrastWorkArea& work, std::span<const std::int32_t> histogram, HillBounds& main_bounds,
+                   HillBounds& second_bounds);
 
 // Brightness (B + G + R) / 3 over columns [min(x_a, x_b), max(x_a, x_b)) and rows
 // [min(y_a, y_b), max(y_a, y_b)). Returns the status of the hill search; `levels` is written only
