@@ -1,6 +1,7 @@
 #include <cstring>
 #include <fstream>
 
+#include "matching.h"
 #include "recognition.h"
 #include "template_file.h"
 
@@ -9,10 +10,11 @@ namespace plate {
 namespace {
 
 // The file is not validated, but a point count outside 0..1024 would send the matcher past the
-// record's arrays; such a template is emptied instead, which makes it unusable like a missing one.
+// record's arrays, and a start direction or signature entry no trace can produce would overflow
+// its sums; such a template is emptied instead, which makes it unusable like a missing one.
 void empty_unusable_templates(TemplateTable& templates) {
   for (ShapeRecord& record : templates) {
-    if (record.point_count < 0 || record.point_count > kMaxContourPoints) record.point_count = 0;
+    if (!is_comparable(record)) record.point_count = 0;
   }
 }
 

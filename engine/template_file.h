@@ -19,8 +19,9 @@ inline constexpr const char* kPatternFileName = "EBMPlog00.pat";
 using TemplateTable = std::array<ShapeRecord, kTemplateCount>;
 
 // Fills the table byte for byte from `bytes` (at most 164280 of them; the rest of the table becomes
-// zero), then empties every template whose point_count lies outside 0..1024, so that matching
-// never reads past a record.
+// zero), then empties every template that the matcher cannot compare safely (point_count outside
+// 0..1024, start_direction outside 0..7, or a signature entry no trace can produce), so that
+// matching never reads past a record nor overflows.
 void fill_templates(TemplateTable& templates, std::span<const std::byte> bytes);
 
 }  // namespace plate
