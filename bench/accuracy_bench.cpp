@@ -51,10 +51,14 @@ constexpr std::array<double, 4> kNoises{0.0, 3.0, 6.0, 10.0};
 
 class StderrMessages : public plate::MessageService {
  public:
-  void show_message(std::string_view text) override { std::fprintf(stderr, "%.*s\n", int(text.size()), text.data()); }
+  void show_message(std::string_view text) override {
+    std::fprintf(stderr, "%.*s\n", int(text.size()), text.data());
+  }
 };
 
-int below(SeededGenerator& generator, int bound) { return static_cast<int>(generator.next() % std::uint64_t(bound)); }
+int below(SeededGenerator& generator, int bound) {
+  return static_cast<int>(generator.next() % std::uint64_t(bound));
+}
 
 template <typename T, std::size_t N>
 const T& pick(SeededGenerator& generator, const std::array<T, N>& choices) {
@@ -71,8 +75,10 @@ plate::tools::Rgb random_grey(SeededGenerator& generator, int low, int high) {
 Scene make_scene(int index, bool with_plate) {
   SeededGenerator generator(0xACC0 + std::uint64_t(index) * 7919);
   constexpr std::array<std::array<int, 2>, 3> kPictureSizes{{{640, 480}, {800, 600}, {1024, 768}}};
-  constexpr std::array<const char32_t*, 8> kRegions{U"品川", U"練馬", U"横浜", U"名古屋", U"大阪", U"札幌", U"足立", U"多摩"};
-  constexpr std::array<char32_t, 12> kHiragana{U'さ', U'す', U'せ', U'そ', U'た', U'ち', U'て', U'と', U'な', U'に', U'ぬ', U'ね'};
+  constexpr std::array<const char32_t*, 8> kRegions{U"品川", U"練馬", U"横浜", U"名古屋",
+                                                    U"大阪", U"札幌", U"足立", U"多摩"};
+  constexpr std::array<char32_t, 12> kHiragana{U'さ', U'す', U'せ', U'そ', U'た', U'ち',
+                                               U'て', U'と', U'な', U'に', U'ぬ', U'ね'};
   constexpr std::array<const char*, 6> kClasses{"500", "330", "300", "531", "33", "580"};
 
   Scene scene;
@@ -127,7 +133,9 @@ void print_tally(const std::string& label, const Tally& tally) {
 }
 
 // Picture coordinates (rows top-down) of a plane point.
-double picture_row(double plane_y) { return plate::kFrameHeight - 1 - plane_y; }
+double picture_row(double plane_y) {
+  return plate::kFrameHeight - 1 - plane_y;
+}
 
 // Where an accepted plate's frame centre lies.
 enum class Place { on_serial, elsewhere_on_plate, off_plate };
@@ -138,7 +146,8 @@ Place place_of(const plate::GroupEntry& group, const PlacedPlate* plate) {
   const double row = picture_row((group.y_min + group.y_max) / 2.0);
   const plate::tools::PixelBox first = plate::tools::serial_cell(*plate, 0);
   const plate::tools::PixelBox last = plate::tools::serial_cell(*plate, 3);
-  if (plate::tools::PixelBox{first.left, first.top, last.right, last.bottom}.contains(x, row)) return Place::on_serial;
+  if (plate::tools::PixelBox{first.left, first.top, last.right, last.bottom}.contains(x, row))
+    return Place::on_serial;
   const bool on_plate = x >= plate->left_px && x < plate->left_px + plate->width_px && row >= plate->top_px &&
                         row < plate->top_px + plate->width_px / 2;
   return on_plate ? Place::elsewhere_on_plate : Place::off_plate;
@@ -146,9 +155,9 @@ Place place_of(const plate::GroupEntry& group, const PlacedPlate* plate) {
 
 struct Reading {
   bool exact = false;
-  std::vector<std::string> misreads;       // accepted on the serial with another text
-  std::vector<std::string> on_plate;       // accepted elsewhere on the plate (the upper row)
-  std::vector<std::string> off_plate;      // accepted where there is no plate
+  std::vector<std::string> misreads;   // accepted on the serial with another text
+  std::vector<std::string> on_plate;   // accepted elsewhere on the plate (the upper row)
+  std::vector<std::string> off_plate;  // accepted where there is no plate
 };
 
 Reading judge(const plate::RunResult& result, const PlacedPlate* plate) {
@@ -160,11 +169,12 @@ Reading judge(const plate::RunResult& result, const PlacedPlate* plate) {
       reading.exact = true;
       continue;
     }
-    const std::string text = plate::plate_text_to_utf8(group.text) + " at x " + std::to_string(group.x_min) + ".." +
-                             std::to_string(group.x_max) + ", y " + std::to_string(group.y_min) + ".." +
-                             std::to_string(group.y_max);
-    (place == Place::on_serial ? reading.misreads : place == Place::elsewhere_on_plate ? reading.on_plate
-                                                                                       : reading.off_plate)
+    const std::string text = plate::plate_text_to_utf8(group.text) + " at x " + std::to_string(group.x_min) +
+                             ".." + std::to_string(group.x_max) + ", y " + std::to_string(group.y_min) +
+                             ".." + std::to_string(group.y_max);
+    (place == Place::on_serial            ? reading.misreads
+     : place == Place::elsewhere_on_plate ? reading.on_plate
+                                          : reading.off_plate)
         .push_back(text);
   }
   return reading;
@@ -175,7 +185,8 @@ int candidate_in_cell(const plate::CandidateTable& candidates, const PlacedPlate
   const plate::tools::PixelBox cell = plate::tools::serial_cell(plate, position);
   for (int c = 0; c < candidates.count; ++c) {
     const plate::ShapeRecord& record = candidates.records[std::size_t(c)];
-    if (cell.contains((record.x_min + record.x_max) / 2.0, picture_row((record.y_min + record.y_max) / 2.0))) return c;
+    if (cell.contains((record.x_min + record.x_max) / 2.0, picture_row((record.y_min + record.y_max) / 2.0)))
+      return c;
   }
   return -1;
 }
@@ -205,17 +216,19 @@ std::string diagnose(plate::Workspace& workspace, const PlacedPlate& plate) {
     return e.candidate_index == serial_candidates.front();
   });
   const std::int32_t group_id = first->group_id;
-  const auto group_end = std::find_if(first, end, [&](const plate::CharacterEntry& e) { return e.group_id != group_id; });
+  const auto group_end =
+      std::find_if(first, end, [&](const plate::CharacterEntry& e) { return e.group_id != group_id; });
   const bool serial_alone =
-      first == std::find_if(entries, end, [&](const plate::CharacterEntry& e) { return e.group_id == group_id; }) &&
-      group_end - first == digits &&
-      std::all_of(first, group_end, [&](const plate::CharacterEntry& e) {
-        return std::find(serial_candidates.begin(), serial_candidates.end(), e.candidate_index) != serial_candidates.end();
+      first == std::find_if(entries, end,
+                            [&](const plate::CharacterEntry& e) { return e.group_id == group_id; }) &&
+      group_end - first == digits && std::all_of(first, group_end, [&](const plate::CharacterEntry& e) {
+        return std::find(serial_candidates.begin(), serial_candidates.end(), e.candidate_index) !=
+               serial_candidates.end();
       });
   if (!serial_alone) {
     const bool one_group = std::all_of(entries, end, [&](const plate::CharacterEntry& e) {
-      return e.group_id == group_id ||
-             std::find(serial_candidates.begin(), serial_candidates.end(), e.candidate_index) == serial_candidates.end();
+      return e.group_id == group_id || std::find(serial_candidates.begin(), serial_candidates.end(),
+                                                 e.candidate_index) == serial_candidates.end();
     });
     return one_group ? "serial group joined by other digits" : "serial digits split over groups";
   }
@@ -237,14 +250,14 @@ std::string describe(int index, const Scene& scene) {
   constexpr std::array<const char*, 3> kBackgrounds{"uniform", "gradient", "clutter"};
   const plate::tools::Rgb& first = scene.background.first;
   char text[200];
-  std::snprintf(text, sizeof text, "#%d %dx%d %s(%d,%d,%d) blur %.1f noise %.0f", index, scene.width, scene.height,
-                kBackgrounds[std::size_t(scene.background.kind)], first.red, first.green, first.blue,
-                scene.blur_sigma_px, scene.noise_sigma);
+  std::snprintf(text, sizeof text, "#%d %dx%d %s(%d,%d,%d) blur %.1f noise %.0f", index, scene.width,
+                scene.height, kBackgrounds[std::size_t(scene.background.kind)], first.red, first.green,
+                first.blue, scene.blur_sigma_px, scene.noise_sigma);
   std::string description = text;
   for (const PlacedPlate& plate : scene.plates) {
     std::snprintf(text, sizeof text, " | %s %s width %.0f at %.0f,%.0f", plate.serial.c_str(),
-                  plate.kind == plate::tools::PlateKind::kei ? "kei" : "private", plate.width_px, plate.left_px,
-                  plate.top_px);
+                  plate.kind == plate::tools::PlateKind::kei ? "kei" : "private", plate.width_px,
+                  plate.left_px, plate.top_px);
     description += text;
   }
   return description;
@@ -264,9 +277,9 @@ int width_bucket(double width_px) {
 int main(int argc, char** argv) {
   const bool list = argc > 1 && std::string_view(argv[1]) == "--list";
   const int first_argument = list ? 2 : 1;
-  const std::filesystem::path pattern_file = argc > first_argument
-                                                 ? std::filesystem::path(argv[first_argument])
-                                                 : std::filesystem::path(PLATE_SOURCE_DIR) / "data" / plate::kPatternFileName;
+  const std::filesystem::path pattern_file =
+      argc > first_argument ? std::filesystem::path(argv[first_argument])
+                            : std::filesystem::path(PLATE_SOURCE_DIR) / "data" / plate::kPatternFileName;
   auto workspace = std::make_unique<plate::Workspace>();
   StderrMessages messages;
   if (!plate::load_templates(workspace->templates, messages, pattern_file)) return 1;
@@ -278,7 +291,7 @@ int main(int argc, char** argv) {
   std::array<Tally, 2> by_kind;
   std::array<Tally, 4> by_blur;
   std::array<Tally, 4> by_noise;
-  std::map<std::string, std::array<int, 4>> reasons;
+  std::map<std::string, std::array<int, 8>> reasons;  // by digit count, then private / kei
   int misreads = 0;
   int false_on_plate = 0;
   int false_off_plate = 0;
@@ -311,16 +324,18 @@ int main(int argc, char** argv) {
     by_noise[index_of(kNoises, scene.noise_sigma)].add(reading.exact);
     if (reading.exact) continue;
     const std::string reason = diagnose(*workspace, *plate);
-    ++reasons[reason][std::size_t(digits - 1)];
+    ++reasons[reason][std::size_t(2 * (digits - 1) + (plate->kind == plate::tools::PlateKind::kei))];
     if (list) std::printf("not read (%s): %s\n", reason.c_str(), describe(index, scene).c_str());
   }
 
   std::printf("Plates read exactly: %d of %d pictures with one plate\n", all.read, all.total);
   print_tally("all", all);
   std::printf("by digit count\n");
-  for (int d = 0; d < 4; ++d) print_tally(std::to_string(d + 1) + (d == 0 ? " digit" : " digits"), by_digits[std::size_t(d)]);
+  for (int d = 0; d < 4; ++d)
+    print_tally(std::to_string(d + 1) + (d == 0 ? " digit" : " digits"), by_digits[std::size_t(d)]);
   std::printf("by plate width (digit height = width x 80 / 330)\n");
-  constexpr std::array<const char*, 5> kWidthLabels{"100-159 px", "160-219 px", "220-299 px", "300-399 px", "400-560 px"};
+  constexpr std::array<const char*, 5> kWidthLabels{"100-159 px", "160-219 px", "220-299 px", "300-399 px",
+                                                    "400-560 px"};
   for (std::size_t b = 0; b < by_width.size(); ++b) print_tally(kWidthLabels[b], by_width[b]);
   std::printf("by kind\n");
   print_tally("private (white)", by_kind[0]);
@@ -337,12 +352,17 @@ int main(int argc, char** argv) {
     print_tally(label, by_noise[b]);
   }
   std::printf("Serials read with a wrong text: %d\n", misreads);
-  std::printf("Plates reported where there is none: %d on the plates' upper rows, %d off the plates (%d of the "
-              "pictures have no plate)\n",
-              false_on_plate, false_off_plate, kEmptyPictures);
-  std::printf("Why plates were not read, by digit count\n  %-40s %4s %4s %4s %4s\n", "first stage that lost the plate",
-              "1", "2", "3", "4");
-  for (const auto& [reason, counts] : reasons)
-    std::printf("  %-40s %4d %4d %4d %4d\n", reason.c_str(), counts[0], counts[1], counts[2], counts[3]);
+  std::printf(
+      "Plates reported where there is none: %d on the plates' upper rows, %d off the plates (%d of the "
+      "pictures have no plate)\n",
+      false_on_plate, false_off_plate, kEmptyPictures);
+  std::printf("Why plates were not read, by digit count and kind (p private, k kei)\n  %-40s",
+              "first stage that lost the plate");
+  for (const char* column : {"1p", "1k", "2p", "2k", "3p", "3k", "4p", "4k"}) std::printf(" %4s", column);
+  for (const auto& [reason, counts] : reasons) {
+    std::printf("\n  %-40s", reason.c_str());
+    for (const int count : counts) std::printf(" %4d", count);
+  }
+  std::printf("\n");
   return 0;
 }

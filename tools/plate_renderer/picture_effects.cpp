@@ -27,14 +27,18 @@ Rgb mix(Rgb from, Rgb to, std::int64_t weight, std::int64_t scale) {
           mix_level(from.blue, to.blue, weight, scale)};
 }
 
-int below(SeededGenerator& generator, int bound) { return static_cast<int>(generator.next() % std::uint64_t(bound)); }
+int below(SeededGenerator& generator, int bound) {
+  return static_cast<int>(generator.next() % std::uint64_t(bound));
+}
 
 void paint_blotches(RgbCanvas& canvas, Rgb light, Rgb dark, int cell, SeededGenerator& generator) {
   const int grid_width = canvas.width() / cell + 2;
   const int grid_height = canvas.height() / cell + 2;
   std::vector<std::int64_t> levels(std::size_t(grid_width) * std::size_t(grid_height));
   for (std::int64_t& level : levels) level = below(generator, 256);
-  const auto level_at = [&](int gx, int gy) { return levels[std::size_t(gy) * std::size_t(grid_width) + std::size_t(gx)]; };
+  const auto level_at = [&](int gx, int gy) {
+    return levels[std::size_t(gy) * std::size_t(grid_width) + std::size_t(gx)];
+  };
   const std::int64_t area = std::int64_t{cell} * cell;
   for (int row = 0; row < canvas.height(); ++row) {
     const int gy = row / cell;
@@ -42,7 +46,8 @@ void paint_blotches(RgbCanvas& canvas, Rgb light, Rgb dark, int cell, SeededGene
     for (int column = 0; column < canvas.width(); ++column) {
       const int gx = column / cell;
       const std::int64_t fx = column % cell;
-      const std::int64_t level = level_at(gx, gy) * (cell - fx) * (cell - fy) + level_at(gx + 1, gy) * fx * (cell - fy) +
+      const std::int64_t level = level_at(gx, gy) * (cell - fx) * (cell - fy) +
+                                 level_at(gx + 1, gy) * fx * (cell - fy) +
                                  level_at(gx, gy + 1) * (cell - fx) * fy + level_at(gx + 1, gy + 1) * fx * fy;
       canvas.at_unchecked(column, row) = mix(light, dark, level, 255 * area);
     }
@@ -68,7 +73,8 @@ void paint_rectangles(RgbCanvas& canvas, Rgb light, Rgb dark, int cell, SeededGe
 std::vector<std::int64_t> gaussian_taps(double sigma_px, int radius) {
   std::vector<double> shape(std::size_t(2 * radius + 1));
   double sum = 0.0;
-  for (int i = -radius; i <= radius; ++i) sum += shape[std::size_t(i + radius)] = std::exp(-i * i / (2 * sigma_px * sigma_px));
+  for (int i = -radius; i <= radius; ++i)
+    sum += shape[std::size_t(i + radius)] = std::exp(-i * i / (2 * sigma_px * sigma_px));
   std::vector<std::int64_t> taps(shape.size());
   std::int64_t total = 0;
   for (std::size_t i = 0; i < shape.size(); ++i) total += taps[i] = std::llround(shape[i] / sum * 65536.0);
@@ -104,7 +110,8 @@ int gaussian_noise(SeededGenerator& generator, double sigma) {
   static const double kSumDeviation = 65536.0 / std::sqrt(3.0);  // of four uniforms on 0..65535
   const std::uint64_t bits = generator.next();
   std::int64_t sum = -2 * 65535;
-  for (int quarter = 0; quarter < 4; ++quarter) sum += static_cast<std::int64_t>((bits >> (16 * quarter)) & 0xFFFFu);
+  for (int quarter = 0; quarter < 4; ++quarter)
+    sum += static_cast<std::int64_t>((bits >> (16 * quarter)) & 0xFFFFu);
   return static_cast<int>(std::lround(sigma * static_cast<double>(sum) / kSumDeviation));
 }
 

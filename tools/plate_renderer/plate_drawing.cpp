@@ -110,7 +110,8 @@ void fill_shape(RgbCanvas& canvas, double x0, double y0, double x1, double y1, R
   }
 }
 
-void fill_rounded_rect(RgbCanvas& canvas, double x0, double y0, double x1, double y1, double radius, Rgb ink) {
+void fill_rounded_rect(RgbCanvas& canvas, double x0, double y0, double x1, double y1, double radius,
+                       Rgb ink) {
   fill_shape(canvas, x0, y0, x1, y1, ink, [=](double x, double y) {
     if (x < x0 || x >= x1 || y < y0 || y >= y1) return false;
     const double dx = std::max({x0 + radius - x, x - (x1 - radius), 0.0});
@@ -143,36 +144,37 @@ void draw_digit(RgbCanvas& canvas, const PlateFonts& fonts, char digit, double c
 }
 
 // A kanji or kana set on an em square of `box_px`, its ink centred in the box at (box_x, box_y).
-void draw_japanese(RgbCanvas& canvas, const PlateFonts& fonts, char32_t code_point, double box_x, double box_y,
-                   double box_px, Rgb ink) {
+void draw_japanese(RgbCanvas& canvas, const PlateFonts& fonts, char32_t code_point, double box_x,
+                   double box_y, double box_px, Rgb ink) {
   const GlyphBitmap glyph = fonts.japanese.render(code_point, box_px, HeightBasis::em);
   stamp(canvas, glyph, static_cast<int>(std::lround(box_x + (box_px - glyph.width) / 2.0)),
         static_cast<int>(std::lround(box_y + (box_px - glyph.height) / 2.0)), ink);
 }
 
-void draw_upper_row(RgbCanvas& canvas, const PlacedPlate& plate, const PlateFonts& fonts, const PlateFrame& frame,
-                    Rgb ink) {
+void draw_upper_row(RgbCanvas& canvas, const PlacedPlate& plate, const PlateFonts& fonts,
+                    const PlateFrame& frame, Rgb ink) {
   const auto kanji = static_cast<double>(plate.region.size());
   const auto class_digits = static_cast<double>(plate.classification.size());
-  const double class_width = class_digits > 0 ? kRegionToClassGapMm + class_digits * kClassPitchMm -
-                                                    (kClassPitchMm - kClassCellMm)
-                                              : 0.0;
+  const double class_width =
+      class_digits > 0 ? kRegionToClassGapMm + class_digits * kClassPitchMm - (kClassPitchMm - kClassCellMm)
+                       : 0.0;
   double x_mm = (kPlateWidthMm - (kanji * kUpperCharacterMm + class_width)) / 2;
   for (const char32_t code_point : plate.region) {
-    draw_japanese(canvas, fonts, code_point, frame.x(x_mm), frame.y(kUpperRowTopMm), frame.length(kUpperCharacterMm),
-                  ink);
+    draw_japanese(canvas, fonts, code_point, frame.x(x_mm), frame.y(kUpperRowTopMm),
+                  frame.length(kUpperCharacterMm), ink);
     x_mm += kUpperCharacterMm;
   }
   x_mm += kRegionToClassGapMm;
   for (const char digit : plate.classification) {
-    draw_digit(canvas, fonts, digit, frame.x(x_mm + kClassCellMm / 2), frame.y(kUpperRowTopMm + kUpperCharacterMm),
-               frame.length(kUpperCharacterMm), kClassWidening, ink);
+    draw_digit(canvas, fonts, digit, frame.x(x_mm + kClassCellMm / 2),
+               frame.y(kUpperRowTopMm + kUpperCharacterMm), frame.length(kUpperCharacterMm), kClassWidening,
+               ink);
     x_mm += kClassPitchMm;
   }
 }
 
-void draw_serial(RgbCanvas& canvas, const std::string& serial, const PlateFonts& fonts, const PlateFrame& frame,
-                 Rgb ink) {
+void draw_serial(RgbCanvas& canvas, const std::string& serial, const PlateFonts& fonts,
+                 const PlateFrame& frame, Rgb ink) {
   const std::size_t missing = 4 - serial.size();
   for (std::size_t position = 0; position < 4; ++position) {
     const double centre_x = frame.x(kSerialCentresMm[position]);
@@ -184,9 +186,9 @@ void draw_serial(RgbCanvas& canvas, const std::string& serial, const PlateFonts&
     }
   }
   if (serial.size() == 4) {
-    fill_rounded_rect(canvas, frame.x(kHyphenCentreMm - kHyphenWidthMm / 2), frame.y(kSerialMidMm - kHyphenHeightMm / 2),
-                      frame.x(kHyphenCentreMm + kHyphenWidthMm / 2), frame.y(kSerialMidMm + kHyphenHeightMm / 2), 0.0,
-                      ink);
+    fill_rounded_rect(
+        canvas, frame.x(kHyphenCentreMm - kHyphenWidthMm / 2), frame.y(kSerialMidMm - kHyphenHeightMm / 2),
+        frame.x(kHyphenCentreMm + kHyphenWidthMm / 2), frame.y(kSerialMidMm + kHyphenHeightMm / 2), 0.0, ink);
   }
 }
 
@@ -201,23 +203,24 @@ void draw_plate(RgbCanvas& canvas, const PlacedPlate& plate, const PlateFonts& f
   if (plate.serial.empty() || plate.serial.size() > 4 || !all_digits(plate.serial))
     throw std::invalid_argument("a plate serial is one to four digits, not \"" + plate.serial + "\"");
   if (plate.classification.size() > 3 || !all_digits(plate.classification))
-    throw std::invalid_argument("a classification number is up to three digits, not \"" + plate.classification + "\"");
+    throw std::invalid_argument("a classification number is up to three digits, not \"" +
+                                plate.classification + "\"");
 
   const Colours colours = colours_of(plate.kind);
   const PlateFrame frame(plate);
   fill_rounded_rect(canvas, frame.x(0), frame.y(0), frame.x(kPlateWidthMm), frame.y(kPlateWidthMm / 2),
                     frame.length(kCornerRadiusMm), colours.plate);
   draw_upper_row(canvas, plate, fonts, frame, colours.ink);
-  draw_japanese(canvas, fonts, plate.hiragana, frame.x(kHiraganaLeftMm), frame.y(kSerialMidMm - kHiraganaBoxMm / 2),
-                frame.length(kHiraganaBoxMm), colours.ink);
+  draw_japanese(canvas, fonts, plate.hiragana, frame.x(kHiraganaLeftMm),
+                frame.y(kSerialMidMm - kHiraganaBoxMm / 2), frame.length(kHiraganaBoxMm), colours.ink);
   draw_serial(canvas, plate.serial, fonts, frame, colours.ink);
 }
 
 PixelBox serial_cell(const PlacedPlate& plate, int position) {
   const PlateFrame frame(plate);
   const double centre_mm = kSerialCentresMm[position];
-  return {frame.x(centre_mm - kSerialCellMm / 2), frame.y(kSerialTopMm), frame.x(centre_mm + kSerialCellMm / 2),
-          frame.y(kSerialTopMm + kSerialHeightMm)};
+  return {frame.x(centre_mm - kSerialCellMm / 2), frame.y(kSerialTopMm),
+          frame.x(centre_mm + kSerialCellMm / 2), frame.y(kSerialTopMm + kSerialHeightMm)};
 }
 
 std::string expected_plate_text(const std::string& serial) {

@@ -19,12 +19,12 @@ enum class PlateKind {
 };
 
 struct PlacedPlate {
-  std::string serial = "1234";    // one to four ASCII digits, as the plate shows them
+  std::string serial = "1234";  // one to four ASCII digits, as the plate shows them
   PlateKind kind = PlateKind::private_car;
-  double left_px = 0.0;           // top-left corner of the plate in the picture (rows top-down)
+  double left_px = 0.0;  // top-left corner of the plate in the picture (rows top-down)
   double top_px = 0.0;
-  double width_px = 330.0;        // the height is half of it
-  std::u32string region = U"品川";  // one to three kanji
+  double width_px = 330.0;             // the height is half of it
+  std::u32string region = U"品川";     // one to three kanji
   std::string classification = "500";  // zero to three ASCII digits
   char32_t hiragana = U'さ';
 };

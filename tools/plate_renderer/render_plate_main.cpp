@@ -94,8 +94,13 @@ std::u32string decode_utf8(std::string_view text) {
   std::u32string decoded;
   for (std::size_t i = 0; i < text.size();) {
     const auto lead = static_cast<unsigned char>(text[i]);
-    const int length = lead < 0x80 ? 1 : lead >> 5 == 0x6 ? 2 : lead >> 4 == 0xE ? 3 : lead >> 3 == 0x1E ? 4 : 0;
-    if (length == 0 || i + std::size_t(length) > text.size()) throw std::invalid_argument("text is not UTF-8");
+    const int length = lead < 0x80         ? 1
+                       : lead >> 5 == 0x6  ? 2
+                       : lead >> 4 == 0xE  ? 3
+                       : lead >> 3 == 0x1E ? 4
+                                           : 0;
+    if (length == 0 || i + std::size_t(length) > text.size())
+      throw std::invalid_argument("text is not UTF-8");
     char32_t code_point = length == 1 ? lead : lead & (0x7Fu >> length);
     for (int k = 1; k < length; ++k) {
       const auto next = static_cast<unsigned char>(text[i + std::size_t(k)]);
@@ -120,7 +125,8 @@ PlateRequest parse_plate(std::string_view text) {
   for (std::size_t i = 1; i < fields.size(); ++i) {
     const std::size_t equals = fields[i].find('=');
     const std::string_view key = fields[i].substr(0, equals);
-    const std::string_view value = equals == std::string_view::npos ? std::string_view{} : fields[i].substr(equals + 1);
+    const std::string_view value =
+        equals == std::string_view::npos ? std::string_view{} : fields[i].substr(equals + 1);
     if (key == "kind" && (value == "private" || value == "kei")) {
       request.plate.kind = value == "kei" ? PlateKind::kei : PlateKind::private_car;
     } else if (key == "width") {

@@ -24,7 +24,9 @@ class RgbCanvas {
 
   int width() const { return width_; }
   int height() const { return height_; }
-  bool contains(int column, int row) const { return column >= 0 && column < width_ && row >= 0 && row < height_; }
+  bool contains(int column, int row) const {
+    return column >= 0 && column < width_ && row >= 0 && row < height_;
+  }
 
   // Unchecked: the caller guarantees contains(column, row).
   Rgb& at_unchecked(int column, int row) { return pixels_[index(column, row)]; }
@@ -42,7 +44,9 @@ class RgbCanvas {
   }
 
  private:
-  std::size_t index(int column, int row) const { return std::size_t(row) * std::size_t(width_) + std::size_t(column); }
+  std::size_t index(int column, int row) const {
+    return std::size_t(row) * std::size_t(width_) + std::size_t(column);
+  }
 
   int width_;
   int height_;
