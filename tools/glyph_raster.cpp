@@ -22,6 +22,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
 #include <string>
@@ -70,17 +71,22 @@ bool GlyphRasterizer::has_glyph(char32_t code_point) const {
 GlyphBitmap GlyphRasterizer::render(char32_t code_point, double pixel_height, HeightBasis basis,
                                     double horizontal_scale) const {
   const FT_Face face = face_->face;
-  const std::string what = "glyph U+" + std::to_string(static_cast<std::uint32_t>(code_point)) + " of " + face_->name;
-  if (!(pixel_height > 0.0) || !(horizontal_scale > 0.0)) throw std::invalid_argument(what + ": size must be positive");
+  // Built only when something fails.
+  const auto what = [&] {
+    char code[16];
+    std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(code_point));
+    return "glyph " + std::string(code) + " of " + face_->name;
+  };
+  if (!(pixel_height > 0.0) || !(horizontal_scale > 0.0)) throw std::invalid_argument(what() + ": size must be positive");
   const FT_UInt index = FT_Get_Char_Index(face, code_point);
-  if (index == 0) throw std::runtime_error(what + ": not in the font");
+  if (index == 0) throw std::runtime_error(what() + ": not in the font");
 
   const auto em_26_6 = static_cast<FT_F26Dot6>(std::lround(pixel_height * 64.0));
-  if (const FT_Error error = FT_Set_Char_Size(face, 0, em_26_6, 72, 72)) fail(what + ": cannot set size", error);
+  if (const FT_Error error = FT_Set_Char_Size(face, 0, em_26_6, 72, 72)) fail(what() + ": cannot set size", error);
   if (const FT_Error error = FT_Load_Glyph(face, index, FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP))
-    fail(what + ": cannot load", error);
+    fail(what() + ": cannot load", error);
   FT_GlyphSlot slot = face->glyph;
-  if (slot->format != FT_GLYPH_FORMAT_OUTLINE) throw std::runtime_error(what + ": not an outline");
+  if (slot->format != FT_GLYPH_FORMAT_OUTLINE) throw std::runtime_error(what() + ": not an outline");
 
   // The size FreeType actually used, in 1/64 pixel, against which the correction is measured.
   double measured_26_6 = 0.0;
@@ -98,7 +104,7 @@ GlyphBitmap GlyphRasterizer::render(char32_t code_point, double pixel_height, He
   GlyphBitmap glyph;
   glyph.advance = static_cast<int>(std::lround(static_cast<double>(slot->advance.x) * horizontal_scale * correction / 64.0));
   if (slot->outline.n_points == 0) return glyph;
-  if (const FT_Error error = FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL)) fail(what + ": cannot render", error);
+  if (const FT_Error error = FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL)) fail(what() + ": cannot render", error);
 
   const FT_Bitmap& bitmap = slot->bitmap;
   const int columns = static_cast<int>(bitmap.width), rows = static_cast<int>(bitmap.rows);

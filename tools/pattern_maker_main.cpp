@@ -30,7 +30,10 @@ class StderrMessages final : public MessageService {
 // The table as the engine would load it, with a note when the file is not ten whole records.
 bool load(const std::filesystem::path& path, TemplateTable& templates) {
   StderrMessages messages;
-  if (!load_templates(templates, messages, path)) return false;
+  if (!load_templates(templates, messages, path)) {
+    std::cerr << "make-patterns: cannot open " << path.string() << '\n';
+    return false;
+  }
   const auto size = std::filesystem::file_size(path);
   if (size != kPatternFileBytes) {
     std::cerr << path.string() << " has " << size << " bytes instead of " << kPatternFileBytes
