@@ -13,6 +13,7 @@
 
 #include <cstring>
 #include <fstream>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 
@@ -46,8 +47,8 @@ ShapeRecord without_leftovers(const ShapeRecord& stored) {
 }  // namespace
 
 TemplateRecipe shipped_recipe() {
-  return {{"/usr/share/fonts/opentype/urw-base35/NimbusSansNarrow-Bold.otf", 0.9}, 60.0,
-          {'0', '1', '2', '3', '4', '5', '6', '7', '8', '9'}};
+  return {{"/usr/share/fonts/truetype/roboto/unhinted/RobotoCondensed-Bold.ttf", 0.8}, 60.0,
+          {'9', '8', '7', '6', '5', '4', '3', '2', '1', '0'}};
 }
 
 InkBox draw_digit(Plane& picture, const GlyphRasterizer& font, const DigitLook& look, char digit,
@@ -64,9 +65,10 @@ ShapeRecord trace_digit(Workspace& workspace, const GlyphRasterizer& font, const
   draw_digit(workspace.display, font, look, digit, ink_height, kSampleLeft, kSampleBottom);
   run_recognition(workspace);
   if (workspace.candidates.count != 1) {
-    throw std::runtime_error(std::string("digit ") + digit + " drawn " + std::to_string(ink_height) + " px tall from " +
-                             look.font_file.string() + " gave " + std::to_string(workspace.candidates.count) +
-                             " candidates instead of one");
+    std::ostringstream what;
+    what << "digit " << digit << " drawn " << ink_height << " px tall from " << look.font_file.string() << " gave "
+         << workspace.candidates.count << " candidates instead of one";
+    throw std::runtime_error(what.str());
   }
   ShapeRecord record = without_leftovers(workspace.candidates.records[0]);
   record.character = static_cast<std::uint8_t>(digit);
