@@ -1,0 +1,25 @@
+// plate-demo: the number plate reader's desktop program. Drop a 24-bit bitmap on the window, then
+// choose 認識 > ナンバープレート認識 (or press G or V) to read its plates. The pattern file
+// EBMPlog00.pat is read from the working directory; the command line is not read.
+
+#include <QApplication>
+
+#include "display_string.h"
+#include "main_window.h"
+#include "modal_presenter.h"
+#include "resources/main_window.h"
+#include "shell/session.h"
+
+int main(int argc, char* argv[]) {
+  // The application name is the class of the X11 WM_CLASS; the desktop file name is the Wayland
+  // app id. Both carry the window class name, and the desktop entry is named after it.
+  QApplication::setApplicationName(plate::toDisplayString(plate::resources::kWindowClassName));
+  QApplication application(argc, argv);
+  QGuiApplication::setDesktopFileName(plate::toDisplayString(plate::resources::kWindowClassName));
+
+  plate::Session session;
+  plate::ExecPresenter presenter;
+  plate::MainWindow window(session, presenter);
+  window.start();
+  return QApplication::exec();
+}

@@ -1,0 +1,151 @@
+#include "main_window.h"
+
+#include <QAction>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <vector>
+
+#include "display_string.h"
+#include "modal_presenter.h"
+#include "picture_view.h"
+#include "resources/main_window.h"
+#include "result_dialog.h"
+#include "shell/drop_rule.h"
+#include "shell/session.h"
+
+namespace plate {
+
+namespace {
+
+// Only local files can be read; a drop that carries none is not accepted.
+std::vector<std::filesystem::path> droppedFiles(const QMimeData& mime) {
+  std::vector<std::filesystem::path> files;
+  for (const QUrl& url : mime.urls()) {
+    if (url.isLocalFile()) files.emplace_back(url.toLocalFile().toStdU16String());
+  }
+  return files;
+}
+
+Key keyOf(const QKeyEvent& event) {
+  switch (event.key()) {
+    case Qt::Key_Left:
+      return Key::left_arrow;
+    case Qt::Key_Right:
+      return Key::right_arrow;
+    default:
+      return Key::other;
+  }
+}
+
+MouseButton buttonOf(const QMouseEvent& event) {
+  switch (event.button()) {
+    case Qt::LeftButton:
+      return MouseButton::left;
+    case Qt::RightButton:
+      return MouseButton::right;
+    default:
+      return MouseButton::other;
+  }
+}
+
+}  // namespace
+
+MainWindow::MainWindow(Session& session, ModalPresenter& presenter)
+    : session_(session),
+      presenter_(presenter),
+      messages_(*this, presenter),
+      view_(new PictureView(session.workspace(), this)) {
+  setWindowTitle(toDisplayString(resources::kWindowTitle));
+  resize(resources::kWindowWidth, resources::kWindowHeight);
+  setCentralWidget(view_);
+
+  QMenu* recognition = menuBar()->addMenu(toDisplayString(resources::kRecognitionMenuText));
+  QAction* plateRecognition = recognition->addAction(toDisplayString(resources::kPlateRecognitionItemText));
+  plateRecognition->setData(resources::kPlateRecognitionCommand);
+  connect(menuBar(), &QMenuBar::triggered, this,
+          [this](QAction* item) { perform(command_for_menu_item(item->data().toInt())); });
+
+  session_.fill_frame(255);
+  setAcceptDrops(true);
+}
+
+void MainWindow::start() {
+  show();
+  session_.load_templates(messages_);
+}
+
+QWidget& MainWindow::clientArea() const {
+  return *view_;
+}
+
+void MainWindow::loadFile(const std::filesystem::path& path) {
+  session_.load_file(path, messages_);
+  view_->update();
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+  // Keys that type characters act through them, as the typed character and not the key decides.
+  if (const Command byKey = command_for_key(keyOf(*event)); byKey != Command::nothing) {
+    perform(byKey);
+    return;
+  }
+  for (const char32_t character : event->text().toUcs4()) perform(command_for_character(character));
+}
+
+void MainWindow::mousePressEvent(QMouseEvent* event) {
+  perform(command_for_button_press(buttonOf(*event)));
+}
+
+// The second press of a double click means nothing, as in a window class that takes double clicks
+// (Qt would otherwise treat it as one more press).
+void MainWindow::mouseDoubleClickEvent(QMouseEvent*) {}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->mimeData() != nullptr && !droppedFiles(*event->mimeData()).empty())
+    event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+  raise();
+  activateWindow();
+  const std::vector<std::filesystem::path> files = droppedFiles(*event->mimeData());
+  if (const std::optional<std::filesystem::path> path = file_to_read(files)) {
+    loadFile(*path);
+  } else {
+    view_->update();
+  }
+  event->acceptProposedAction();
+}
+
+void MainWindow::perform(Command command) {
+  switch (command) {
+    case Command::nothing:
+      return;
+    case Command::whiten_frame:
+      session_.fill_frame(255);
+      break;
+    case Command::blacken_frame:
+      session_.fill_frame(0);
+      break;
+    case Command::recognize:
+      recognize();
+      break;
+    case Command::repaint:
+      break;
+  }
+  view_->update();
+}
+
+// The run blocks the window until it returns; the dialog reads the run result it left, and the
+// repaint after it draws the new overlay.
+void MainWindow::recognize() {
+  session_.recognize();
+  ResultDialog dialog(session_.workspace().result, *view_);
+  presenter_.present(dialog);
+}
+
+}  // namespace plate

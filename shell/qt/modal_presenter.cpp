@@ -1,0 +1,11 @@
+#include "modal_presenter.h"
+
+#include <QDialog>
+
+namespace plate {
+
+void ExecPresenter::present(QDialog& dialog) {
+  dialog.exec();
+}
+
+}  // namespace plate
