@@ -27,8 +27,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(CharacterCase{U'-', Command::whiten_frame}, CharacterCase{U'.', Command::blacken_frame},
                       CharacterCase{U'G', Command::recognize}, CharacterCase{U'g', Command::recognize},
                       CharacterCase{U'V', Command::recognize}, CharacterCase{U'v', Command::recognize},
-                      CharacterCase{U'a', Command::nothing}, CharacterCase{U'R', Command::nothing},
-                      CharacterCase{U'_', Command::nothing}, CharacterCase{U'\r', Command::nothing},
+                      CharacterCase{U'a', Command::nothing},
                       CharacterCase{U'\x07', Command::nothing},  // Ctrl+G
                       CharacterCase{U'Ｇ', Command::nothing}));  // full-width G
 
