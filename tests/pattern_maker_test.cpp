@@ -19,17 +19,17 @@ const std::filesystem::path kShippedPatterns = PLATE_SOURCE_DIR "/data/EBMPlog00
 
 class SilentMessages final : public MessageService {
  public:
-  void show_message(std::string_view text) override { shown += std::string(text); }
-  std::string shown;
+  void show_message(std::string_view) override {}
 };
 
-#define SKIP_WITHOUT_FONT(look)                                                                 \
-  if (!std::filesystem::exists((look).font_file))                                               \
-  GTEST_SKIP() << "digit font " << (look).font_file << " is not installed (scripts/setup installs it)"
+bool font_installed(const tools::DigitLook& look) {
+  return std::filesystem::exists(look.font_file);
+}
+constexpr const char* kFontMissing = "digit font not installed (scripts/setup installs it): ";
 
 TEST(GlyphRasterTest, HeightsScaleAndBlendingAreAsAsked) {
   const tools::DigitLook look = tools::shipped_recipe().look;
-  SKIP_WITHOUT_FONT(look);
+  if (!font_installed(look)) GTEST_SKIP() << kFontMissing << look.font_file;
   const tools::GlyphRasterizer font(look.font_file);
   const tools::GlyphBitmap ink_tall = font.render(U'8', 60, tools::HeightBasis::ink);
   EXPECT_GE(ink_tall.height, 60);
@@ -70,7 +70,7 @@ void expect_ten_usable_digits(const TemplateTable& templates) {
 
 TEST(PatternMakerTest, ItsFileRoundTripsThroughTheLoader) {
   const tools::TemplateRecipe recipe = tools::shipped_recipe();
-  SKIP_WITHOUT_FONT(recipe.look);
+  if (!font_installed(recipe.look)) GTEST_SKIP() << kFontMissing << recipe.look.font_file;
   auto workspace = testing::make_workspace();
   const TemplateTable made = tools::make_templates(*workspace, recipe);
   for (std::size_t k = 0; k < made.size(); ++k) EXPECT_EQ(made[k].character, recipe.record_order[k]);
@@ -99,7 +99,7 @@ class ShippedPatternsReadTest : public ::testing::TestWithParam<int> {};
 
 TEST_P(ShippedPatternsReadTest, EveryDigitIsStoredAndReadAsItself) {
   const tools::DigitLook look = tools::shipped_recipe().look;
-  SKIP_WITHOUT_FONT(look);
+  if (!font_installed(look)) GTEST_SKIP() << kFontMissing << look.font_file;
   const tools::GlyphRasterizer font(look.font_file);
   auto workspace = testing::make_workspace();
   SilentMessages messages;
@@ -127,7 +127,9 @@ TEST_P(ShippedPatternsReadTest, EveryDigitIsStoredAndReadAsItself) {
 }
 
 INSTANTIATE_TEST_SUITE_P(InkHeights, ShippedPatternsReadTest, ::testing::Values(30, 60, 120),
-                         [](const ::testing::TestParamInfo<int>& row) { return std::to_string(row.param) + "px"; });
+                         [](const ::testing::TestParamInfo<int>& row) {
+                           return std::to_string(row.param) + "px";
+                         });
 
 }  // namespace
 }  // namespace plate

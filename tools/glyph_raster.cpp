@@ -35,7 +35,9 @@ namespace {
   throw std::runtime_error(what + " (FreeType error " + std::to_string(error) + ")");
 }
 
-FT_Fixed to_fixed_16_16(double value) { return static_cast<FT_Fixed>(std::lround(value * 65536.0)); }
+FT_Fixed to_fixed_16_16(double value) {
+  return static_cast<FT_Fixed>(std::lround(value * 65536.0));
+}
 
 }  // namespace
 
@@ -77,12 +79,14 @@ GlyphBitmap GlyphRasterizer::render(char32_t code_point, double pixel_height, He
     std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(code_point));
     return "glyph " + std::string(code) + " of " + face_->name;
   };
-  if (!(pixel_height > 0.0) || !(horizontal_scale > 0.0)) throw std::invalid_argument(what() + ": size must be positive");
+  if (!(pixel_height > 0.0) || !(horizontal_scale > 0.0))
+    throw std::invalid_argument(what() + ": size must be positive");
   const FT_UInt index = FT_Get_Char_Index(face, code_point);
   if (index == 0) throw std::runtime_error(what() + ": not in the font");
 
   const auto em_26_6 = static_cast<FT_F26Dot6>(std::lround(pixel_height * 64.0));
-  if (const FT_Error error = FT_Set_Char_Size(face, 0, em_26_6, 72, 72)) fail(what() + ": cannot set size", error);
+  if (const FT_Error error = FT_Set_Char_Size(face, 0, em_26_6, 72, 72))
+    fail(what() + ": cannot set size", error);
   if (const FT_Error error = FT_Load_Glyph(face, index, FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP))
     fail(what() + ": cannot load", error);
   FT_GlyphSlot slot = face->glyph;
@@ -102,9 +106,11 @@ GlyphBitmap GlyphRasterizer::render(char32_t code_point, double pixel_height, He
   FT_Outline_Transform(&slot->outline, &scale);
 
   GlyphBitmap glyph;
-  glyph.advance = static_cast<int>(std::lround(static_cast<double>(slot->advance.x) * horizontal_scale * correction / 64.0));
+  glyph.advance = static_cast<int>(
+      std::lround(static_cast<double>(slot->advance.x) * horizontal_scale * correction / 64.0));
   if (slot->outline.n_points == 0) return glyph;
-  if (const FT_Error error = FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL)) fail(what() + ": cannot render", error);
+  if (const FT_Error error = FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL))
+    fail(what() + ": cannot render", error);
 
   const FT_Bitmap& bitmap = slot->bitmap;
   const int columns = static_cast<int>(bitmap.width), rows = static_cast<int>(bitmap.rows);
@@ -152,7 +158,8 @@ void stamp_glyph(Plane& plane, const GlyphBitmap& glyph, int x_left, int y_top, 
       for (int channel = 0; channel < kBytesPerPixel; ++channel) {
         const int paper = pixel[channel];
         // Rounded to the nearest level, so full coverage gives ink_level exactly.
-        const int blended = paper + ((ink_level - paper) * coverage * 2 + (ink_level >= paper ? 255 : -255)) / 510;
+        const int blended =
+            paper + ((ink_level - paper) * coverage * 2 + (ink_level >= paper ? 255 : -255)) / 510;
         pixel[channel] = static_cast<std::uint8_t>(blended);
       }
     }

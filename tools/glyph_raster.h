@@ -24,12 +24,12 @@ enum class HeightBasis {
 // One rendered glyph, cropped to its ink: every edge row and column holds at least one pixel of
 // non-zero coverage. A glyph without ink (a space) has width and height 0 and only an advance.
 struct GlyphBitmap {
-  int width = 0;   // columns
-  int height = 0;  // rows
+  int width = 0;                       // columns
+  int height = 0;                      // rows
   std::vector<std::uint8_t> coverage;  // width * height bytes, row 0 at the TOP; 255 = fully inked
-  int left = 0;     // pen-relative x of column 0, rightwards
-  int top = 0;      // baseline-relative y of the top edge of row 0, upwards
-  int advance = 0;  // horizontal pen advance in whole pixels (rounded), scale applied
+  int left = 0;                        // pen-relative x of column 0, rightwards
+  int top = 0;                         // baseline-relative y of the top edge of row 0, upwards
+  int advance = 0;                     // horizontal pen advance in whole pixels (rounded), scale applied
 
   std::uint8_t at(int column, int row) const {
     return coverage[static_cast<std::size_t>(row) * static_cast<std::size_t>(width) +

@@ -47,13 +47,15 @@ ShapeRecord without_leftovers(const ShapeRecord& stored) {
 }  // namespace
 
 TemplateRecipe shipped_recipe() {
-  return {{"/usr/share/fonts/truetype/roboto/unhinted/RobotoCondensed-Bold.ttf", 0.8}, 60.0,
+  return {{"/usr/share/fonts/truetype/roboto/unhinted/RobotoCondensed-Bold.ttf", 0.8},
+          60.0,
           {'9', '8', '7', '6', '5', '4', '3', '2', '1', '0'}};
 }
 
 InkBox draw_digit(Plane& picture, const GlyphRasterizer& font, const DigitLook& look, char digit,
                   double ink_height, int x_left, int y_bottom) {
-  const GlyphBitmap glyph = font.render(static_cast<char32_t>(digit), ink_height, HeightBasis::ink, look.horizontal_scale);
+  const GlyphBitmap glyph =
+      font.render(static_cast<char32_t>(digit), ink_height, HeightBasis::ink, look.horizontal_scale);
   const int y_top = y_bottom + glyph.height - 1;
   stamp_glyph(picture, glyph, x_left, y_top, kInkLevel);
   return {x_left, x_left + glyph.width - 1, y_bottom, y_top};
@@ -66,8 +68,8 @@ ShapeRecord trace_digit(Workspace& workspace, const GlyphRasterizer& font, const
   run_recognition(workspace);
   if (workspace.candidates.count != 1) {
     std::ostringstream what;
-    what << "digit " << digit << " drawn " << ink_height << " px tall from " << look.font_file.string() << " gave "
-         << workspace.candidates.count << " candidates instead of one";
+    what << "digit " << digit << " drawn " << ink_height << " px tall from " << look.font_file.string()
+         << " gave " << workspace.candidates.count << " candidates instead of one";
     throw std::runtime_error(what.str());
   }
   ShapeRecord record = without_leftovers(workspace.candidates.records[0]);
@@ -87,7 +89,8 @@ TemplateTable make_templates(Workspace& workspace, const TemplateRecipe& recipe)
 void write_pattern_file(const std::filesystem::path& path, const TemplateTable& templates) {
   static_assert(sizeof(TemplateTable) == kPatternFileBytes);
   std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  file.write(reinterpret_cast<const char*>(templates.data()), static_cast<std::streamsize>(kPatternFileBytes));
+  file.write(reinterpret_cast<const char*>(templates.data()),
+             static_cast<std::streamsize>(kPatternFileBytes));
   file.close();
   if (!file) throw std::runtime_error("cannot write " + path.string());
 }

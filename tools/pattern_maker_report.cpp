@@ -12,11 +12,12 @@ namespace plate::tools {
 
 namespace {
 
-constexpr std::array<const char*, 8> kDirectionNames = {"down-left", "down",    "down-right", "right",
-                                                        "up-right",  "up",      "up-left",    "left"};
+constexpr std::array<const char*, 8> kDirectionNames = {"down-left", "down", "down-right", "right",
+                                                        "up-right",  "up",   "up-left",    "left"};
 
 std::string shown_character(const ShapeRecord& record) {
-  if (record.character >= 0x20 && record.character < 0x7F) return std::string("'") + char(record.character) + "'";
+  if (record.character >= 0x20 && record.character < 0x7F)
+    return std::string("'") + char(record.character) + "'";
   return "0x" + std::to_string(record.character);
 }
 
@@ -37,7 +38,9 @@ const char* window_name(double proportion) {
   return "none";
 }
 
-bool has_points(const ShapeRecord& record) { return record.point_count > 0 && record.point_count <= kMaxContourPoints; }
+bool has_points(const ShapeRecord& record) {
+  return record.point_count > 0 && record.point_count <= kMaxContourPoints;
+}
 
 // Panel geometry of the SVG, in SVG units (y downwards).
 constexpr int kPanelWidth = 200;
@@ -59,7 +62,8 @@ void write_outline(std::ostream& out, const ShapeRecord& record) {
   for (int k = 0; k < record.point_count; ++k) {
     const ContourPoint& p = record.points[k];
     // Plane rows count upwards; SVG rows count downwards.
-    out << left + (p.x - record.x_min + 0.5) * scale << ',' << kOutlineTop + (record.y_max - p.y + 0.5) * scale << ' ';
+    out << left + (p.x - record.x_min + 0.5) * scale << ','
+        << kOutlineTop + (record.y_max - p.y + 0.5) * scale << ' ';
   }
   out << "\"/>\n";
   const ContourPoint& start = record.points[record.point_count - 1];
@@ -69,14 +73,16 @@ void write_outline(std::ostream& out, const ShapeRecord& record) {
 
 void write_signature(std::ostream& out, const ShapeRecord& record) {
   for (int angle = 0; angle <= 360; angle += 90) {
-    out << "<line stroke=\"#ccc\" x1=\"" << kPlotLeft << "\" x2=\"" << kPlotRight << "\" y1=\"" << plot_y(angle)
-        << "\" y2=\"" << plot_y(angle) << "\"/><text font-size=\"9\" text-anchor=\"end\" x=\"" << kPlotLeft - 3
-        << "\" y=\"" << plot_y(angle) + 3 << "\">" << angle << "</text>\n";
+    out << "<line stroke=\"#ccc\" x1=\"" << kPlotLeft << "\" x2=\"" << kPlotRight << "\" y1=\""
+        << plot_y(angle) << "\" y2=\"" << plot_y(angle)
+        << "\"/><text font-size=\"9\" text-anchor=\"end\" x=\"" << kPlotLeft - 3 << "\" y=\""
+        << plot_y(angle) + 3 << "\">" << angle << "</text>\n";
   }
   out << "<polyline fill=\"none\" stroke=\"#0050c0\" stroke-width=\"1.2\" points=\"";
   const double step = double(kPlotRight - kPlotLeft) / std::max(record.point_count - 1, 1);
   for (int k = 0; k < record.point_count; ++k) {
-    out << kPlotLeft + k * step << ',' << plot_y(std::clamp<double>(record.smoothed_angles[k], kLowestAngle, kHighestAngle)) << ' ';
+    out << kPlotLeft + k * step << ','
+        << plot_y(std::clamp<double>(record.smoothed_angles[k], kLowestAngle, kHighestAngle)) << ' ';
   }
   out << "\"/>\n";
 }
@@ -90,10 +96,10 @@ void print_template_table(std::ostream& out, const TemplateTable& templates) {
     const double proportion = pixel_proportion(record.y_max - record.y_min, record.x_max - record.x_min);
     out << std::setw(2) << k << "  " << std::setw(4) << shown_character(record) << "  " << std::setw(6)
         << record.point_count << "  " << std::setw(5) << record.x_min << ".." << std::left << std::setw(5)
-        << record.x_max << std::right << "  " << std::setw(5) << record.y_min << ".." << std::left << std::setw(5)
-        << record.y_max << std::right << "  " << std::setw(11) << std::fixed << std::setprecision(3) << proportion
-        << "  " << std::left << std::setw(15) << direction_name(record.start_direction) << "  "
-        << window_name(proportion) << std::right << '\n';
+        << record.x_max << std::right << "  " << std::setw(5) << record.y_min << ".." << std::left
+        << std::setw(5) << record.y_max << std::right << "  " << std::setw(11) << std::fixed
+        << std::setprecision(3) << proportion << "  " << std::left << std::setw(15)
+        << direction_name(record.start_direction) << "  " << window_name(proportion) << std::right << '\n';
   }
 }
 
@@ -101,7 +107,8 @@ void write_signature_svg(std::ostream& out, const TemplateTable& templates) {
   const int rows = (kTemplateCount + kPanelsPerRow - 1) / kPanelsPerRow;
   out << std::setprecision(1) << std::fixed;
   out << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << kPanelsPerRow * kPanelWidth << "\" height=\""
-      << rows * kPanelHeight << "\" font-family=\"sans-serif\">\n<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
+      << rows * kPanelHeight
+      << "\" font-family=\"sans-serif\">\n<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
   for (std::size_t k = 0; k < templates.size(); ++k) {
     const ShapeRecord& record = templates[k];
     const int column = static_cast<int>(k) % kPanelsPerRow, row = static_cast<int>(k) / kPanelsPerRow;

@@ -120,7 +120,8 @@ void degrade(Plane& picture, unsigned seed) {
         };
         const int sum = at(-1, -1) + 2 * at(0, -1) + at(1, -1) + 2 * at(-1, 0) + 4 * at(0, 0) + 2 * at(1, 0) +
                         at(-1, 1) + 2 * at(0, 1) + at(1, 1);
-        blurred.bytes[Plane::offset_unchecked(x, y) + std::size_t(c)] = static_cast<std::uint8_t>((sum + 8) / 16);
+        blurred.bytes[Plane::offset_unchecked(x, y) + std::size_t(c)] =
+            static_cast<std::uint8_t>((sum + 8) / 16);
       }
     }
   }
@@ -174,7 +175,9 @@ Tally score(Workspace& workspace, const DigitLook& look) {
   return tally;
 }
 
-double percent(int part, int whole) { return whole > 0 ? 100.0 * part / whole : 0.0; }
+double percent(int part, int whole) {
+  return whole > 0 ? 100.0 * part / whole : 0.0;
+}
 
 struct Trial {
   std::string font_name;
@@ -192,26 +195,30 @@ void print_summary_header() {
 
 void print_summary_line(const Trial& trial) {
   const Tally& t = trial.tally;
-  std::printf("%-27s %5.2f %3.0fpx | %6.2f %6.2f %6.2f |", trial.font_name.c_str(), trial.recipe.look.horizontal_scale,
-              trial.recipe.ink_height, percent(t.total_read(), t.total_tried()),
+  std::printf("%-27s %5.2f %3.0fpx | %6.2f %6.2f %6.2f |", trial.font_name.c_str(),
+              trial.recipe.look.horizontal_scale, trial.recipe.ink_height,
+              percent(t.total_read(), t.total_tried()),
               percent(t.condition_read(kClean), t.condition_tried(kClean)),
               percent(t.condition_read(kDegraded), t.condition_tried(kDegraded)));
-  for (std::size_t b = 0; b < kBands.size(); ++b) std::printf(" %7.1f", percent(t.band_read(b), t.band_tried(b)));
+  for (std::size_t b = 0; b < kBands.size(); ++b)
+    std::printf(" %7.1f", percent(t.band_read(b), t.band_tried(b)));
   std::printf(" |");
-  for (int digit = 0; digit < 10; ++digit) std::printf(" %5.1f", percent(t.digit_read(digit), t.digit_tried(digit)));
+  for (int digit = 0; digit < 10; ++digit)
+    std::printf(" %5.1f", percent(t.digit_read(digit), t.digit_tried(digit)));
   std::printf("\n");
 }
 
 void print_details(const Trial& trial) {
   const Tally& t = trial.tally;
-  std::printf("\n%s, scale %.2f, templates %.0f px: rate by digit and height band (%%)\n", trial.font_name.c_str(),
-              trial.recipe.look.horizontal_scale, trial.recipe.ink_height);
+  std::printf("\n%s, scale %.2f, templates %.0f px: rate by digit and height band (%%)\n",
+              trial.font_name.c_str(), trial.recipe.look.horizontal_scale, trial.recipe.ink_height);
   std::printf("digit |");
   for (const Band& band : kBands) std::printf(" %3d-%-3d", band.low, band.high);
   std::printf(" |   all\n");
   for (std::size_t digit = 0; digit < 10; ++digit) {
     std::printf("  '%zu' |", digit);
-    for (std::size_t b = 0; b < kBands.size(); ++b) std::printf(" %7.1f", percent(t.read[digit][b], t.tried[digit][b]));
+    for (std::size_t b = 0; b < kBands.size(); ++b)
+      std::printf(" %7.1f", percent(t.read[digit][b], t.tried[digit][b]));
     std::printf(" | %5.1f\n", percent(t.digit_read(int(digit)), t.digit_tried(int(digit))));
   }
   std::printf("read as:  0    1    2    3    4    5    6    7    8    9 none\n");
@@ -228,8 +235,10 @@ int main() {
   try {
     auto workspace = std::make_unique<Workspace>();
     std::vector<Trial> trials;
-    std::printf("Recognition rate of each recipe over its own look: 10 digits x %d heights (%d..%d px) x %d conditions\n\n",
-                kHighestHeight - kLowestHeight + 1, kLowestHeight, kHighestHeight, int(kConditionCount));
+    std::printf(
+        "Recognition rate of each recipe over its own look: 10 digits x %d heights (%d..%d px) x %d "
+        "conditions\n\n",
+        kHighestHeight - kLowestHeight + 1, kLowestHeight, kHighestHeight, int(kConditionCount));
     print_summary_header();
     for (const NamedFont& font : kFonts) {
       if (!std::filesystem::exists(font.file)) {
