@@ -288,6 +288,7 @@ int main(int argc, char** argv) {
   Tally all;
   std::array<Tally, 4> by_digits;
   std::array<Tally, 5> by_width;
+  std::array<Tally, 5> by_width_three_four;  // the counts whose dot or hyphen search is not the limit
   std::array<Tally, 2> by_kind;
   std::array<Tally, 4> by_blur;
   std::array<Tally, 4> by_noise;
@@ -319,6 +320,7 @@ int main(int argc, char** argv) {
     all.add(reading.exact);
     by_digits[std::size_t(digits - 1)].add(reading.exact);
     by_width[std::size_t(width_bucket(plate->width_px))].add(reading.exact);
+    if (digits >= 3) by_width_three_four[std::size_t(width_bucket(plate->width_px))].add(reading.exact);
     by_kind[plate->kind == plate::tools::PlateKind::kei].add(reading.exact);
     by_blur[index_of(kBlurs, scene.blur_sigma_px)].add(reading.exact);
     by_noise[index_of(kNoises, scene.noise_sigma)].add(reading.exact);
@@ -337,6 +339,8 @@ int main(int argc, char** argv) {
   constexpr std::array<const char*, 5> kWidthLabels{"100-159 px", "160-219 px", "220-299 px", "300-399 px",
                                                     "400-560 px"};
   for (std::size_t b = 0; b < by_width.size(); ++b) print_tally(kWidthLabels[b], by_width[b]);
+  std::printf("by plate width, three and four digits only\n");
+  for (std::size_t b = 0; b < by_width.size(); ++b) print_tally(kWidthLabels[b], by_width_three_four[b]);
   std::printf("by kind\n");
   print_tally("private (white)", by_kind[0]);
   print_tally("kei (yellow)", by_kind[1]);
