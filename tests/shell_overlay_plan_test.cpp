@@ -36,9 +36,7 @@ TEST(OverlayPlanTest, FramesThePlateFromTheLowerLeftAndLabelsItFourRowsBelow) {
 
 TEST(OverlayPlanTest, SkipsIdsGivenUpInAMergeAndWithdrawnGroups) {
   auto groups = std::make_unique<GroupTable>();
-  set_group(*groups, 1, 10, 90, 10, 40,
-            "\xA5\xA5"
-            "12");
+  set_group(*groups, 1, 10, 90, 10, 40, "12");
   set_group(*groups, 3, 400, 600, 300, 340, "56-78");
   set_group(*groups, 4, 700, 800, 300, 340, "9");
   (*groups)[4].digit_count = 0;  // withdrawn by plate interpretation

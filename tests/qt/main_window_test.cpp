@@ -414,9 +414,7 @@ void MainWindowTest::menuItemRunsAndShowsTheResult() {
 void MainWindowTest::overlayIsDrawnOnThePlannedPath() {
   RunResult& result = session_->workspace().result;
   setPlate(result, 1, 100, 300, 200, 260, "12-34");
-  setPlate(result, 3, 400, 560, 450, 500,
-           "\xA5\xA5"
-           "12");
+  setPlate(result, 3, 400, 560, 450, 500, "\xA5\xA5\x31\x32");  // ･･12
   window_->clientArea().update();
   const QImage shown = grabClientArea();
   const std::vector<OverlayItem> items = plan_overlay(result.groups, result.next_group_id);
