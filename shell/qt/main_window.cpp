@@ -88,7 +88,8 @@ void MainWindow::loadFile(const std::filesystem::path& path) {
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
-  // Keys that type characters act through them, as the typed character and not the key decides.
+  // The arrows act as keys; every other key acts through the characters it types, so that the
+  // keyboard layout decides where "-", "." and "g" are.
   if (const Command byKey = command_for_key(keyOf(*event)); byKey != Command::nothing) {
     perform(byKey);
     return;
