@@ -1,5 +1,3 @@
-#include "shell/session.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -7,6 +5,7 @@
 #include <string>
 
 #include "image/bitmap_writer.h"
+#include "shell/session.h"
 #include "test_pictures.h"
 
 namespace plate {
