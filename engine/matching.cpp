@@ -47,6 +47,8 @@ int sampling_step(int point_count) {
   return 6;
 }
 
+}  // namespace
+
 // 0, 1 and 8 look the same turned upside down, so those templates also take rotations near 180.
 bool rotation_accepted(std::int32_t rotation, std::uint8_t character) {
   if (rotation < 20 || rotation > 345) return true;
@@ -77,8 +79,6 @@ const ShapeRecord* best_template(const TemplateTable& templates, const ShapeReco
   }
   return best_distance < kAcceptanceLimit ? best : nullptr;
 }
-
-}  // namespace
 
 bool is_comparable(const ShapeRecord& record) {
   if (record.point_count < 0 || record.point_count > kMaxContourPoints) return false;

@@ -6,6 +6,7 @@
 #include "contrast.h"
 #include "plane.h"
 #include "shape_record.h"
+#include "template_file.h"
 
 namespace plate {
 
@@ -38,6 +39,21 @@ SignatureMatch signature_distance(const ShapeRecord& template_record, const Shap
 // middle column between one and two thirds of its height. Leaves other characters, and any
 // character when the contrast cannot be measured, as they are. The box must lie inside the plane.
 void check_zero_eight(ContrastWorkArea& work, const Plane& picture, ShapeRecord& candidate);
+
+// The windows of the decision, public so that a report can say why a template was refused:
+// whether the rotation is near upright (below 20, negative values included, or above 345), or
+// near upside down (between 160 and 200) for the digits 0, 1 and 8, which read the same turned
+// over.
+bool rotation_accepted(std::int32_t rotation, std::uint8_t template_character);
+
+// Whether the candidate's box has the proportions of the template's digit: the one window for
+// '1', the digit window for any other. A box of width 0 has none.
+bool proportion_accepted(const ShapeRecord& candidate, std::uint8_t template_character);
+
+// The template that decide_characters gives the candidate: the nearest that both windows accept,
+// the earlier on ties, if its distance is below 30; otherwise nullptr. Every template must be
+// is_comparable().
+const ShapeRecord* best_template(const TemplateTable& templates, const ShapeRecord& candidate);
 
 // Writes the character of every candidate of the workspace: the best template among those whose
 // rotation and proportion windows accept it, if its distance is below 30; otherwise 0. Earlier
