@@ -1,0 +1,128 @@
+// plate-read: reads number plates from BMP pictures on the command line, for shells, scripts and
+// batches, with the same engine as the desktop program.
+
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <new>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+#include "batch_runner.h"
+#include "engine/recognition.h"
+#include "file_job.h"
+#include "input_list.h"
+#include "options.h"
+#include "overlay_targets.h"
+#include "pattern_source.h"
+#include "prefixed_messages.h"
+#include "progress_line.h"
+#include "report_format.h"
+#include "terminal.h"
+
+namespace {
+
+using namespace plate;
+using namespace plate::cli;
+
+constexpr int kAllRead = 0;
+constexpr int kSomeNotRead = 1;
+constexpr int kUsageError = 2;
+
+int usage_error(const std::string& message) {
+  std::cerr << kProgramName << ": " << message << "\nTry '" << kProgramName
+            << " --help' for more information.\n";
+  return kUsageError;
+}
+
+void print_problems(const std::vector<std::string>& problems) {
+  for (const std::string& problem : problems) std::cerr << kProgramName << ": " << problem << '\n';
+}
+
+// A missing default pattern file is reported and the batch goes on, as the desktop program does:
+// every picture is still read and reported, with no plate. A pattern file the user named but that
+// cannot be read is a mistake on the command line instead: reading a whole batch without the
+// templates asked for would only produce wrong "no plate" answers.
+bool load_pattern_file(TemplateTable& templates, const Options& options, const char* argv0) {
+  const std::filesystem::path pattern_file =
+      choose_pattern_file(options.patterns, find_program_directory(argv0));
+  const std::string prefix =
+      std::string(kProgramName) + (options.patterns ? ": " + display_name(pattern_file) : "");
+  PrefixedMessages messages(prefix);
+  const bool opened = load_templates(templates, messages, pattern_file);
+  std::cerr << messages.stderr_lines();
+  return opened || !options.patterns;
+}
+
+int read_all(const std::vector<std::filesystem::path>& files, const Options& options,
+             const TemplateTable& templates, const OverlayTargets& overlays) {
+  const ReportDetail detail{options.log, options.candidates};
+  const JobSettings settings{options.json, options.candidates};
+  ProgressLine progress(std::cerr, files.size() > 1 && stderr_is_terminal(), files.size());
+  bool any_failed = false;
+  run_batch(
+      files, options.jobs, templates,
+      [&](std::size_t index, Workspace& workspace) {
+        return process_file(files[index], workspace, settings, overlays.paths[index]);
+      },
+      [&](std::size_t index, FileReport&& report) {
+        progress.clear();
+        std::cerr << report.stderr_lines;
+        std::cout << (options.json ? format_json(report, detail) : format_text(report, detail)) << std::flush;
+        any_failed = any_failed || report.failed();
+        progress.show(index + 1, report.name);
+      });
+  return any_failed ? kSomeNotRead : kAllRead;
+}
+
+int run(int argc, char** argv) {
+  const std::vector<std::string_view> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+  const CommandLine command_line = parse_command_line(arguments);
+  switch (command_line.action) {
+    case Action::usage_error:
+      return usage_error(command_line.usage_error);
+    case Action::show_help:
+      std::cout << help_text();
+      return kAllRead;
+    case Action::show_version:
+      std::cout << version_text();
+      return kAllRead;
+    case Action::run:
+      break;
+  }
+  const Options& options = command_line.options;
+
+  const InputList inputs = list_inputs(options.inputs, std::cin);
+  print_problems(inputs.warnings);
+  print_problems(inputs.errors);
+  const OverlayTargets overlays = plan_overlay_targets(inputs.files, options);
+  if (!overlays.usage_error.empty()) return usage_error(overlays.usage_error);
+  if (options.overlay_dir) {
+    std::error_code error;
+    std::filesystem::create_directories(*options.overlay_dir, error);
+    if (error)
+      return usage_error("cannot create " + display_name(*options.overlay_dir) + ": " + error.message());
+  }
+
+  const auto templates = std::make_unique<TemplateTable>();
+  if (!load_pattern_file(*templates, options, argc > 0 ? argv[0] : nullptr)) return kUsageError;
+
+  const int status = read_all(inputs.files, options, *templates, overlays);
+  return inputs.errors.empty() ? status : kSomeNotRead;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  use_utf8_console();
+  try {
+    return run(argc, argv);
+  } catch (const std::bad_alloc&) {
+    std::cerr << kProgramName << ": out of memory\n";
+  } catch (const std::exception& e) {
+    std::cerr << kProgramName << ": " << e.what() << '\n';
+  }
+  return kSomeNotRead;
+}

@@ -1,0 +1,178 @@
+#include "options.h"
+
+#include <charconv>
+
+namespace plate::cli {
+
+namespace {
+
+enum class Flag { json, log, candidates, help, version };
+enum class Valued { patterns, overlay, overlay_dir, jobs };
+
+struct FlagName {
+  std::string_view name;
+  Flag flag;
+};
+struct ValuedName {
+  std::string_view name;
+  Valued option;
+};
+
+constexpr FlagName kFlags[] = {
+    {"--json", Flag::json}, {"--log", Flag::log}, {"--candidates", Flag::candidates},
+    {"--help", Flag::help}, {"-h", Flag::help},   {"--version", Flag::version},
+};
+constexpr ValuedName kValued[] = {
+    {"--patterns", Valued::patterns}, {"--overlay", Valued::overlay}, {"--overlay-dir", Valued::overlay_dir},
+    {"--jobs", Valued::jobs},         {"-j", Valued::jobs},
+};
+
+std::optional<int> parse_jobs(std::string_view text) {
+  int value = 0;
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, value);
+  if (error != std::errc{} || stop != end || value < 1 || value > kMaxJobs) return std::nullopt;
+  return value;
+}
+
+class Parser {
+ public:
+  CommandLine parse(std::span<const std::string_view> arguments) {
+    bool options_ended = false;
+    for (std::size_t i = 0; i < arguments.size() && result_.action == Action::run; ++i) {
+      const std::string_view argument = arguments[i];
+      if (options_ended || argument == kNameListArgument || !argument.starts_with('-')) {
+        result_.options.inputs.emplace_back(argument);
+      } else if (argument == "--") {
+        options_ended = true;
+      } else if (!take_flag(argument)) {
+        take_valued(arguments, i);
+      }
+    }
+    if (result_.action == Action::run) check_combination();
+    return result_;
+  }
+
+ private:
+  bool take_flag(std::string_view argument) {
+    for (const FlagName& f : kFlags) {
+      if (argument != f.name) continue;
+      switch (f.flag) {
+        case Flag::json:
+          result_.options.json = true;
+          break;
+        case Flag::log:
+          result_.options.log = true;
+          break;
+        case Flag::candidates:
+          result_.options.candidates = true;
+          break;
+        case Flag::help:
+          result_.action = Action::show_help;
+          break;
+        case Flag::version:
+          result_.action = Action::show_version;
+          break;
+      }
+      return true;
+    }
+    return false;
+  }
+
+  // Finds the option and its value, attached ("--name=V", "-jN") or in the next argument.
+  void take_valued(std::span<const std::string_view> arguments, std::size_t& i) {
+    const std::string_view argument = arguments[i];
+    for (const ValuedName& v : kValued) {
+      if (!argument.starts_with(v.name)) continue;
+      std::string_view rest = argument.substr(v.name.size());
+      const bool is_long = v.name.starts_with("--");
+      if (rest.empty()) {
+        if (i + 1 >= arguments.size()) return fail("option '" + std::string(v.name) + "' needs a value");
+        store(v, arguments[++i]);
+        return;
+      }
+      if (is_long && rest.starts_with('=')) return store(v, rest.substr(1));
+      if (!is_long) return store(v, rest);
+    }
+    fail("unknown option '" + std::string(argument) + "'");
+  }
+
+  void store(const ValuedName& v, std::string_view value) {
+    if (value.empty()) return fail("option '" + std::string(v.name) + "' needs a value");
+    switch (v.option) {
+      case Valued::patterns:
+        result_.options.patterns = std::filesystem::path(value);
+        break;
+      case Valued::overlay:
+        result_.options.overlay_file = std::filesystem::path(value);
+        break;
+      case Valued::overlay_dir:
+        result_.options.overlay_dir = std::filesystem::path(value);
+        break;
+      case Valued::jobs:
+        if (const std::optional<int> jobs = parse_jobs(value)) {
+          result_.options.jobs = *jobs;
+        } else {
+          fail("option '" + std::string(v.name) + "' needs a number of workers from 1 to " +
+               std::to_string(kMaxJobs) + ", not '" + std::string(value) + "'");
+        }
+        break;
+    }
+  }
+
+  void check_combination() {
+    const Options& o = result_.options;
+    if (o.inputs.empty()) return fail("no input file");
+    if (o.overlay_file && o.overlay_dir) return fail("--overlay and --overlay-dir cannot be used together");
+  }
+
+  void fail(std::string message) {
+    result_.action = Action::usage_error;
+    result_.usage_error = std::move(message);
+  }
+
+  CommandLine result_;
+};
+
+}  // namespace
+
+CommandLine parse_command_line(std::span<const std::string_view> arguments) {
+  return Parser{}.parse(arguments);
+}
+
+std::string help_text() {
+  return R"(Usage: plate-read [options] FILE...
+Reads the serial numbers of Japanese number plates in 24-bit BMP pictures.
+
+FILE is a picture, a directory (its .bmp files, in name order) or '-' (a list
+of file names, one a line, on standard input).
+
+Output, one line per file: the file name, the plates read (a middle dot stands
+for a missing leading digit) and the processing time, separated by tabs.
+
+Options:
+  --json              one JSON object per file (JSON Lines) instead
+  --log               also print the diagnostic log of each run
+  --candidates        also print every traced candidate, its best template,
+                      distance and why it was refused
+  --patterns FILE     the digit templates (default: EBMPlog00.pat in the
+                      current directory, else the one installed beside
+                      plate-read)
+  --overlay OUT.bmp   write the picture with the plates framed and labelled
+                      (one input file)
+  --overlay-dir DIR   the same for several files: DIR/NAME-overlay.bmp
+  -j, --jobs N        read N files in parallel (default 1); output keeps the
+                      input order
+  -h, --help          show this help
+  --version           show the version
+
+Exit status: 0 when every file was read, 1 when any file could not be read,
+2 for a usage error.
+)";
+}
+
+std::string version_text() {
+  return std::string(kProgramName) + " " PLATE_READ_VERSION "\n";
+}
+
+}  // namespace plate::cli

@@ -1,0 +1,44 @@
+#pragma once
+// plate-read's command line: what the user asked for, or why the command line is wrong.
+
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace plate::cli {
+
+inline constexpr std::string_view kProgramName = "plate-read";
+inline constexpr std::string_view kNameListArgument = "-";  // read file names from standard input
+inline constexpr int kMaxJobs = 256;
+
+struct Options {
+  std::vector<std::string> inputs;  // files, directories and "-", in the order given
+  bool json = false;
+  bool log = false;
+  bool candidates = false;
+  std::optional<std::filesystem::path> patterns;  // absent: the usual search (pattern_source.h)
+  std::optional<std::filesystem::path> overlay_file;
+  std::optional<std::filesystem::path> overlay_dir;
+  int jobs = 1;
+};
+
+enum class Action { run, show_help, show_version, usage_error };
+
+struct CommandLine {
+  Action action = Action::run;
+  Options options;          // meaningful for Action::run
+  std::string usage_error;  // meaningful for Action::usage_error: one line, without the program name
+};
+
+// Reads the arguments after the program name. Long options take their value as "--name VALUE" or
+// "--name=VALUE", -j as "-j N" or "-jN"; "--" ends the options; "-" is an input. --help and
+// --version win over anything after them; the first error wins over everything.
+CommandLine parse_command_line(std::span<const std::string_view> arguments);
+
+std::string help_text();
+std::string version_text();
+
+}  // namespace plate::cli

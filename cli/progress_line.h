@@ -1,0 +1,29 @@
+#pragma once
+// A one-line progress display on stderr for batches: "plate-read: 12/340 NAME", rewritten in
+// place. It is cleared before anything else is written to stderr, so messages never run into it.
+
+#include <cstddef>
+#include <ostream>
+#include <string>
+
+namespace plate::cli {
+
+class ProgressLine {
+ public:
+  ProgressLine(std::ostream& out, bool enabled, std::size_t total)
+      : out_(out), enabled_(enabled), total_(total) {}
+  ProgressLine(const ProgressLine&) = delete;
+  ProgressLine& operator=(const ProgressLine&) = delete;
+  ~ProgressLine() { clear(); }
+
+  void show(std::size_t done, const std::string& last_name);
+  void clear();
+
+ private:
+  std::ostream& out_;
+  bool enabled_;
+  std::size_t total_;
+  std::size_t shown_length_ = 0;
+};
+
+}  // namespace plate::cli

@@ -1,0 +1,187 @@
+#include "report_format.h"
+
+#include <cstdio>
+
+#include "json_text.h"
+
+namespace plate::cli {
+
+namespace {
+
+std::string digit_text(std::uint8_t character) {
+  return character == 0 ? std::string("none") : std::string(1, static_cast<char>(character));
+}
+
+std::string fixed_two(double value) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%.2f", value);
+  return buffer;
+}
+
+std::string candidate_line(const CandidateReview& review) {
+  std::string line = "  candidate " + std::to_string(review.index) + ": x " + std::to_string(review.x_min) +
+                     ".." + std::to_string(review.x_max) + " y " + std::to_string(review.y_min) + ".." +
+                     std::to_string(review.y_max) + ", proportion " + fixed_two(review.proportion);
+  if (review.nearest_template) {
+    const TemplateComparison& t = review.templates[static_cast<std::size_t>(*review.nearest_template)];
+    line += ", nearest template " + std::to_string(*review.nearest_template) + " ('" + digit_text(t.digit) +
+            "') distance " + std::to_string(t.match.distance) + " rotation " +
+            std::to_string(t.match.rotation);
+    if (t.refusal() != TemplateRefusal::none) line += " (" + std::string(describe(t.refusal())) + ")";
+  }
+  if (review.verdict == CandidateVerdict::distance_too_large &&
+      review.nearest_acceptable != review.nearest_template) {
+    const TemplateComparison& t = review.templates[static_cast<std::size_t>(*review.nearest_acceptable)];
+    line += ", nearest acceptable template " + std::to_string(*review.nearest_acceptable) + " ('" +
+            digit_text(t.digit) + "') distance " + std::to_string(t.match.distance);
+  }
+  if (review.verdict != CandidateVerdict::read)
+    return line + ": refused, " + std::string(describe(review.verdict)) + "\n";
+  const int chosen = *review.chosen_template;
+  const TemplateComparison& t = review.templates[static_cast<std::size_t>(chosen)];
+  if (chosen != review.nearest_template)
+    line += ", chosen template " + std::to_string(chosen) + " distance " + std::to_string(t.match.distance);
+  line += ": read as " + digit_text(review.character);
+  if (review.character != t.digit) line += " (0/8 check)";
+  return line + "\n";
+}
+
+// Builds one JSON object; keys are written in the order they are added.
+class JsonObject {
+ public:
+  JsonObject& raw(std::string_view key, std::string_view json) {
+    separate(key);
+    text_ += json;
+    return *this;
+  }
+  JsonObject& string(std::string_view key, std::string_view value) {
+    separate(key);
+    append_json_string(text_, value);
+    return *this;
+  }
+  JsonObject& number(std::string_view key, long long value) { return raw(key, std::to_string(value)); }
+  std::string close() { return text_ + "}"; }
+
+ private:
+  void separate(std::string_view key) {
+    text_ += text_.size() > 1 ? "," : "";
+    append_json_string(text_, key);
+    text_ += ':';
+  }
+  std::string text_ = "{";
+};
+
+template <typename Item, typename Format>
+std::string json_array(const std::vector<Item>& items, Format format) {
+  std::string out = "[";
+  for (const Item& item : items) {
+    if (out.size() > 1) out += ',';
+    out += format(item);
+  }
+  return out + "]";
+}
+
+std::string json_digit(std::uint8_t character) {
+  if (character == 0) return "null";
+  std::string out;
+  append_json_string(out, std::string(1, static_cast<char>(character)));
+  return out;
+}
+
+std::string json_character(const CharacterReport& c) {
+  JsonObject o;
+  o.raw("digit", json_digit(static_cast<std::uint8_t>(c.digit)))
+      .number("x_min", c.x_min)
+      .number("x_max", c.x_max)
+      .number("y_min", c.y_min)
+      .number("y_max", c.y_max);
+  if (c.distance) o.number("distance", *c.distance);
+  return o.close();
+}
+
+std::string json_plate(const PlateReport& p) {
+  const std::string frame = JsonObject{}
+                                .number("x_min", p.x_min)
+                                .number("x_max", p.x_max)
+                                .number("y_min", p.y_min)
+                                .number("y_max", p.y_max)
+                                .close();
+  return JsonObject{}
+      .string("text", p.text)
+      .number("digit_count", p.digit_count)
+      .number("group_id", p.group_id)
+      .raw("frame", frame)
+      .raw("characters", json_array(p.characters, json_character))
+      .close();
+}
+
+std::string json_template(const TemplateComparison& t) {
+  return JsonObject{}
+      .raw("digit", json_digit(t.digit))
+      .number("distance", t.match.distance)
+      .number("rotation", t.match.rotation)
+      .string("refusal", describe(t.refusal()))
+      .close();
+}
+
+std::string json_optional_index(const std::optional<int>& index) {
+  return index ? std::to_string(*index) : "null";
+}
+
+std::string json_candidate(const CandidateReview& r) {
+  return JsonObject{}
+      .number("index", r.index)
+      .number("x_min", r.x_min)
+      .number("x_max", r.x_max)
+      .number("y_min", r.y_min)
+      .number("y_max", r.y_max)
+      .number("point_count", r.point_count)
+      .raw("proportion", fixed_two(r.proportion))
+      .raw("nearest_template", json_optional_index(r.nearest_template))
+      .raw("nearest_acceptable_template", json_optional_index(r.nearest_acceptable))
+      .raw("chosen_template", json_optional_index(r.chosen_template))
+      .raw("character", json_digit(r.character))
+      .string("verdict", describe(r.verdict))
+      .raw("templates", json_array(std::vector(r.templates.begin(), r.templates.end()), json_template))
+      .close();
+}
+
+std::string json_text_value(const std::string& text) {
+  std::string out;
+  append_json_string(out, text);
+  return out;
+}
+
+}  // namespace
+
+std::string format_text(const FileReport& report, ReportDetail detail) {
+  if (report.error) return {};
+  std::string out = report.name;
+  for (std::size_t i = 0; i < report.plates.size(); ++i) {
+    out += i > 0 ? ' ' : '\t';
+    out += report.plates[i].text;
+  }
+  out += report.plates.empty() ? "\t\t" : "\t";
+  out += std::to_string(report.processing_ms);
+  out += " ms\n";
+  if (detail.candidates)
+    for (const CandidateReview& review : report.candidates) out += candidate_line(review);
+  if (detail.log)
+    for (const std::string& line : report.log_lines) out += "  log: " + line + "\n";
+  return out;
+}
+
+std::string format_json(const FileReport& report, ReportDetail detail) {
+  JsonObject o;
+  o.string("file", report.name);
+  if (report.error) return o.string("error", *report.error).close() + "\n";
+  o.number("processing_ms", report.processing_ms)
+      .number("elapsed_us", report.elapsed_us)
+      .raw("plates", json_array(report.plates, json_plate))
+      .raw("log", json_array(report.log_lines, json_text_value));
+  if (detail.candidates) o.raw("candidates", json_array(report.candidates, json_candidate));
+  if (report.overlay_error) o.string("overlay_error", *report.overlay_error);
+  return o.close() + "\n";
+}
+
+}  // namespace plate::cli

@@ -1,0 +1,70 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "overlay_drawing.h"
+#include "overlay_font.h"
+
+namespace plate::cli {
+namespace {
+
+bool is(const Plane& p, int x, int window_row, Rgb c) {
+  const int y = kFrameHeight - 1 - window_row;
+  return p.channel_unchecked(x, y, Channel::red) == c.red &&
+         p.channel_unchecked(x, y, Channel::green) == c.green &&
+         p.channel_unchecked(x, y, Channel::blue) == c.blue;
+}
+
+constexpr Rgb kWhite = {255, 255, 255};
+
+// The frame of x 100..300, plane rows 200..260, as plan_overlay gives it.
+OverlayItem item(std::string label) {
+  return {1, {{{100, 567}, {300, 567}, {300, 507}, {100, 507}, {100, 567}}}, {100, 571}, std::move(label)};
+}
+
+TEST(OverlayDrawingTest, FramePenIsFivePixelsWideOnThePlannedPath) {
+  auto picture = std::make_unique<Plane>();
+  picture->fill(255);
+  draw_overlay(*picture, {item("")});
+  for (const int row : {565, 567, 569, 505, 507, 509})
+    EXPECT_TRUE(is(*picture, 200, row, kFrameColour)) << row;
+  for (const int row : {564, 570, 504, 510}) EXPECT_TRUE(is(*picture, 200, row, kWhite)) << row;
+  for (const int x : {98, 100, 102, 298, 300, 302}) EXPECT_TRUE(is(*picture, x, 537, kFrameColour)) << x;
+  for (const int x : {97, 103, 297, 303}) EXPECT_TRUE(is(*picture, x, 537, kWhite)) << x;
+}
+
+TEST(OverlayDrawingTest, LabelIsBlueOnWhiteCellsFromTheLabelOrigin) {
+  auto picture = std::make_unique<Plane>();
+  picture->fill(0);
+  const std::string label = "\xA5-1";  // middle dot, hyphen, digit
+  draw_overlay(*picture, {item(label)});
+  int blue_per_cell[3] = {};
+  for (int row = 571; row < 571 + kCellHeight; ++row) {
+    for (int x = 100; x < 100 + 3 * kCellWidth; ++x) {
+      const bool blue = is(*picture, x, row, kLabelColour);
+      EXPECT_TRUE(blue || is(*picture, x, row, kLabelBackground)) << x << "," << row;
+      blue_per_cell[(x - 100) / kCellWidth] += blue;
+    }
+  }
+  const int dot = kGlyphScale * kGlyphScale;
+  EXPECT_EQ(blue_per_cell[0], dot);
+  EXPECT_EQ(blue_per_cell[1], 5 * dot);
+  EXPECT_EQ(blue_per_cell[2], 10 * dot);
+  EXPECT_TRUE(is(*picture, 100 + 3 * kCellWidth, 575, {0, 0, 0}));  // nothing past the last cell
+  EXPECT_TRUE(is(*picture, 100, 571 + kCellHeight, {0, 0, 0}));
+}
+
+// Pen and label reach past the frame here; the sanitizers and checked containers catch a stray write.
+TEST(OverlayDrawingTest, ClipsWhatFallsOutsideTheFrame) {
+  auto picture = std::make_unique<Plane>();
+  picture->fill(255);
+  const OverlayItem edge{1, {{{1, 766}, {1023, 766}, {1023, 0}, {1, 0}, {1, 766}}}, {1000, 760}, "12-34"};
+  draw_overlay(*picture, {edge});
+  EXPECT_TRUE(is(*picture, 0, 0, kFrameColour));
+  EXPECT_TRUE(is(*picture, 1023, 0, kFrameColour));
+  EXPECT_TRUE(
+      is(*picture, 1023, 767, kLabelBackground));  // the label, drawn after the frame, cut at the corner
+}
+
+}  // namespace
+}  // namespace plate::cli
