@@ -1,54 +1,123 @@
 // How long one recognition run takes over a full 1024 x 768 frame, against the floor that every
-// run pays: the block fills of the trace mark plane (twice) and of the candidate table.
+// run pays: the block fills of the trace mark plane (twice) and of the candidate table, about
+// 9.6 MB. Each run benchmark also reports its time as a multiple of the floor ("floors"), measured
+// in the same process, so that one run of this program gives figures comparable across machines.
+//
+//   usage: run_bench [--patterns=FILE.pat] [--samples=FOLDER] [benchmark options]
+// The defaults are the shipped data/EBMPlog00.pat and data/samples.
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cstdio>
 #include <cstring>
+#include <exception>
 #include <memory>
+#include <string_view>
+#include <vector>
 
+#include "bench_inputs.h"
 #include "engine/recognition.h"
+
+namespace plate::bench {
 
 namespace {
 
-using plate::Workspace;
+double g_floor_seconds = 0.0;
 
-void fill_box(plate::Plane& plane, int x_min, int x_max, int y_min, int y_max, std::uint8_t level) {
-  for (int y = y_min; y <= y_max; ++y) std::memset(plane.row(y) + 3 * x_min, level, std::size_t(3 * (x_max - x_min + 1)));
+void fill_like_every_run(Workspace& workspace) {
+  workspace.trace_marks.fill(0);
+  std::memset(&workspace.candidates, 0, sizeof workspace.candidates);
+  workspace.trace_marks.fill(0);
 }
 
-// Forty digit-sized dark bars and a few blobs of other shapes, on white.
-void draw_few_dozen_shapes(plate::Plane& plane) {
-  plane.fill(255);
-  for (int i = 0; i < 40; ++i) {
-    const int x = 20 + (i % 10) * 98, y = 40 + (i / 10) * 180;
-    fill_box(plane, x, x + 14 + i % 6, y, y + 34 + 3 * (i % 9), static_cast<std::uint8_t>(8 * (i % 7)));
+constexpr std::int64_t floor_bytes() { return std::int64_t(2 * sizeof(Plane) + sizeof(CandidateTable)); }
+
+// The median of many fills, taken before any benchmark runs, as the unit of the "floors" counters.
+double measure_floor_seconds() {
+  auto workspace = std::make_unique<Workspace>();
+  std::array<double, 201> seconds{};
+  for (double& s : seconds) {
+    const auto start = std::chrono::steady_clock::now();
+    fill_like_every_run(*workspace);
+    benchmark::ClobberMemory();
+    s = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   }
-  fill_box(plane, 300, 420, 600, 700, 30);
-  fill_box(plane, 600, 605, 600, 720, 30);
+  std::nth_element(seconds.begin(), seconds.begin() + seconds.size() / 2, seconds.end());
+  return seconds[seconds.size() / 2];
 }
 
 void BM_BlockFillFloor(benchmark::State& state) {
   auto workspace = std::make_unique<Workspace>();
   for (auto _ : state) {
-    workspace->trace_marks.fill(0);
-    std::memset(&workspace->candidates, 0, sizeof workspace->candidates);
-    workspace->trace_marks.fill(0);
+    fill_like_every_run(*workspace);
     benchmark::ClobberMemory();
   }
-  state.SetBytesProcessed(state.iterations() *
-                          std::int64_t(2 * sizeof workspace->trace_marks + sizeof workspace->candidates));
+  state.SetBytesProcessed(state.iterations() * floor_bytes());
 }
 BENCHMARK(BM_BlockFillFloor)->Unit(benchmark::kMicrosecond);
 
-void BM_RunOverFewDozenShapes(benchmark::State& state) {
+void run_whole(benchmark::State& state, const TemplateTable* templates, const Plane* picture) {
   auto workspace = std::make_unique<Workspace>();
-  draw_few_dozen_shapes(workspace->display);
+  workspace->templates = *templates;
+  workspace->display = *picture;
+  const auto start = std::chrono::steady_clock::now();
   for (auto _ : state) {
-    plate::run_recognition(*workspace);
+    run_recognition(*workspace);
     benchmark::DoNotOptimize(workspace->result.characters.count);
   }
+  const double per_run = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() /
+                         double(state.iterations());
+  state.counters["floors"] = per_run / g_floor_seconds;
   state.counters["candidates"] = workspace->candidates.count;
+  state.counters["digits"] = workspace->result.characters.count;
 }
-BENCHMARK(BM_RunOverFewDozenShapes)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
+
+void register_run_benchmarks(const BenchInputs& inputs) {
+  for (const BenchPicture& picture : inputs.pictures) {
+    benchmark::RegisterBenchmark(("BM_Run/" + picture.name).c_str(), run_whole, inputs.templates.get(),
+                                 picture.plane.get())
+        ->Unit(benchmark::kMicrosecond);
+  }
+}
+
+}  // namespace plate::bench
+
+int main(int argc, char** argv) {
+  std::filesystem::path patterns = PLATE_SOURCE_DIR "/data/EBMPlog00.pat";
+  std::filesystem::path samples = PLATE_SOURCE_DIR "/data/samples";
+  std::vector<char*> rest;
+  for (int i = 0; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg.starts_with("--patterns=")) {
+      patterns = arg.substr(arg.find('=') + 1);
+    } else if (arg.starts_with("--samples=")) {
+      samples = arg.substr(arg.find('=') + 1);
+    } else {
+      rest.push_back(argv[i]);
+    }
+  }
+  int rest_count = static_cast<int>(rest.size());
+  benchmark::Initialize(&rest_count, rest.data());
+  if (benchmark::ReportUnrecognizedArguments(rest_count, rest.data())) return 1;
+
+  plate::bench::BenchInputs inputs;
+  try {
+    inputs = plate::bench::load_bench_inputs(patterns, samples);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "run_bench: %s\n", e.what());
+    return 1;
+  }
+  plate::bench::g_floor_seconds = plate::bench::measure_floor_seconds();
+  std::fprintf(stderr, "floor (median of 201 fills of %.1f MB): %.1f us\n", double(plate::bench::floor_bytes()) / 1e6,
+               plate::bench::g_floor_seconds * 1e6);
+  plate::bench::register_run_benchmarks(inputs);
+  plate::bench::register_phase_benchmarks(inputs);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
