@@ -284,17 +284,6 @@ INSTANTIATE_TEST_SUITE_P(
                                 "nowhere.pat: EBMPlog00.patがありません。"}),
     [](const ::testing::TestParamInfo<UsageCase>& row) { return std::string(row.param.name); });
 
-TEST(PlateReadCliTest, HelpAndVersionGoToStdout) {
-  const fs::path dir = scratch_directory();
-  const ProgramRun help = run_plate_read(dir, "--help");
-  EXPECT_EQ(help.status, 0);
-  EXPECT_TRUE(contains(help.out, "Usage: plate-read [options] FILE..."));
-  const ProgramRun version = run_plate_read(dir, "--version");
-  EXPECT_EQ(version.status, 0);
-  EXPECT_EQ(version.out.find_first_not_of("0123456789.", 11), version.out.size() - 1) << version.out;
-  EXPECT_TRUE(version.out.starts_with("plate-read ")) << version.out;
-}
-
 // The working directory has no pattern file, so the one the build put beside the program is read;
 // without a shipped one the loader's message comes and every file is still reported.
 TEST(PlateReadCliTest, FindsThePatternFileBesideTheProgram) {
