@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "engine/matching.h"
 #include "shell/display_text.h"
 #include "shell/read_plates.h"
 
@@ -29,10 +30,11 @@ CharacterReport report_character(const Workspace& workspace, const CharacterEntr
                             entry.y_min,
                             entry.y_max,
                             std::nullopt};
+  // The matcher keeps no distance, so the choice is made again; the template it gives may differ
+  // from the character when the 0/8 check turned a 0 into an 8 or back.
   if (with_distance) {
-    const CandidateReview review = review_candidate(workspace, entry.candidate_index);
-    if (review.chosen_template)
-      character.distance = review.templates[static_cast<std::size_t>(*review.chosen_template)].match.distance;
+    if (const ShapeRecord* chosen = best_template(workspace.templates, candidate))
+      character.distance = signature_distance(*chosen, candidate).distance;
   }
   return character;
 }
