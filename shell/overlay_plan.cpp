@@ -1,7 +1,7 @@
 #include "overlay_plan.h"
 
 #include <algorithm>
-#include <cstring>
+#include <iterator>
 
 namespace plate {
 
@@ -23,7 +23,7 @@ std::vector<OverlayItem> plan_overlay(const GroupTable& groups, std::int32_t nex
     item.group_id = g;
     item.frame_path = {{{x0, bottom}, {x1, bottom}, {x1, top}, {x0, top}, {x0, bottom}}};
     item.label_origin = {x0, bottom + 4};
-    item.label.assign(group.text, strnlen(group.text, sizeof group.text));
+    item.label.assign(group.text, std::find(std::begin(group.text), std::end(group.text), '\0'));
     items.push_back(std::move(item));
   }
   return items;
