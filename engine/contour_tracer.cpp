@@ -17,10 +17,29 @@
 // never marked. Rejected alternative: marking during the walk would let a trace that fails at the
 // frame's edge still block the blob, and a crossing of its own marks could not be told from a
 // run into an earlier contour.
+//
+// Speed. The seed scan starts a trace at every sharp step, and most traces are not digits: the
+// rims of holes (a plate's face inside its dark border, once per scanned row), the edge between a
+// small picture and the black rest of the frame, which runs to the frame's rim and fails, and
+// runs into earlier contours. A sample picture costs 30,000 to 310,000 moves per run, so the cost
+// of one move decides the run time. The walk therefore addresses pixels by their byte offset in
+// the plane (one load per neighbour, no multiplication), keeps the point count in a register
+// rather than in the record, and searches the neighbours with code specialised for each of the
+// eight search starts, whose neighbour offsets are constants: a compare against memory and a
+// branch per neighbour looked at, about four per move.
+//
+// Rejected alternatives, timed with the seed scan alone over the ten samples (9.9 ms for the walk
+// by coordinates, 6.2 ms for this one): a search loop over the offset table instead of the
+// specialised code, 6.8 ms; a branch-free search that gathers all eight neighbours into a bit
+// mask and counts its trailing zeros, 12.0 ms (against 8.0 ms for the loop, measured alike), as
+// every move then waits for all eight loads before the next can start, where predicted branches
+// let the processor run ahead.
 
 #include "contour_tracer.h"
 
 #include <algorithm>
+#include <array>
+#include <cstddef>
 
 namespace plate {
 
@@ -37,19 +56,56 @@ bool is_on_or_outside_rim(std::int32_t x, std::int32_t y) {
 // the loop finite whatever the picture.
 constexpr std::int64_t kMoveLimit = std::int64_t{kFrameWidth} * kFrameHeight * 8;
 
+// kDirections as byte offsets within a Plane: a neighbour is one load from the current pixel's
+// offset.
+constexpr std::array<std::ptrdiff_t, 16> kStepOffsets = [] {
+  std::array<std::ptrdiff_t, 16> offsets{};
+  for (std::size_t k = 0; k < offsets.size(); ++k) {
+    offsets[k] = std::ptrdiff_t{kDirections[k].dy} * kRowStride + std::ptrdiff_t{kDirections[k].dx} * kBytesPerPixel;
+  }
+  return offsets;
+}();
+
+// How many steps past direction S the first inside neighbour of the pixel whose green byte is at
+// `green` lies, 0..6; 7 when none of the first seven is, which leaves only the step back.
+template <int S>
+int first_inside_from(const std::uint8_t* green, std::int32_t threshold) {
+  if (std::int32_t{green[kStepOffsets[S]]} <= threshold) return 0;
+  if (std::int32_t{green[kStepOffsets[S + 1]]} <= threshold) return 1;
+  if (std::int32_t{green[kStepOffsets[S + 2]]} <= threshold) return 2;
+  if (std::int32_t{green[kStepOffsets[S + 3]]} <= threshold) return 3;
+  if (std::int32_t{green[kStepOffsets[S + 4]]} <= threshold) return 4;
+  if (std::int32_t{green[kStepOffsets[S + 5]]} <= threshold) return 5;
+  if (std::int32_t{green[kStepOffsets[S + 6]]} <= threshold) return 6;
+  return 7;
+}
+
+int first_inside(int search_start, const std::uint8_t* green, std::int32_t threshold) {
+  switch (search_start) {
+    case 0: return first_inside_from<0>(green, threshold);
+    case 1: return first_inside_from<1>(green, threshold);
+    case 2: return first_inside_from<2>(green, threshold);
+    case 3: return first_inside_from<3>(green, threshold);
+    case 4: return first_inside_from<4>(green, threshold);
+    case 5: return first_inside_from<5>(green, threshold);
+    case 6: return first_inside_from<6>(green, threshold);
+    default: return first_inside_from<7>(green, threshold);
+  }
+}
+
 }  // namespace
 
 ContourTrace trace_contour(const Plane& picture, Plane& marks, ShapeRecord& shape, std::int32_t x0,
                            std::int32_t y0, std::int32_t threshold) {
   constexpr ContourTrace kNoContour{0, 0, 0, 0};
-  auto inside = [&](std::int32_t x, std::int32_t y) {
-    return std::int32_t{picture.green_unchecked(x, y)} <= threshold;
-  };
-  auto marked = [&](std::int32_t x, std::int32_t y) {
-    return marks.channel_unchecked(x, y, Channel::red) != 0;
-  };
+  // Both indexed by a pixel's byte offset in the plane.
+  const std::uint8_t* const green = picture.bytes.data() + static_cast<int>(Channel::green);
+  std::uint8_t* const red = marks.bytes.data() + static_cast<int>(Channel::red);
+  auto inside = [&](std::ptrdiff_t at) { return std::int32_t{green[at]} <= threshold; };
 
-  if (is_on_or_outside_rim(x0, y0) || !inside(x0, y0) || marked(x0, y0)) return kNoContour;
+  if (is_on_or_outside_rim(x0, y0)) return kNoContour;
+  const auto start_at = static_cast<std::ptrdiff_t>(Plane::offset_unchecked(x0, y0));
+  if (!inside(start_at) || red[start_at] != 0) return kNoContour;
 
   shape.point_count = 0;
   std::int32_t turning_count = 0;
@@ -60,8 +116,7 @@ ContourTrace trace_contour(const Plane& picture, Plane& marks, ShapeRecord& shap
   int start_direction = -1;
   bool seen_outside = false;
   for (int k = 0; k <= 8; ++k) {
-    const Step step = kDirections[k];
-    if (!inside(x0 + step.dx, y0 + step.dy)) {
+    if (!inside(start_at + kStepOffsets[k])) {
       seen_outside = true;
     } else if (seen_outside) {
       start_direction = k % 8;
@@ -73,51 +128,58 @@ ContourTrace trace_contour(const Plane& picture, Plane& marks, ShapeRecord& shap
 
   std::int32_t x = x0 + kDirections[start_direction].dx;
   std::int32_t y = y0 + kDirections[start_direction].dy;
+  std::ptrdiff_t at = start_at + kStepOffsets[start_direction];
   int direction = start_direction;
   std::int32_t length = 1;
+  int point_count = 0;  // written back to the record when the walk ends, however it ends
   auto widen_box = [&] {
     x_min = std::min(x_min, x);
     x_max = std::max(x_max, x);
     y_min = std::min(y_min, y);
     y_max = std::max(y_max, y);
   };
+  auto no_contour = [&] {
+    shape.point_count = point_count;
+    return kNoContour;
+  };
   widen_box();
 
   for (;;) {
-    if (marked(x, y)) return kNoContour;  // runs into a contour completed earlier in this pass
-    if (shape.point_count < kMaxContourPoints) {
-      shape.points[shape.point_count] = {x, y};
-      shape.angles[shape.point_count] = turning_count * 45;
-      ++shape.point_count;
+    if (red[at] != 0) return no_contour();  // runs into a contour completed earlier in this pass
+    if (point_count < kMaxContourPoints) {
+      shape.points[point_count] = {x, y};
+      shape.angles[point_count] = turning_count * 45;
+      ++point_count;
     }
     // Tested before any neighbour of (x, y) is read, so no read ever leaves the frame.
-    if (is_on_or_outside_rim(x, y)) return kNoContour;
+    if (is_on_or_outside_rim(x, y)) return no_contour();
 
     // The search always ends by s + 7, the step back to the previous contour point.
     const int s = (direction + 5) % 8;
-    int j = s;
-    while (j < s + 7 && !inside(x + kDirections[j].dx, y + kDirections[j].dy)) ++j;
+    const int j = s + first_inside(s, green + at, threshold);
     turning_count += (j - s) - 3;
     const int next_direction = j % 8;
 
-    if (x == x0 && y == y0 && next_direction == start_direction) break;
-    if (length >= kMoveLimit) return kNoContour;
+    if (at == start_at && next_direction == start_direction) break;
+    if (length >= kMoveLimit) return no_contour();
 
     x += kDirections[next_direction].dx;
     y += kDirections[next_direction].dy;
+    at += kStepOffsets[next_direction];
     direction = next_direction;
     widen_box();
     ++length;
   }
 
+  shape.point_count = point_count;
   shape.x_max = x_max;
   shape.x_min = x_min;
   shape.y_max = y_max;
   shape.y_min = y_min;
   if (turning_count > 0) {
-    for (int i = 0; i < shape.point_count; ++i) {
+    for (int i = 0; i < point_count; ++i) {
       const ContourPoint p = shape.points[i];
-      marks.bytes[Plane::offset_unchecked(p.x, p.y) + static_cast<int>(Channel::red)] = kMark;
+      red[Plane::offset_unchecked(p.x, p.y)] = kMark;
     }
   }
   return ContourTrace{length, turning_count, x_max - x_min, y_max - y_min};
