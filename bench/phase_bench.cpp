@@ -1,7 +1,8 @@
 // Where a run's time goes: the run's phases called one by one, in the run's order, each timed on
 // its own. The counters give microseconds per run for each phase; their sum is the benchmark's
-// time less the clock readings. The reset phase holds both fills of the trace mark plane, so it
-// is the floor of run_bench's BM_BlockFillFloor.
+// time less the clock readings. The reset phase holds both fills of the trace mark plane and the
+// fill of the candidate table, the same bytes as BM_BlockFillFloor; it takes longer within a run,
+// where the other phases have pushed those bytes out of the nearer caches, than back to back.
 //
 // The sequence is checked against run_recognition itself after timing: if the engine's run ever
 // gains or reorders a step, the benchmark reports an error instead of timing something else.
