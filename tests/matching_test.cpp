@@ -84,9 +84,9 @@ struct TemplateSpec {
   std::int32_t rotation;
 };
 
-ShapeRecord make_template(TemplateSpec spec) {
-  ShapeRecord record = signature({720 - spec.rotation, 720 - spec.rotation + 2 * spec.distance}, 0);
-  record.character = static_cast<std::uint8_t>(spec.character);
+ShapeRecord make_template(TemplateSpec wanted) {
+  ShapeRecord record = signature({720 - wanted.rotation, 720 - wanted.rotation + 2 * wanted.distance}, 0);
+  record.character = static_cast<std::uint8_t>(wanted.character);
   return record;
 }
 
