@@ -24,7 +24,8 @@ class CollectingMessages final : public MessageService {
 
 void fill_box(Plane& plane, int x_min, int x_max, int y_min, int y_max, std::uint8_t level) {
   for (int y = y_min; y <= y_max; ++y) {
-    std::memset(plane.row(y) + kBytesPerPixel * x_min, level, std::size_t(kBytesPerPixel * (x_max - x_min + 1)));
+    std::memset(plane.row(y) + kBytesPerPixel * x_min, level,
+                std::size_t(kBytesPerPixel * (x_max - x_min + 1)));
   }
 }
 
@@ -34,7 +35,8 @@ void fill_box(Plane& plane, int x_min, int x_max, int y_min, int y_max, std::uin
 //     g
 //   e   c
 //     d
-constexpr std::array<unsigned, 10> kSegmentsOfDigit{0x3F, 0x06, 0x5B, 0x4F, 0x66, 0x6D, 0x7D, 0x07, 0x7F, 0x6F};
+constexpr std::array<unsigned, 10> kSegmentsOfDigit{0x3F, 0x06, 0x5B, 0x4F, 0x66,
+                                                    0x6D, 0x7D, 0x07, 0x7F, 0x6F};
 
 void draw_seven_segment_digit(Plane& picture, int digit, int x, int y) {
   constexpr int kWidth = 22, kHeight = 42, kStroke = 5;
@@ -61,14 +63,16 @@ void draw_crowded_digits(Plane& picture) {
   for (int row = 0; row < kRows; ++row) {
     for (int p = 0; p < kPlatesPerRow; ++p) {
       for (int d = 0; d < kDigitsPerPlate; ++d) {
-        draw_seven_segment_digit(picture, digit, 20 + p * kPlatePitch + d * kDigitPitch, 20 + row * kRowPitch);
+        draw_seven_segment_digit(picture, digit, 20 + p * kPlatePitch + d * kDigitPitch,
+                                 20 + row * kRowPitch);
         digit = (digit + 3) % 10;
       }
     }
   }
 }
 
-BenchInputs load_bench_inputs(const std::filesystem::path& pattern_file, const std::filesystem::path& sample_folder) {
+BenchInputs load_bench_inputs(const std::filesystem::path& pattern_file,
+                              const std::filesystem::path& sample_folder) {
   BenchInputs inputs;
   CollectingMessages messages;
   inputs.templates = std::make_unique<TemplateTable>();

@@ -24,7 +24,8 @@ struct BenchInputs {
 // Loads the pattern file and every *.bmp of `sample_folder` (read into the frame as the reader
 // places it), and draws the crowded picture. Throws std::runtime_error when the pattern file or a
 // sample cannot be read: a benchmark over empty templates would time a run that matches nothing.
-BenchInputs load_bench_inputs(const std::filesystem::path& pattern_file, const std::filesystem::path& sample_folder);
+BenchInputs load_bench_inputs(const std::filesystem::path& pattern_file,
+                              const std::filesystem::path& sample_folder);
 
 // 336 seven-segment digits, 22 x 42 pixels with 5-pixel strokes, in plates of four across the
 // whole frame: more acceptable outlines than the candidate table holds, so a run fills all 300

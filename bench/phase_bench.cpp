@@ -26,8 +26,8 @@ namespace plate::bench {
 namespace {
 
 enum Phase { kReset, kSeedScan, kMatching, kGrouping, kInterpretation, kPhaseCount };
-constexpr std::array<const char*, kPhaseCount> kPhaseNames{"reset_us", "seed_scan_us", "matching_us", "grouping_us",
-                                                           "interpretation_us"};
+constexpr std::array<const char*, kPhaseCount> kPhaseNames{"reset_us", "seed_scan_us", "matching_us",
+                                                           "grouping_us", "interpretation_us"};
 
 bool same_result(const RunResult& a, const RunResult& b) {
   return std::memcmp(&a.characters, &b.characters, sizeof a.characters) == 0 &&
@@ -65,8 +65,9 @@ void run_by_phase(benchmark::State& state, const TemplateTable* templates, const
     phase_ends(kInterpretation);
   }
   for (int phase = 0; phase < kPhaseCount; ++phase) {
-    state.counters[kPhaseNames[std::size_t(phase)]] = benchmark::Counter(
-        std::chrono::duration<double, std::micro>(spent[std::size_t(phase)]).count(), benchmark::Counter::kAvgIterations);
+    state.counters[kPhaseNames[std::size_t(phase)]] =
+        benchmark::Counter(std::chrono::duration<double, std::micro>(spent[std::size_t(phase)]).count(),
+                           benchmark::Counter::kAvgIterations);
   }
 
   auto whole = std::make_unique<Workspace>();

@@ -33,7 +33,9 @@ void fill_like_every_run(Workspace& workspace) {
   workspace.trace_marks.fill(0);
 }
 
-constexpr std::int64_t floor_bytes() { return std::int64_t(2 * sizeof(Plane) + sizeof(CandidateTable)); }
+constexpr std::int64_t floor_bytes() {
+  return std::int64_t(2 * sizeof(Plane) + sizeof(CandidateTable));
+}
 
 // The median of many fills, taken before any benchmark runs, as the unit of the "floors" counters.
 double measure_floor_seconds() {
@@ -113,8 +115,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   plate::bench::g_floor_seconds = plate::bench::measure_floor_seconds();
-  std::fprintf(stderr, "floor (median of 201 fills of %.1f MB): %.1f us\n", double(plate::bench::floor_bytes()) / 1e6,
-               plate::bench::g_floor_seconds * 1e6);
+  std::fprintf(stderr, "floor (median of 201 fills of %.1f MB): %.1f us\n",
+               double(plate::bench::floor_bytes()) / 1e6, plate::bench::g_floor_seconds * 1e6);
   plate::bench::register_run_benchmarks(inputs);
   plate::bench::register_phase_benchmarks(inputs);
   benchmark::RunSpecifiedBenchmarks();

@@ -61,7 +61,8 @@ constexpr std::int64_t kMoveLimit = std::int64_t{kFrameWidth} * kFrameHeight * 8
 constexpr std::array<std::ptrdiff_t, 16> kStepOffsets = [] {
   std::array<std::ptrdiff_t, 16> offsets{};
   for (std::size_t k = 0; k < offsets.size(); ++k) {
-    offsets[k] = std::ptrdiff_t{kDirections[k].dy} * kRowStride + std::ptrdiff_t{kDirections[k].dx} * kBytesPerPixel;
+    offsets[k] =
+        std::ptrdiff_t{kDirections[k].dy} * kRowStride + std::ptrdiff_t{kDirections[k].dx} * kBytesPerPixel;
   }
   return offsets;
 }();

@@ -135,7 +135,8 @@ bool is_comparable(const ShapeRecord& record) {
 //     gives a negative rotation, which the upright window accepts.
 //  4. A distance is at most twice the largest difference, 2 (4 kMaxSignatureMagnitude + 360), far
 //     below kNoMatchDistance, so the first shift always improves on the starting best.
-PLATE_AVX2_CLONE SignatureMatch signature_distance(const ShapeRecord& template_record, const ShapeRecord& candidate) {
+PLATE_AVX2_CLONE SignatureMatch signature_distance(const ShapeRecord& template_record,
+                                                   const ShapeRecord& candidate) {
   const int n_t = template_record.point_count;
   const int n_s = candidate.point_count;
   if (n_s < 1 || n_t < 1) return {kNoMatchDistance, 0};
@@ -157,9 +158,9 @@ PLATE_AVX2_CLONE SignatureMatch signature_distance(const ShapeRecord& template_r
   const std::int32_t smallest_sum = *std::min_element(sums.data(), sums.data() + n_t);
   const std::int32_t best_distance = smallest_sum / divisor;
   const std::int64_t next_distance_from = std::int64_t{best_distance + 1} * divisor;
-  const int best_shift = static_cast<int>(
-      std::find_if(sums.data(), sums.data() + n_t, [&](std::int32_t sum) { return sum < next_distance_from; }) -
-      sums.data());
+  const std::int32_t* best = std::find_if(sums.data(), sums.data() + n_t,
+                                          [&](std::int32_t sum) { return sum < next_distance_from; });
+  const auto best_shift = static_cast<int>(best - sums.data());
   const std::int32_t best_offset = t[best_shift] - s[0];
   const std::int32_t turn = (candidate.start_direction - template_record.start_direction + 16) * 45;
   return {best_distance, (turn - best_offset) % kOneLap};

@@ -33,7 +33,7 @@ bool is_edge_step(std::int32_t left, std::int32_t right) { return left > right +
 bool any_edge_step(const std::uint8_t* row, int from, int to) {
   std::uint8_t any = 0;
   for (int i = from; i < to; ++i) {
-    const std::uint8_t lowered = row[i] > kMinEdgeStep ? std::uint8_t(row[i] - kMinEdgeStep) : std::uint8_t{0};
+    const auto lowered = static_cast<std::uint8_t>(row[i] > kMinEdgeStep ? row[i] - kMinEdgeStep : 0);
     any |= std::uint8_t(lowered > row[i + 2 * kBytesPerPixel]);
   }
   return any != 0;
@@ -61,7 +61,9 @@ void scan_seeds(Workspace& workspace) {
   const Plane& picture = workspace.display;
   for (std::int32_t y = 0; y < kFrameHeight; y += kSeedRowSpacing) {
     const std::uint8_t* row = picture.row(y);
-    auto green_at = [row](std::int32_t x) { return row[kBytesPerPixel * x + static_cast<int>(Channel::green)]; };
+    auto green_at = [row](std::int32_t x) {
+      return row[kBytesPerPixel * x + static_cast<int>(Channel::green)];
+    };
     for (std::int32_t first = 1; first <= kLastMiddleColumn; first += kBlockColumns) {
       const std::int32_t last = std::min(first + kBlockColumns - 1, kLastMiddleColumn);
       // The left neighbours' bytes of the block's columns, all three channels.

@@ -32,7 +32,6 @@ std::uint8_t byte_at(std::span<const std::byte> input, std::size_t at) {
   return at < input.size() ? static_cast<std::uint8_t>(input[at]) : 0;
 }
 
-
 // The engine's tables are about 10 MB: made once per process, not once per input.
 template <typename T>
 T& scratch() {
@@ -69,11 +68,14 @@ void check_run_result(const Workspace& workspace) {
   const RunResult& result = workspace.result;
   const int candidates = workspace.candidates.count;
   require(candidates >= 0 && candidates <= kMaxCandidates, "candidate count within the table");
-  require(result.characters.count >= 0 && result.characters.count <= candidates, "one character at most per candidate");
-  require(result.next_group_id >= 1 && result.next_group_id <= kMaxGroupId + 1, "next group id within 1..301");
+  require(result.characters.count >= 0 && result.characters.count <= candidates,
+          "one character at most per candidate");
+  require(result.next_group_id >= 1 && result.next_group_id <= kMaxGroupId + 1,
+          "next group id within 1..301");
   for (int i = 0; i < result.characters.count; ++i) {
     const CharacterEntry& entry = result.characters.entries[std::size_t(i)];
-    require(entry.candidate_index >= 0 && entry.candidate_index < candidates, "character from a stored candidate");
+    require(entry.candidate_index >= 0 && entry.candidate_index < candidates,
+            "character from a stored candidate");
     require(workspace.candidates.records[std::size_t(entry.candidate_index)].character != 0,
             "character from a recognised candidate");
     require(entry.group_id >= 0 && entry.group_id < result.next_group_id, "group id handed out");
@@ -89,7 +91,8 @@ void check_run_result(const Workspace& workspace) {
     require(digits == group.digit_count, "a plate's text holds its digits");
   }
   const std::string_view log = result.log.view();
-  require(log.size() < DiagnosticLog::kCapacity && log.find('\0') == std::string_view::npos, "log terminated");
+  require(log.size() < DiagnosticLog::kCapacity && log.find('\0') == std::string_view::npos,
+          "log terminated");
 }
 
 bool same_result(const RunResult& a, const RunResult& b) {
@@ -143,7 +146,8 @@ void load_templates_target(std::span<const std::byte> input) {
     require(std::memcmp(&expected, &templates[k], kShapeRecordBytes) == 0,
             "a template is the file's record, its point count emptied if unusable");
     // An emptied template may keep a start direction out of range: with no points it is never read.
-    require(templates[k].point_count == 0 || is_comparable(templates[k]), "every loaded template is empty or comparable");
+    require(templates[k].point_count == 0 || is_comparable(templates[k]),
+            "every loaded template is empty or comparable");
   }
 
   MatchWorkspace& workspace = workspace_with_candidates();
@@ -182,7 +186,8 @@ void recognition_run_target(std::span<const std::byte> input) {
   SavedRun& first = scratch<SavedRun>();
   first.display = workspace.display;
   run_recognition(workspace);
-  require(std::memcmp(&first.display, &workspace.display, sizeof first.display) == 0, "a run leaves the picture alone");
+  require(std::memcmp(&first.display, &workspace.display, sizeof first.display) == 0,
+          "a run leaves the picture alone");
   check_run_result(workspace);
   first.result = workspace.result;
   run_recognition(workspace);

@@ -23,7 +23,8 @@ using plate::fuzz::Target;
 
 const Target* target_named(const std::string& name) {
   const auto& targets = plate::fuzz::kTargets;
-  const auto found = std::find_if(targets.begin(), targets.end(), [&](const Target& t) { return t.name == name; });
+  const auto found =
+      std::find_if(targets.begin(), targets.end(), [&](const Target& t) { return t.name == name; });
   return found == targets.end() ? nullptr : &*found;
 }
 

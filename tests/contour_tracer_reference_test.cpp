@@ -26,8 +26,12 @@ bool on_or_outside_rim(std::int32_t x, std::int32_t y) {
 ContourTrace reference_trace_contour(const Plane& picture, Plane& marks, ShapeRecord& shape, std::int32_t x0,
                                      std::int32_t y0, std::int32_t threshold) {
   constexpr ContourTrace kNoContour{0, 0, 0, 0};
-  auto inside = [&](std::int32_t x, std::int32_t y) { return std::int32_t{picture.green_unchecked(x, y)} <= threshold; };
-  auto marked = [&](std::int32_t x, std::int32_t y) { return marks.channel_unchecked(x, y, Channel::red) != 0; };
+  auto inside = [&](std::int32_t x, std::int32_t y) {
+    return std::int32_t{picture.green_unchecked(x, y)} <= threshold;
+  };
+  auto marked = [&](std::int32_t x, std::int32_t y) {
+    return marks.channel_unchecked(x, y, Channel::red) != 0;
+  };
   if (on_or_outside_rim(x0, y0) || !inside(x0, y0) || marked(x0, y0)) return kNoContour;
   shape.point_count = 0;
   std::int32_t turning_count = 0;
@@ -86,11 +90,13 @@ ContourTrace reference_trace_contour(const Plane& picture, Plane& marks, ShapeRe
 void reference_scan_seeds(Workspace& workspace) {
   for (std::int32_t y = 0; y < kFrameHeight; y += kSeedRowSpacing) {
     for (std::int32_t x = 1; x <= kFrameWidth - 2; ++x) {
-      const auto seed = find_seed(workspace.display.green_unchecked(x - 1, y), workspace.display.green_unchecked(x, y),
-                                  workspace.display.green_unchecked(x + 1, y), x);
+      const auto seed =
+          find_seed(workspace.display.green_unchecked(x - 1, y), workspace.display.green_unchecked(x, y),
+                    workspace.display.green_unchecked(x + 1, y), x);
       if (!seed) continue;
-      const ContourTrace trace = reference_trace_contour(workspace.display, workspace.trace_marks,
-                                                         workspace.current_shape, seed->start_x, y, seed->threshold);
+      const ContourTrace trace =
+          reference_trace_contour(workspace.display, workspace.trace_marks, workspace.current_shape,
+                                  seed->start_x, y, seed->threshold);
       if (!is_acceptable_outline(trace)) continue;
       smooth_signature(workspace.current_shape);
       store_candidate(workspace.candidates, workspace.current_shape);
@@ -98,7 +104,9 @@ void reference_scan_seeds(Workspace& workspace) {
   }
 }
 
-bool same_bytes(const auto& a, const auto& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+bool same_bytes(const auto& a, const auto& b) {
+  return std::memcmp(&a, &b, sizeof a) == 0;
+}
 
 // One workspace per implementation, on the same picture.
 class ReferenceTest : public ::testing::Test {
@@ -117,11 +125,15 @@ class ReferenceTest : public ::testing::Test {
     scan_seeds(*fast);
     reference_scan_seeds(*plain);
     if (fast->candidates.count != plain->candidates.count) {
-      return ::testing::AssertionFailure() << fast->candidates.count << " candidates, plainly " << plain->candidates.count;
+      return ::testing::AssertionFailure()
+             << fast->candidates.count << " candidates, plainly " << plain->candidates.count;
     }
-    if (!same_bytes(fast->candidates, plain->candidates)) return ::testing::AssertionFailure() << "candidate records differ";
-    if (!same_bytes(fast->trace_marks, plain->trace_marks)) return ::testing::AssertionFailure() << "marks differ";
-    if (!same_bytes(fast->current_shape, plain->current_shape)) return ::testing::AssertionFailure() << "last record differs";
+    if (!same_bytes(fast->candidates, plain->candidates))
+      return ::testing::AssertionFailure() << "candidate records differ";
+    if (!same_bytes(fast->trace_marks, plain->trace_marks))
+      return ::testing::AssertionFailure() << "marks differ";
+    if (!same_bytes(fast->current_shape, plain->current_shape))
+      return ::testing::AssertionFailure() << "last record differs";
     return ::testing::AssertionSuccess();
   }
 
@@ -173,11 +185,15 @@ TEST_F(ReferenceTest, TracesAgreeFromRandomStartsAndThresholds) {
         break;
       }
       const std::int32_t threshold = testing::uniform(random, low, high);
-      const ContourTrace a = trace_contour(fast->display, fast->trace_marks, fast->current_shape, x, y, threshold);
-      const ContourTrace b = reference_trace_contour(plain->display, plain->trace_marks, plain->current_shape, x, y, threshold);
-      ASSERT_TRUE(a.length == b.length && a.turning_count == b.turning_count && a.width == b.width && a.height == b.height)
+      const ContourTrace a =
+          trace_contour(fast->display, fast->trace_marks, fast->current_shape, x, y, threshold);
+      const ContourTrace b =
+          reference_trace_contour(plain->display, plain->trace_marks, plain->current_shape, x, y, threshold);
+      ASSERT_TRUE(a.length == b.length && a.turning_count == b.turning_count && a.width == b.width &&
+                  a.height == b.height)
           << "picture " << picture << " start (" << x << ", " << y << ") threshold " << threshold;
-      ASSERT_TRUE(same_bytes(fast->current_shape, plain->current_shape)) << "picture " << picture << " start " << start;
+      ASSERT_TRUE(same_bytes(fast->current_shape, plain->current_shape))
+          << "picture " << picture << " start " << start;
       contours += a.length > 0;
     }
     ASSERT_TRUE(same_bytes(fast->trace_marks, plain->trace_marks)) << "picture " << picture;

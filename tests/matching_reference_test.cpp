@@ -22,7 +22,8 @@ namespace {
 
 // signature_distance in its plain form: for each shift, for each sampled candidate point, the
 // stretched template index divided out inside the loop; the earlier shift keeps a tie.
-SignatureMatch reference_signature_distance(const ShapeRecord& template_record, const ShapeRecord& candidate) {
+SignatureMatch reference_signature_distance(const ShapeRecord& template_record,
+                                            const ShapeRecord& candidate) {
   const int n_t = template_record.point_count;
   const int n_s = candidate.point_count;
   if (n_s < 1 || n_t < 1) return {kNoMatchDistance, 0};
@@ -50,20 +51,23 @@ SignatureMatch reference_signature_distance(const ShapeRecord& template_record, 
   return {best_distance, (turn - best_offset) % 360};
 }
 
-::testing::AssertionResult matches_reference(const ShapeRecord& template_record, const ShapeRecord& candidate) {
+::testing::AssertionResult matches_reference(const ShapeRecord& template_record,
+                                             const ShapeRecord& candidate) {
   const SignatureMatch fast = signature_distance(template_record, candidate);
   const SignatureMatch plain = reference_signature_distance(template_record, candidate);
-  if (fast.distance == plain.distance && fast.rotation == plain.rotation) return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << "template of " << template_record.point_count << " points, candidate of "
-                                       << candidate.point_count << ": distance " << fast.distance << " rotation "
-                                       << fast.rotation << ", plainly " << plain.distance << " rotation "
-                                       << plain.rotation;
+  if (fast.distance == plain.distance && fast.rotation == plain.rotation)
+    return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure()
+         << "template of " << template_record.point_count << " points, candidate of " << candidate.point_count
+         << ": distance " << fast.distance << " rotation " << fast.rotation << ", plainly " << plain.distance
+         << " rotation " << plain.rotation;
 }
 
 TEST(SignatureDistanceReferenceTest, AgreesOnRandomSignaturesOfEveryLength) {
   std::mt19937 random(20261206);
   for (int pair = 0; pair < 3000; ++pair) {
-    const ShapeRecord template_record = testing::random_signature(random, testing::random_point_count(random));
+    const ShapeRecord template_record =
+        testing::random_signature(random, testing::random_point_count(random));
     const ShapeRecord candidate = testing::random_signature(random, testing::random_point_count(random));
     ASSERT_TRUE(matches_reference(template_record, candidate)) << "pair " << pair;
   }

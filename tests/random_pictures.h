@@ -24,7 +24,8 @@ inline std::uint8_t level(std::mt19937& random, int low, int high) {
 }
 
 // Fills the pixels of the ellipse in the box, less those of the inner ellipse when `ring` is set.
-inline void fill_ellipse(Plane& plane, int x_min, int x_max, int y_min, int y_max, bool ring, std::uint8_t value) {
+inline void fill_ellipse(Plane& plane, int x_min, int x_max, int y_min, int y_max, bool ring,
+                         std::uint8_t value) {
   const double cx = (x_min + x_max) / 2.0, cy = (y_min + y_max) / 2.0;
   const double rx = (x_max - x_min) / 2.0 + 0.5, ry = (y_max - y_min) / 2.0 + 0.5;
   for (int y = std::max(y_min, 0); y <= std::min(y_max, kFrameHeight - 1); ++y) {
