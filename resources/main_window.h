@@ -1,9 +1,11 @@
 #pragma once
 // The main window as the desktop knows it: its class name (the X11 WM_CLASS and Wayland app id of
-// the Qt program), title, size, and menu 102 (language Japanese, 1041). A Win32 resource script
-// repeats the menu in its MENU 102; change the two together.
+// the Qt program), title, size, and menu 102 (language Japanese, 1041). The menu's numbers and
+// texts come from resource_definitions.h, which the Win32 resource script reads too.
 
 #include <string_view>
+
+#include "resource_definitions.h"
 
 namespace plate::resources {
 
@@ -12,10 +14,11 @@ inline constexpr std::string_view kWindowTitle = "Recognition Demo";
 inline constexpr int kWindowWidth = 700;  // pixels
 inline constexpr int kWindowHeight = 700;
 
-inline constexpr int kMainMenuId = 102;
-inline constexpr std::string_view kRecognitionMenuText = "認識";                       // the popup
-inline constexpr std::string_view kPlateRecognitionItemText = "ナンバープレート認識";  // its one item
-inline constexpr int kPlateRecognitionCommand = 40032;
+inline constexpr int kMainMenuId = PLATE_RC_MAIN_MENU;
+// The popup and its one item.
+inline constexpr std::string_view kRecognitionMenuText = PLATE_RC_RECOGNITION_MENU_TEXT;
+inline constexpr std::string_view kPlateRecognitionItemText = PLATE_RC_PLATE_RECOGNITION_ITEM_TEXT;
+inline constexpr int kPlateRecognitionCommand = PLATE_RC_PLATE_RECOGNITION_COMMAND;
 
 // Every message box of the program carries this caption and a single OK button.
 inline constexpr std::string_view kMessageCaption = "メッセージ";
