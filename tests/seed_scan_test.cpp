@@ -2,20 +2,24 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <string>
+#include <vector>
+
 #include "engine/seed_scan_rules.h"
 #include "test_pictures.h"
 
 namespace plate {
 namespace {
 
+using testing::Box;
 using testing::fill_box;
 
 struct SeedCase {
   const char* name;
   std::uint8_t left, middle, right;
   bool seeded;
-  std::int32_t start_x;  // for middle column x = 10
-  std::int32_t threshold;
+  std::int32_t start_x, threshold;  // of the seed at middle column 10
 };
 
 class FindSeedTest : public ::testing::TestWithParam<SeedCase> {};
@@ -37,7 +41,7 @@ INSTANTIATE_TEST_SUITE_P(Steps, FindSeedTest,
                                            SeedCase{"odd_step_rounds_down", 255, 0, 0, true, 10, 127},
                                            SeedCase{"dark_to_bright", 100, 150, 200, false, 0, 0},
                                            SeedCase{"uniform", 90, 90, 90, false, 0, 0}),
-                         [](const auto& row) { return std::string(row.param.name); });
+                         testing::row_name);
 
 struct OutlineCase {
   const char* name;
@@ -63,72 +67,53 @@ INSTANTIATE_TEST_SUITE_P(
         OutlineCase{"ratio_2_4", {100, 8, 9, 23}, true}, OutlineCase{"ratio_1_3", {100, 8, 9, 12}, false},
         OutlineCase{"ratio_1_4", {100, 8, 9, 13}, true}, OutlineCase{"ratio_10", {100, 8, 9, 99}, false},
         OutlineCase{"ratio_9_9", {100, 8, 9, 98}, true}),
-    [](const auto& row) { return std::string(row.param.name); });
+    testing::row_name);
 
-class ScanSeedsTest : public ::testing::Test {
- protected:
-  void SetUp() override { workspace->display.fill(255); }
-  void scan() {
-    workspace->trace_marks.fill(0);
-    workspace->candidates.count = 0;
-    scan_seeds(*workspace);
-  }
-  std::unique_ptr<Workspace> workspace = testing::make_workspace();
+struct ScanCase {
+  const char* name;
+  std::vector<Box> dark;  // on a white picture
+  std::vector<std::int32_t> stored_x_min;
 };
 
-TEST_F(ScanSeedsTest, UniformPicturesYieldNothing) {
-  scan();
-  EXPECT_EQ(workspace->candidates.count, 0);
-  workspace->display.fill(0);
-  scan();
-  EXPECT_EQ(workspace->candidates.count, 0);
+class ScanSeedsTest : public ::testing::TestWithParam<ScanCase> {};
+
+// Every candidate is stored smoothed and without a character.
+TEST_P(ScanSeedsTest, StoresEachDigitSizedShapeOnceFromTheBottomRowUpAndLeftToRight) {
+  auto workspace = testing::make_workspace();
+  workspace->display.fill(255);
+  for (const Box& b : GetParam().dark) fill_box(workspace->display, b, 0);
+  scan_seeds(*workspace);
+  std::vector<std::int32_t> stored_x_min;
+  for (int c = 0; c < workspace->candidates.count; ++c) {
+    const ShapeRecord& stored = workspace->candidates.records[c];
+    stored_x_min.push_back(stored.x_min);
+    ShapeRecord smoothed = stored;
+    smooth_signature(smoothed);
+    EXPECT_EQ(std::memcmp(smoothed.smoothed_angles, stored.smoothed_angles, sizeof stored.smoothed_angles),
+              0);
+    EXPECT_EQ(stored.character, 0);
+  }
+  EXPECT_EQ(stored_x_min, GetParam().stored_x_min);
 }
 
-TEST_F(ScanSeedsTest, DigitSizedShapeCrossedByManyRowsIsStoredOnceAndSmoothed) {
-  fill_box(workspace->display, 100, 119, 200, 248, 20);  // 49 rows: crossed by eight scanned rows
-  scan();
-  ASSERT_EQ(workspace->candidates.count, 1);
-  const ShapeRecord& stored = workspace->candidates.records[0];
-  EXPECT_EQ(stored.x_min, 100);
-  EXPECT_EQ(stored.y_max, 248);
-  EXPECT_EQ(stored.point_count, 2 * 19 + 2 * 48);
-  EXPECT_GT(stored.smoothed_angles[stored.point_count / 2], 0);  // smoothed before it was stored
-  EXPECT_EQ(stored.character, 0);
-}
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Pictures, ScanSeedsTest, ::testing::ValuesIn(std::vector<ScanCase>{
+    {"black", {{0, kFrameWidth - 1, 0, kFrameHeight - 1}}, {}},
+    {"crossed_by_eight_scanned_rows", {{100, 119, 200, 248}}, {100}},
+    {"three_shapes", {{500, 519, 100, 139}, {100, 119, 300, 339}, {300, 319, 100, 139}}, {300, 500, 100}},
+    {"touching_the_frame_rim",
+     {{0, 19, 300, 339}, {1004, 1023, 300, 339}, {300, 319, 0, 39}, {500, 519, 728, 767}}, {}},
+    {"proportion_2_5", {{300, 309, 300, 324}}, {}}}), testing::row_name);
+// clang-format on
 
-TEST_F(ScanSeedsTest, ShapesAreStoredFromTheBottomRowUpAndLeftToRight) {
-  fill_box(workspace->display, 500, 519, 100, 139, 0);
-  fill_box(workspace->display, 100, 119, 300, 339, 0);
-  fill_box(workspace->display, 300, 319, 100, 139, 0);
-  scan();
-  ASSERT_EQ(workspace->candidates.count, 3);
-  EXPECT_EQ(workspace->candidates.records[0].x_min, 300);
-  EXPECT_EQ(workspace->candidates.records[1].x_min, 500);
-  EXPECT_EQ(workspace->candidates.records[2].x_min, 100);
-}
-
-TEST_F(ScanSeedsTest, ShapesTouchingTheFrameRimAreNeverStored) {
-  fill_box(workspace->display, 0, 19, 300, 339, 0);       // left column
-  fill_box(workspace->display, 1004, 1023, 300, 339, 0);  // right column
-  fill_box(workspace->display, 300, 319, 0, 39, 0);       // bottom row
-  fill_box(workspace->display, 500, 519, 728, 767, 0);    // top row
-  scan();
-  EXPECT_EQ(workspace->candidates.count, 0);
-}
-
-TEST_F(ScanSeedsTest, WrongProportionsAndDarkToBrightEdgesAreNotStored) {
-  fill_box(workspace->display, 100, 139, 100, 139, 0);  // square: ratio 1.0
-  fill_box(workspace->display, 300, 309, 300, 324, 0);  // 25 by 10: ratio 2.5 exactly
-  scan();
-  EXPECT_EQ(workspace->candidates.count, 0);
-}
-
-TEST_F(ScanSeedsTest, CandidateTableKeepsTheFirst300) {
+TEST(ScanSeedsTest, CandidateTableKeepsTheFirst300) {
+  auto workspace = testing::make_workspace();
+  workspace->display.fill(255);
   // 33 columns by 10 rows of 8 x 16 blobs = 330 acceptable shapes.
   for (int row = 0; row < 10; ++row)
     for (int col = 0; col < 33; ++col)
       fill_box(workspace->display, 10 + 30 * col, 17 + 30 * col, 10 + 70 * row, 25 + 70 * row, 0);
-  scan();
+  scan_seeds(*workspace);
   EXPECT_EQ(workspace->candidates.count, 300);
 }
 
