@@ -27,4 +27,23 @@ void Session::recognize() {
   run_recognition(*workspace_);
 }
 
+Aftermath Session::perform(Command command) {
+  switch (command) {
+    case Command::nothing:
+      return Aftermath::nothing;
+    case Command::whiten_frame:
+      fill_frame(255);
+      return Aftermath::repaint;
+    case Command::blacken_frame:
+      fill_frame(0);
+      return Aftermath::repaint;
+    case Command::recognize:
+      recognize();
+      return Aftermath::show_result_then_repaint;
+    case Command::repaint:
+      return Aftermath::repaint;
+  }
+  return Aftermath::nothing;
+}
+
 }  // namespace plate

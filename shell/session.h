@@ -9,11 +9,19 @@
 #include <filesystem>
 #include <memory>
 
+#include "commands.h"
 #include "engine/message_service.h"
 #include "engine/workspace.h"
 #include "image/bitmap_reader.h"
 
 namespace plate {
+
+// What a window does once a command has been carried out.
+enum class Aftermath {
+  nothing,
+  repaint,
+  show_result_then_repaint,  // the modal result dialog over the new run result, then a repaint
+};
 
 class Session {
  public:
@@ -39,6 +47,11 @@ class Session {
 
   // One recognition run over the display plane.
   void recognize();
+
+  // Carries out a command on the workspace (blanking the frame, running a recognition), so that
+  // every front end gives a key, a click or the menu item the same effect, and says what the
+  // window must do next.
+  Aftermath perform(Command command);
 
  private:
   std::unique_ptr<Workspace> workspace_;  // about 10 MB: on the heap, once

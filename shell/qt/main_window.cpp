@@ -123,28 +123,15 @@ void MainWindow::dropEvent(QDropEvent* event) {
 }
 
 void MainWindow::perform(Command command) {
-  switch (command) {
-    case Command::nothing:
-      return;
-    case Command::whiten_frame:
-      session_.fill_frame(255);
-      break;
-    case Command::blacken_frame:
-      session_.fill_frame(0);
-      break;
-    case Command::recognize:
-      recognize();
-      break;
-    case Command::repaint:
-      break;
-  }
+  const Aftermath next = session_.perform(command);
+  if (next == Aftermath::nothing) return;
+  if (next == Aftermath::show_result_then_repaint) showResult();
   view_->update();
 }
 
-// The run blocks the window until it returns; the dialog reads the run result it left, and the
+// A run blocked the window until it returned; the dialog reads the run result it left, and the
 // repaint after it draws the new overlay.
-void MainWindow::recognize() {
-  session_.recognize();
+void MainWindow::showResult() {
   ResultDialog dialog(session_.workspace().result, *view_);
   presenter_.present(dialog);
 }

@@ -41,7 +41,7 @@ class MainWindow final : public QMainWindow {
 
  private:
   void perform(Command command);
-  void recognize();
+  void showResult();
 
   Session& session_;
   ModalPresenter& presenter_;

@@ -128,24 +128,12 @@ LRESULT MainWindow::handle(UINT message, WPARAM wparam, LPARAM lparam) {
 }
 
 void MainWindow::perform(Command command) {
-  switch (command) {
-    case Command::nothing:
-      return;
-    case Command::whiten_frame:
-      session_.fill_frame(255);
-      break;
-    case Command::blacken_frame:
-      session_.fill_frame(0);
-      break;
-    case Command::recognize:
-      // The run blocks the window until it returns; the dialog reads the result it left, and the
-      // repaint after it draws the new overlay.
-      session_.recognize();
-      show_result_dialog(instance_, handle_, session_.workspace().result);
-      break;
-    case Command::repaint:
-      break;
-  }
+  const Aftermath next = session_.perform(command);
+  if (next == Aftermath::nothing) return;
+  // A run blocked the window until it returned; the dialog reads the result it left, and the
+  // repaint after it draws the new overlay.
+  if (next == Aftermath::show_result_then_repaint)
+    show_result_dialog(instance_, handle_, session_.workspace().result);
   repaint();
 }
 
