@@ -207,6 +207,10 @@ PLATE_AVX2_CLONE SignatureMatch signature_distance(const ShapeRecord& template_r
   return {best_distance, (turn - best_offset) % kOneLap};
 }
 
+// The crossing is judged by brightness, (B + G + R) / 3, the measure the middle level is taken in:
+// by its green byte alone, dark-green ink (green 90 to 140, brightness 55 to 100) is never below the
+// level, and an '8' on a private plate became '0'.
+//
 // Notes:
 //  1. The contrast is measured over the box without its right-most column and top row.
 //  2. Rows run from y_a = (y_max + 2 y_min) / 3 up to, not including, y_b = (y_min + 2 y_max) / 3;
@@ -222,12 +226,19 @@ void check_zero_eight(ContrastWorkArea& work, const Plane& picture, ShapeRecord&
   const std::int32_t y_from = (candidate.y_max + 2 * candidate.y_min) / 3;
   const std::int32_t y_to = (candidate.y_min + 2 * candidate.y_max) / 3;
   for (std::int32_t y = y_from; y < y_to; ++y) {
-    if (std::int32_t{picture.green_unchecked(x_middle, y)} < levels.middle) {
+    if (pixel_brightness(picture, x_middle, y) < levels.middle) {
       candidate.character = '8';
       return;
     }
   }
   candidate.character = '0';
+}
+
+MatchRecord match_shape(const TemplateTable& templates, const ShapeRecord& shape) {
+  std::array<std::int32_t, kTemplateCount> accepted_distances;
+  MatchRecord record = match_candidate(templates, shape, accepted_distances);
+  record_shown_digit(record, record.matched_digit, templates, accepted_distances);
+  return record;
 }
 
 void decide_characters(Workspace& workspace) {

@@ -5,6 +5,9 @@
 #include <array>
 #include <cstdint>
 
+#include "shape_record.h"
+#include "template_file.h"
+
 namespace plate {
 
 inline constexpr std::int32_t kNoTemplate = -1;
@@ -35,5 +38,10 @@ inline constexpr int kMaxMatchRecords = 300;  // one per candidate table entry
 
 // Indexed like the candidate table (CharacterEntry::candidate_index).
 using MatchTable = std::array<MatchRecord, kMaxMatchRecords>;
+
+// What matching makes of one traced shape against `templates`, by the run's own rules, before the
+// 0/8 check (which needs the picture): shown_digit is matched_digit. For tools that score templates
+// on shapes traced elsewhere.
+MatchRecord match_shape(const TemplateTable& templates, const ShapeRecord& shape);
 
 }  // namespace plate

@@ -43,6 +43,14 @@ struct ContrastLevels {
   std::int32_t dark;
 };
 
+// The mean of a pixel's three bytes, (B + G + R) / 3, truncated: the measure of every level here.
+inline std::int32_t pixel_brightness(const Plane& picture, std::int32_t x, std::int32_t y) {
+  return (std::int32_t{picture.channel_unchecked(x, y, Channel::blue)} +
+          std::int32_t{picture.channel_unchecked(x, y, Channel::green)} +
+          std::int32_t{picture.channel_unchecked(x, y, Channel::red)}) /
+         3;
+}
+
 // The bin count is histogram.size(). Returns 0 when no hill of positive mass exists (or the bin
 // count is 1024 or more), 1 when only the main hill exists, 2 when a second, non-overlapping hill
 // exists too. Writes both bounds (a hill not found as (0, 0)) except when the bin count is 1024 or
