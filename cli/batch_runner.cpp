@@ -9,6 +9,7 @@
 #include <optional>
 #include <thread>
 
+#include "file_job.h"
 #include "input_list.h"
 
 namespace plate::cli {
@@ -23,7 +24,7 @@ FileReport process_guarded(const ProcessFile& process, std::size_t index, const 
     FileReport failed;
     failed.name = display_name(path);
     failed.error = e.what();
-    failed.stderr_lines = failed.name + ": " + e.what() + "\n";
+    failed.stderr_lines = file_message_line(failed.name, e.what());
     return failed;
   }
 }
@@ -64,7 +65,10 @@ void run_batch(const std::vector<std::filesystem::path>& inputs, int jobs, const
       FileReport report = std::move(*done[i]);
       done[i].reset();
       lock.unlock();
-      emit(i, std::move(report));
+      if (!emit(i, std::move(report))) {
+        next_input.store(count);  // no worker takes another file; those under way finish theirs
+        break;
+      }
     }
   }
 }

@@ -3,6 +3,8 @@
 
 #include <filesystem>
 #include <optional>
+#include <string>
+#include <string_view>
 
 #include "engine/workspace.h"
 #include "file_report.h"
@@ -14,10 +16,16 @@ struct JobSettings {
   bool review_candidates = false;
 };
 
+// "plate-read: NAME: TEXT" and a line end, the form of every message about one file; the name is
+// escaped as the text output shows it.
+std::string file_message_line(std::string_view name, std::string_view text);
+
 // Reads `path` into workspace.display and runs recognition there with the workspace's templates.
-// A file that cannot be read gives a report with `error` (the reader's message) and no run.
+// A file that cannot be read gives a report with `error` (which check failed, with the reader's
+// own message in parentheses) and no run; a FIFO, device or socket is never opened.
 // With `overlay_path`, the picture framed and labelled as the desktop window shows it is written
-// there; a failure to write it is the report's overlay_error. The display plane then holds that
+// there, whole or not at all (through a temporary file renamed into place); a failure to write it
+// is the report's overlay_error. The display plane then holds that
 // overlay picture until the next read replaces it.
 FileReport process_file(const std::filesystem::path& path, Workspace& workspace, const JobSettings& settings,
                         const std::optional<std::filesystem::path>& overlay_path);
