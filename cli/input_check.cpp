@@ -1,5 +1,6 @@
 #include "input_check.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <fstream>
@@ -44,7 +45,7 @@ FileKind kind_of_failure(int error, const std::filesystem::path& path) {
   switch (error) {
     case ENOENT:
       return lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode) ? FileKind::dangling_symlink
-                                                                       : FileKind::missing;
+                                                                      : FileKind::missing;
     case ENOTDIR:
       return FileKind::missing;
     case ELOOP:
@@ -120,7 +121,9 @@ std::string_view compression_name(std::uint32_t compression) {
   return compression < std::size(kNames) ? kNames[compression] : std::string_view{};
 }
 
-std::string n(std::int64_t value) { return std::to_string(value); }
+std::string n(std::int64_t value) {
+  return std::to_string(value);
+}
 
 std::string kind_problem(const InputFacts& facts) {
   switch (facts.kind) {
@@ -177,7 +180,7 @@ std::string header_problem(const InputFacts& facts) {
   }
   if (h.width == 0 && h.height == 0) return "the picture is 0 x 0 pixels";
   if (h.width == 0) return "the picture is 0 pixels wide";
-  if (h.width < 0) return "the width is negative (" + n(h.width) + ")";
+  if (h.width < 0) return "the width is negative: " + n(h.width);
   const std::uint64_t headers_end = kFileHeaderBytes + std::uint64_t{h.info_header_bytes};
   if (h.data_offset < headers_end)
     return "the pixel data offset " + n(h.data_offset) + " points into the headers, which end at byte " +
@@ -215,7 +218,9 @@ std::string outcome_problem(ReadOutcome outcome) {
 
 }  // namespace
 
-InputFacts inspect_input(const std::filesystem::path& path) { return inspect(path); }
+InputFacts inspect_input(const std::filesystem::path& path) {
+  return inspect(path);
+}
 
 bool reader_may_open(const InputFacts& facts) {
   switch (facts.kind) {
@@ -234,7 +239,11 @@ std::string describe_unreadable(const InputFacts& facts, std::optional<ReadOutco
   std::string problem = facts.kind != FileKind::regular ? kind_problem(facts) : header_problem(facts);
   if (problem.empty() && outcome) problem = outcome_problem(*outcome);
   if (problem.empty()) problem = "cannot be read";
-  if (!window_message.empty()) problem.append(" (").append(window_message).append(")");
+  // The window's Japanese texts are kept for people who compare the two; its one English text,
+  // "Too big width" (said of a height too), would only contradict the words above.
+  const bool japanese =
+      std::ranges::any_of(window_message, [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+  if (japanese) problem.append(" (").append(window_message).append(")");
   return problem;
 }
 

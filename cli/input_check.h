@@ -40,8 +40,8 @@ struct BitmapHeaderFields {
 
 struct InputFacts {
   FileKind kind = FileKind::unknown_error;
-  std::string system_error;                 // the system's words for an unknown_error
-  std::uint64_t size = 0;                   // bytes, for a regular file
+  std::string system_error;                  // the system's words for an unknown_error
+  std::uint64_t size = 0;                    // bytes, for a regular file
   std::optional<BitmapHeaderFields> header;  // when the file holds both headers (54 bytes)
 };
 
@@ -53,7 +53,8 @@ bool reader_may_open(const InputFacts& facts);
 
 // One line saying why the file cannot be read, in words a user can act on: the first check the
 // file fails, taken from `facts` and, where they say nothing, from the reader's `outcome`. The
-// reader's own message, the one the desktop window shows, follows in parentheses when there is one.
+// reader's own message, the one the desktop window shows, follows in parentheses when it is one
+// of its Japanese texts.
 std::string describe_unreadable(const InputFacts& facts, std::optional<ReadOutcome> outcome,
                                 std::string_view window_message);
 

@@ -26,7 +26,8 @@ void add_directory(const std::filesystem::path& directory, InputList& list) {
     if (it->is_regular_file(type_error) && has_bitmap_extension(it->path())) pictures.push_back(it->path());
   }
   if (error) {
-    list.errors.push_back(escaped_name(display_name(directory)) + ": cannot list the directory: " + error.message());
+    list.errors.push_back(escaped_name(display_name(directory)) +
+                          ": cannot list the directory: " + error.message());
     return;
   }
   if (pictures.empty())

@@ -12,7 +12,7 @@ struct InputList {
   std::vector<std::filesystem::path> files;
   std::vector<std::string> warnings;  // worth telling, not a failure (a directory without pictures)
   std::vector<std::string> errors;    // inputs that could not be listed; the run must end with status 1
-  std::string usage_error;  // a name list that cannot be split into names; nothing may be read
+  std::string usage_error;            // a name list that cannot be split into names; nothing may be read
 };
 
 // Each argument in turn: "-" reads file names from `name_list`, one a line (a trailing carriage

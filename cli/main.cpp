@@ -91,7 +91,8 @@ int read_all(const std::vector<std::filesystem::path>& files, const Options& opt
         progress.clear();
         std::cerr << report.stderr_lines;
         any_failed = any_failed || report.failed();
-        output_problem = write_results(options.json ? format_json(report, detail) : format_text(report, detail));
+        output_problem =
+            write_results(options.json ? format_json(report, detail) : format_text(report, detail));
         if (output_problem) return false;
         progress.show(index + 1, escaped_name(report.name));
         return true;

@@ -19,9 +19,14 @@ struct ValuedName {
 };
 
 constexpr FlagName kFlags[] = {
-    {"--json", Flag::json}, {"--log", Flag::log}, {"--candidates", Flag::candidates},
-    {"-0", Flag::null_separated_names},     {"--null", Flag::null_separated_names},
-    {"--help", Flag::help}, {"-h", Flag::help},   {"--version", Flag::version},
+    {"--json", Flag::json},
+    {"--log", Flag::log},
+    {"--candidates", Flag::candidates},
+    {"-0", Flag::null_separated_names},
+    {"--null", Flag::null_separated_names},
+    {"--help", Flag::help},
+    {"-h", Flag::help},
+    {"--version", Flag::version},
 };
 constexpr ValuedName kValued[] = {
     {"--patterns", Valued::patterns}, {"--overlay", Valued::overlay}, {"--overlay-dir", Valued::overlay_dir},

@@ -34,7 +34,9 @@ std::filesystem::path temporary_beside(const std::filesystem::path& path) {
   return std::filesystem::path(path).replace_filename(name);
 }
 
-std::string reason(int error) { return std::generic_category().message(error); }
+std::string reason(int error) {
+  return std::generic_category().message(error);
+}
 
 // Creates `temporary`, which must not exist, and writes `bytes` into it. A file left half written
 // is removed; one that could not be created is not touched (it may be someone else's).

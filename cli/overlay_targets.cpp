@@ -10,7 +10,9 @@ namespace plate::cli {
 
 namespace {
 
-std::string shown(const std::filesystem::path& path) { return escaped_name(display_name(path)); }
+std::string shown(const std::filesystem::path& path) {
+  return escaped_name(display_name(path));
+}
 
 // Inputs by the file they name, so that no spelling ("./d/../d/x.bmp", a link) hides that an
 // output would replace one.
@@ -18,7 +20,8 @@ class InputFiles {
  public:
   explicit InputFiles(const std::vector<std::filesystem::path>& files) : files_(files) {
     for (std::size_t i = 0; i < files.size(); ++i)
-      if (const std::optional<FileIdentity> identity = identity_of(files[i])) by_identity_.emplace(*identity, i);
+      if (const std::optional<FileIdentity> identity = identity_of(files[i]))
+        by_identity_.emplace(*identity, i);
   }
 
   // The problem when `target` is one of the inputs, else empty.

@@ -104,7 +104,10 @@ TEST(PlateReadCliTest, ReadsFilesDirectoriesAndTheNameListInOrder) {
   const std::string in = (fs::path("pictures") / "").string();
   EXPECT_EQ(names, (std::vector<std::string>{"x.bmp", in + "a.bmp", in + "b.BMP", in + "c.Bmp", "z.bmp",
                                              "x.bmp", "y.bmp"}));
-  EXPECT_EQ(run.err, "bad.bmp: ファイルリードエラーです\nmissing.bmp: ファイルリードエラーです\n");
+  EXPECT_EQ(
+      run.err,
+      "plate-read: bad.bmp: the file is too short to be a BMP picture: 12 bytes, the headers alone take 54 "
+      "(ファイルリードエラーです)\nplate-read: missing.bmp: no such file (ファイルリードエラーです)\n");
 }
 
 // Timings differ from run to run; everything else must not.
@@ -129,7 +132,8 @@ TEST(PlateReadCliTest, TwoWorkersGiveTheOutputOfOne) {
   const ProgramRun two = run_plate_read(dir, "--json --candidates -j 2 " + arguments);
   EXPECT_EQ(one.status, 1);
   EXPECT_EQ(two.status, 1);
-  EXPECT_TRUE(contains(one.out, "\n{\"file\":\"missing4.bmp\",\"error\":\"ファイルリードエラーです\"}\n"))
+  EXPECT_TRUE(contains(
+      one.out, "\n{\"file\":\"missing4.bmp\",\"error\":\"no such file (ファイルリードエラーです)\"}\n"))
       << one.out;
   EXPECT_EQ(without_timings(two.out), without_timings(one.out));
   EXPECT_EQ(two.err, one.err);
