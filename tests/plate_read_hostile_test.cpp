@@ -125,8 +125,9 @@ const Hostile kHostile[] = {
     {"$P -j 4 --overlay-dir out plain.bmp d/x.bmp >&-", 1, "",
      "cannot write the results to standard output: standard output is closed; reading stopped"},
     {"$P plain.bmp d/x.bmp >/dev/full", 1, "", "No space left on device; reading stopped"},
-    {"trap '' PIPE; { $P plain.bmp s s s s s s s s; echo $? >status; } | head -1; exit $(cat status)", 1,
-     "plain.bmp\t\tN ms\n", "Broken pipe; reading stopped"},
+    {"trap '' PIPE; { $P plain.bmp s s s s s s s s s s s s s s s s s s s s; echo $? >status; } | head -1; "
+     "exit $(cat status)",
+     1, "plain.bmp\t\tN ms\n", "Broken pipe; reading stopped"},
     {"$P --version >&-", 1, "", "standard output is closed"},
     // The name list: lines, or NUL-terminated names with -0; a NUL in a line is refused.
     {"printf 'plain.bmp\\0d/x.bmp\\n' | $P -", 2, "",
