@@ -2,7 +2,6 @@
 
 #include <chrono>
 
-#include "engine/recognition.h"
 #include "image/bitmap_reader.h"
 #include "image/bitmap_writer.h"
 #include "input_check.h"
@@ -10,18 +9,14 @@
 #include "name_escape.h"
 #include "options.h"
 #include "output_file.h"
-#include "overlay_drawing.h"
+#include "present/outcome_messages.h"
+#include "present/overlay_drawing.h"
+#include "present/overlay_plan.h"
 #include "prefixed_messages.h"
-#include "shell/overlay_plan.h"
 
 namespace plate::cli {
 
 namespace {
-
-// A height of 0 is a valid, empty picture: the run over its black frame simply finds nothing.
-bool picture_was_read(ReadOutcome outcome) {
-  return outcome == ReadOutcome::read || outcome == ReadOutcome::empty_picture;
-}
 
 FileReport unreadable(const std::string& name, std::string problem) {
   FileReport failed;
@@ -37,29 +32,29 @@ std::string file_message_line(std::string_view name, std::string_view text) {
   return std::string(kProgramName) + ": " + escaped_name(name) + ": " + std::string(text) + "\n";
 }
 
-FileReport process_file(const std::filesystem::path& path, Workspace& workspace, const JobSettings& settings,
+FileReport process_file(const std::filesystem::path& path, WorkerState& worker, const JobSettings& settings,
                         const std::optional<std::filesystem::path>& overlay_path) {
   const std::string name = display_name(path);
   // Nothing but a regular file is opened for reading, so that a FIFO cannot hang the batch.
   const InputFacts facts = inspect_input(path);
   if (!reader_may_open(facts)) return unreadable(name, describe_unreadable(facts, std::nullopt, {}));
   PrefixedMessages messages(std::string(kProgramName) + ": " + escaped_name(name));
-  const ReadOutcome outcome = read_bitmap(path, workspace.display, messages);
+  const ReadOutcome outcome = read_bitmap(path, worker.picture);
   if (!picture_was_read(outcome))
-    return unreadable(name, describe_unreadable(facts, outcome, messages.first_message()));
+    return unreadable(name, describe_unreadable(facts, outcome, bitmap_message(outcome)));
 
   const auto start = std::chrono::steady_clock::now();
-  run_recognition(workspace);
+  const RunResult& result = worker.engine.run(worker.picture);
   const auto elapsed = std::chrono::steady_clock::now() - start;
 
-  FileReport report = report_run(workspace, settings.character_distances);
+  FileReport report = report_run(worker.engine, settings.max_distance);
   report.name = name;
   report.elapsed_us = std::chrono::duration_cast<std::chrono::microseconds>(elapsed).count();
-  if (settings.review_candidates) report.candidates = review_candidates(workspace);
+  if (settings.review_candidates) report.candidates = review_candidates(worker.engine);
 
   if (overlay_path) {
-    draw_overlay(workspace.display, plan_overlay(workspace.result.groups, workspace.result.next_group_id));
-    const std::vector<std::uint8_t> picture = encode_bitmap(workspace.display, kFrameWidth, kFrameHeight);
+    draw_overlay(worker.picture, plan_overlay(result.groups, result.next_group_id));
+    const std::vector<std::uint8_t> picture = encode_bitmap(worker.picture, kFrameWidth, kFrameHeight);
     if (const std::optional<std::string> reason = write_file_atomically(*overlay_path, picture)) {
       const std::string problem =
           "cannot write the overlay picture " + escaped_name(display_name(*overlay_path)) + ": " + *reason;

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "engine/plane.h"
+#include "present/outcome_messages.h"
 
 #ifndef _WIN32
 #include <fcntl.h>
@@ -196,26 +197,6 @@ std::string header_problem(const InputFacts& facts) {
   return {};
 }
 
-// When the headers looked readable but the reader still refused the file (it changed in between).
-std::string outcome_problem(ReadOutcome outcome) {
-  switch (outcome) {
-    case ReadOutcome::read:
-    case ReadOutcome::empty_picture:
-      return {};
-    case ReadOutcome::cannot_open:
-      return "cannot open the file";
-    case ReadOutcome::corrupt:
-      return "the bitmap headers are damaged";
-    case ReadOutcome::too_big:
-      return "the picture is larger than 1024 x 768 pixels";
-    case ReadOutcome::unsupported_format:
-      return "only uncompressed 24-bit pictures are read";
-    case ReadOutcome::truncated:
-      return "the file is cut short in the pixel data";
-  }
-  return {};
-}
-
 }  // namespace
 
 InputFacts inspect_input(const std::filesystem::path& path) {
@@ -237,7 +218,7 @@ bool reader_may_open(const InputFacts& facts) {
 std::string describe_unreadable(const InputFacts& facts, std::optional<ReadOutcome> outcome,
                                 std::string_view window_message) {
   std::string problem = facts.kind != FileKind::regular ? kind_problem(facts) : header_problem(facts);
-  if (problem.empty() && outcome) problem = outcome_problem(*outcome);
+  if (problem.empty() && outcome) problem = describe(*outcome);
   if (problem.empty()) problem = "cannot be read";
   // The window's Japanese texts are kept for people who compare the two; its one English text,
   // "Too big width" (said of a height too), would only contradict the words above.

@@ -120,7 +120,7 @@ const Hostile kHostile[] = {
     {"$P --overlay-dir new plain.bmp ./plain.bmp; r=$?; test -e new && echo created; exit $r", 2, "",
      "would both write the overlay new/plain-overlay.bmp"},
     {"$P --overlay-dir new --patterns f.pat plain.bmp; r=$?; test -e new && echo created; exit $r", 2, "",
-     "plate-read: f.pat: a FIFO (named pipe)"},
+     "plate-read: f.pat: not a regular file"},
     // Results that cannot be written are a failure, and reading stops.
     {"$P -j 4 --overlay-dir out plain.bmp d/x.bmp >&-", 1, "",
      "cannot write the results to standard output: standard output is closed; reading stopped"},
@@ -137,7 +137,7 @@ const Hostile kHostile[] = {
     // Nothing but regular files is opened: a FIFO never blocks.
     {"$P f.bmp plain.bmp", 1, "plain.bmp\t\tN ms\n",
      "plate-read: f.bmp: a FIFO (named pipe), not a picture file; only regular files are read\n"},
-    {"$P --patterns f.pat plain.bmp", 2, "", "plate-read: f.pat: a FIFO"},
+    {"$P --patterns f.pat plain.bmp", 2, "", "plate-read: f.pat: not a regular file"},
     {"$P /dev/null", 1, "", "plate-read: /dev/null: a device, not a picture file"},
     // Names stay one field and cannot steer the terminal; JSON keeps undecodable bytes apart.
     {"$P n?l*", 0, "n\\nl\\te\\033[31m\\377.bmp\t\tN ms\n", ""},
