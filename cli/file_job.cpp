@@ -9,20 +9,21 @@
 #include "name_escape.h"
 #include "options.h"
 #include "output_file.h"
-#include "present/outcome_messages.h"
 #include "present/overlay_drawing.h"
 #include "present/overlay_plan.h"
-#include "prefixed_messages.h"
 
 namespace plate::cli {
 
 namespace {
 
-FileReport unreadable(const std::string& name, std::string problem) {
+// The error is what the desktop window says, where it says something in Japanese; the reason says
+// which check failed.
+FileReport unreadable(const std::string& name, const FileProblem& problem) {
   FileReport failed;
   failed.name = name;
-  failed.stderr_lines = file_message_line(name, problem);
-  failed.error = std::move(problem);
+  failed.error = problem.window_text.empty() ? problem.what : problem.window_text;
+  failed.error_detail = problem.what;
+  failed.stderr_lines = file_message_line(name, problem.line());
   return failed;
 }
 
@@ -37,11 +38,9 @@ FileReport process_file(const std::filesystem::path& path, WorkerState& worker, 
   const std::string name = display_name(path);
   // Nothing but a regular file is opened for reading, so that a FIFO cannot hang the batch.
   const InputFacts facts = inspect_input(path);
-  if (!reader_may_open(facts)) return unreadable(name, describe_unreadable(facts, std::nullopt, {}));
-  PrefixedMessages messages(std::string(kProgramName) + ": " + escaped_name(name));
+  if (facts.kind != FileKind::regular) return unreadable(name, picture_problem(facts));
   const ReadOutcome outcome = read_bitmap(path, worker.picture);
-  if (!picture_was_read(outcome))
-    return unreadable(name, describe_unreadable(facts, outcome, bitmap_message(outcome)));
+  if (!picture_was_read(outcome)) return unreadable(name, picture_problem(outcome));
 
   const auto start = std::chrono::steady_clock::now();
   const RunResult& result = worker.engine.run(worker.picture);
@@ -56,13 +55,11 @@ FileReport process_file(const std::filesystem::path& path, WorkerState& worker, 
     draw_overlay(worker.picture, plan_overlay(result.groups, result.next_group_id));
     const std::vector<std::uint8_t> picture = encode_bitmap(worker.picture, kFrameWidth, kFrameHeight);
     if (const std::optional<std::string> reason = write_file_atomically(*overlay_path, picture)) {
-      const std::string problem =
+      report.overlay_error =
           "cannot write the overlay picture " + escaped_name(display_name(*overlay_path)) + ": " + *reason;
-      messages.show_message(problem);
-      report.overlay_error = problem;
+      report.stderr_lines = file_message_line(name, *report.overlay_error);
     }
   }
-  report.stderr_lines = messages.stderr_lines();
   return report;
 }
 

@@ -1,15 +1,13 @@
 #pragma once
-// What plate-read finds out about an input file before the bitmap reader opens it, and how it
-// words a file that cannot be read. The file is looked at without ever blocking: a FIFO, a device
-// or a socket is refused before anything is read from it. The reader stays the judge of whether a
-// picture reads; what is found here only lets the message say which check failed.
+// What plate-read finds out about a file before anything opens it, and the words for a file that
+// cannot be used. Only stat() and access() look at the file here, so a FIFO, a device or a socket
+// is refused before anything could block on it. What is wrong inside a picture or a pattern file
+// is the reader's or the loader's typed outcome; this only words it.
 
-#include <cstdint>
 #include <filesystem>
-#include <optional>
 #include <string>
-#include <string_view>
 
+#include "engine/template_load.h"
 #include "image/bitmap_reader.h"
 
 namespace plate::cli {
@@ -27,35 +25,29 @@ enum class FileKind {
   unknown_error,  // any other failure to look at it; `system_error` says which
 };
 
-// The fields of the two bitmap headers that decide whether a picture reads.
-struct BitmapHeaderFields {
-  bool bm_signature;
-  std::uint32_t data_offset;
-  std::uint32_t info_header_bytes;
-  std::int32_t width;
-  std::int32_t height;  // negative for rows stored top-down
-  std::uint16_t bit_count;
-  std::uint32_t compression;
-};
-
 struct InputFacts {
   FileKind kind = FileKind::unknown_error;
-  std::string system_error;                  // the system's words for an unknown_error
-  std::uint64_t size = 0;                    // bytes, for a regular file
-  std::optional<BitmapHeaderFields> header;  // when the file holds both headers (54 bytes)
+  std::string system_error;  // the system's words for an unknown_error
 };
 
 InputFacts inspect_input(const std::filesystem::path& path);
 
-// Whether the reader may open the file: never a directory, FIFO, device or socket (a FIFO would
-// block the open). A missing or forbidden file may be tried; the reader fails at once.
-bool reader_may_open(const InputFacts& facts);
+// A message about a file that cannot be used, in two parts.
+struct FileProblem {
+  std::string what;         // which check failed, in words a user can act on
+  std::string window_text;  // the desktop window's Japanese message for the same file, or empty
 
-// One line saying why the file cannot be read, in words a user can act on: the first check the
-// file fails, taken from `facts` and, where they say nothing, from the reader's `outcome`. The
-// reader's own message, the one the desktop window shows, follows in parentheses when it is one
-// of its Japanese texts.
-std::string describe_unreadable(const InputFacts& facts, std::optional<ReadOutcome> outcome,
-                                std::string_view window_message);
+  // "what (window text)": the part of "plate-read: NAME: ..." after the name.
+  std::string line() const;
+};
+
+// A picture input: `facts` when it is no regular file (it is then never opened), otherwise the
+// reader's outcome.
+FileProblem picture_problem(const InputFacts& facts);
+FileProblem picture_problem(ReadOutcome outcome);
+
+// The pattern file, alike; `shown_name` is the name as messages show it, for the window's text.
+FileProblem pattern_problem(const InputFacts& facts, const std::string& shown_name);
+FileProblem pattern_problem(const TemplateLoadOutcome& outcome, const std::string& shown_name);
 
 }  // namespace plate::cli

@@ -21,7 +21,6 @@
 #include "options.h"
 #include "overlay_targets.h"
 #include "pattern_source.h"
-#include "present/outcome_messages.h"
 #include "progress_line.h"
 #include "report_format.h"
 #include "standard_streams.h"
@@ -59,13 +58,22 @@ int print_text(std::string_view text) {
 // every picture is still read and reported, with no plate. A pattern file the user named that is
 // not a sound one (missing, not a regular file, of the wrong size, with a bad record) is a mistake
 // on the command line instead: reading a whole batch without the templates asked for would only
-// produce wrong or missing plates.
+// produce wrong or missing plates. Only a regular file is opened, so a FIFO cannot block.
 bool load_pattern_file(TemplateTable& templates, const Options& options, const char* argv0) {
   const std::filesystem::path pattern_file =
       choose_pattern_file(options.patterns, find_program_directory(argv0));
-  const TemplateLoadOutcome outcome = load_template_file(templates, pattern_file);
-  if (outcome.loaded()) return true;
-  std::cerr << kProgramName << ": " << display_name(pattern_file) << ": " << describe(outcome) << '\n';
+  const std::string name = display_name(pattern_file);
+  const InputFacts facts = inspect_input(pattern_file);
+  FileProblem problem;
+  if (facts.kind != FileKind::regular) {
+    problem = pattern_problem(facts, escaped_name(name));
+  } else if (const TemplateLoadOutcome outcome = load_template_file(templates, pattern_file);
+             !outcome.loaded()) {
+    problem = pattern_problem(outcome, escaped_name(name));
+  } else {
+    return true;
+  }
+  std::cerr << file_message_line(name, problem.line());
   return !options.patterns;
 }
 

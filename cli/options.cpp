@@ -30,8 +30,12 @@ constexpr FlagName kFlags[] = {
     {"--version", Flag::version},
 };
 constexpr ValuedName kValued[] = {
-    {"--patterns", Valued::patterns}, {"--overlay", Valued::overlay}, {"--overlay-dir", Valued::overlay_dir},
-    {"--jobs", Valued::jobs},         {"-j", Valued::jobs},          {"--max-distance", Valued::max_distance},
+    {"--patterns", Valued::patterns},
+    {"--overlay", Valued::overlay},
+    {"--overlay-dir", Valued::overlay_dir},
+    {"--jobs", Valued::jobs},
+    {"-j", Valued::jobs},
+    {"--max-distance", Valued::max_distance},
 };
 
 std::optional<int> parse_number(std::string_view text, int lowest, int highest) {
@@ -131,7 +135,8 @@ class Parser {
         if (const std::optional<int> limit = parse_number(value, 0, std::numeric_limits<int>::max())) {
           result_.options.max_distance = *limit;
         } else {
-          fail("option '" + std::string(v.name) + "' needs a distance of 0 or more, not '" + std::string(value) + "'");
+          fail("option '" + std::string(v.name) + "' needs a distance of 0 or more, not '" +
+               std::string(value) + "'");
         }
         break;
     }
@@ -195,7 +200,8 @@ An overlay never replaces an input file; it is written whole or not at all.
 Exit status: 0 when every file was read; 1 when any file could not be read or
 the results could not be written to standard output (reading stops there);
 2 for a usage error (also a NUL byte in a newline-separated name list, or a
-pattern file that cannot be read).
+--patterns file that is missing, not a regular file, of the wrong size or
+with a bad record).
 )";
 }
 

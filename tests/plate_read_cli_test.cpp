@@ -106,8 +106,9 @@ TEST(PlateReadCliTest, ReadsFilesDirectoriesAndTheNameListInOrder) {
                                              "x.bmp", "y.bmp"}));
   EXPECT_EQ(
       run.err,
-      "plate-read: bad.bmp: the file is too short to be a BMP picture: 12 bytes, the headers alone take 54 "
-      "(ファイルリードエラーです)\nplate-read: missing.bmp: no such file (ファイルリードエラーです)\n");
+      "plate-read: bad.bmp: the file is too short to be a BMP picture: it ends inside the 54 bytes of its "
+      "headers (ファイルリードエラーです)\nplate-read: missing.bmp: no such file "
+      "(ファイルリードエラーです)\n");
 }
 
 // Timings differ from run to run; everything else must not.
@@ -133,7 +134,8 @@ TEST(PlateReadCliTest, TwoWorkersGiveTheOutputOfOne) {
   EXPECT_EQ(one.status, 1);
   EXPECT_EQ(two.status, 1);
   EXPECT_TRUE(contains(
-      one.out, "\n{\"file\":\"missing4.bmp\",\"error\":\"no such file (ファイルリードエラーです)\"}\n"))
+      one.out,
+      "\n{\"file\":\"missing4.bmp\",\"error\":\"ファイルリードエラーです\",\"reason\":\"no such file\"}\n"))
       << one.out;
   EXPECT_EQ(without_timings(two.out), without_timings(one.out));
   EXPECT_EQ(two.err, one.err);
@@ -146,8 +148,8 @@ TEST(PlateReadCliTest, UsageErrorsExitTwoWithAMessageAndNoOutput) {
       {"", "no input file"},
       {"--overlay o.bmp a.bmp a.bmp", "--overlay takes one input file"},
       {"--overlay-dir out a.bmp ./a.bmp", "would both write"},
-      {"--patterns nowhere.pat a.bmp", "nowhere.pat: no such file"},
-      {"--patterns . a.bmp", ".: not a regular file"},
+      {"--patterns nowhere.pat a.bmp", "nowhere.pat: no such file (nowhere.patがありません。)\n"},
+      {"--patterns . a.bmp", ".: a directory; only regular files are read"},
       {"--patterns a.bmp a.bmp", "bytes, where a pattern file has 164280"}};
   for (const auto& [arguments, message] : cases) {
     const ProgramRun run = run_plate_read(dir, arguments);

@@ -120,7 +120,7 @@ const Hostile kHostile[] = {
     {"$P --overlay-dir new plain.bmp ./plain.bmp; r=$?; test -e new && echo created; exit $r", 2, "",
      "would both write the overlay new/plain-overlay.bmp"},
     {"$P --overlay-dir new --patterns f.pat plain.bmp; r=$?; test -e new && echo created; exit $r", 2, "",
-     "plate-read: f.pat: not a regular file"},
+     "plate-read: f.pat: a FIFO (named pipe); only regular files are read (f.patがありません。)\n"},
     // Results that cannot be written are a failure, and reading stops.
     {"$P -j 4 --overlay-dir out plain.bmp d/x.bmp >&-", 1, "",
      "cannot write the results to standard output: standard output is closed; reading stopped"},
@@ -136,26 +136,30 @@ const Hostile kHostile[] = {
      "plain.bmp\t\tN ms\nn\\nl\\te\\033[31m\\377.bmp\t\tN ms\n", ""},
     // Nothing but regular files is opened: a FIFO never blocks.
     {"$P f.bmp plain.bmp", 1, "plain.bmp\t\tN ms\n",
-     "plate-read: f.bmp: a FIFO (named pipe), not a picture file; only regular files are read\n"},
-    {"$P --patterns f.pat plain.bmp", 2, "", "plate-read: f.pat: not a regular file"},
-    {"$P /dev/null", 1, "", "plate-read: /dev/null: a device, not a picture file"},
+     "plate-read: f.bmp: a FIFO (named pipe); only regular files are read (ファイルリードエラーです)\n"},
+    {"$P --patterns f.pat plain.bmp", 2, "", "plate-read: f.pat: a FIFO"},
+    {"$P /dev/null", 1, "", "plate-read: /dev/null: a device; only regular files are read"},
     // Names stay one field and cannot steer the terminal; JSON keeps undecodable bytes apart.
     {"$P n?l*", 0, "n\\nl\\te\\033[31m\\377.bmp\t\tN ms\n", ""},
     {"$P --json a*", 1,
-     "{\"file\":\"a\\udcfe.bmp\",\"error\":\"the file is empty (ファイルリードエラーです)\"}\n"
-     "{\"file\":\"a\\udcff.bmp\",\"error\":\"the file is empty (ファイルリードエラーです)\"}\n",
+     "{\"file\":\"a\\udcfe.bmp\",\"error\":\"ファイルリードエラーです\",\"reason\":\"the file is empty\"}\n"
+     "{\"file\":\"a\\udcff.bmp\",\"error\":\"ファイルリードエラーです\",\"reason\":\"the file is empty\"}\n",
      "plate-read: a\\376.bmp: the file is empty (ファイルリードエラーです)\n"},
-    // Each message names the check that failed.
+    // Each message names the check that failed; "Too big width" is never said of a height.
     {"$P h769.bmp bitfields.bmp os2.bmp negative.bmp cut.bmp missing.bmp", 1, "",
-     "plate-read: h769.bmp: the picture is 769 pixels high; at most 768 are read\n"
-     "plate-read: bitfields.bmp: the picture is stored compressed (BI_BITFIELDS); only uncompressed "
-     "24-bit pictures are read (24ビットビットマップだけを処理します)\n"
-     "plate-read: os2.bmp: an OS/2 bitmap (12-byte header), which is not read; save it as a Windows BMP "
-     "(ファイルリードエラーです)\n"
-     "plate-read: negative.bmp: the width is negative: -4 (ファイルリードエラーです)\n"
-     "plate-read: cut.bmp: the file is cut short: a 4 x 2 picture needs 78 bytes, the file has 73 "
-     "(ファイルリードエラーです)\n"
+     "plate-read: h769.bmp: the picture is more than 768 pixels high; at most 768 are read\n"
+     "plate-read: bitfields.bmp: the pixels are laid out by colour masks (BI_BITFIELDS); only plain 24-bit "
+     "RGB pictures are read (24ビットビットマップだけを処理します)\n"
+     "plate-read: os2.bmp: the bitmap info header is shorter than 40 bytes, as in OS/2 bitmaps, which are "
+     "not "
+     "read; save it as a Windows BMP (ファイルリードエラーです)\n"
+     "plate-read: negative.bmp: the width is negative (ファイルリードエラーです)\n"
+     "plate-read: cut.bmp: the file is cut short inside the pixel rows (ファイルリードエラーです)\n"
      "plate-read: missing.bmp: no such file (ファイルリードエラーです)\n"},
+    {"ln -s loop.bmp loop.bmp && ln -s gone.bmp link.bmp && $P loop.bmp link.bmp", 1, "",
+     "plate-read: loop.bmp: the symbolic links lead round in a loop (ファイルリードエラーです)\n"
+     "plate-read: link.bmp: the symbolic link points to a file that does not exist "
+     "(ファイルリードエラーです)\n"},
 };
 
 TEST(PlateReadHostileTest, EveryCaseEndsAsExpectedAndChangesNoFile) {
