@@ -24,7 +24,7 @@ constexpr std::size_t kChunkLimitBytes = std::size_t{16} << 20;
 constexpr std::size_t kChunkCacheLimitBytes = std::size_t{64} << 20;
 
 PictureOutcome outcome_of(int error) {
-  return error == SPNG_EOF ? PictureOutcome::truncated : PictureOutcome::corrupt;
+  return error == SPNG_IO_EOF ? PictureOutcome::truncated : PictureOutcome::corrupt;
 }
 
 template <typename Sample>
