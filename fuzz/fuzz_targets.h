@@ -45,13 +45,11 @@ struct Target {
 };
 
 inline constexpr auto kTargets = std::to_array<Target>({
-    {"read_bitmap", read_bitmap_target},
-    {"load_templates", load_templates_target},
-    {"recognition_run", recognition_run_target},
+  {"read_bitmap", read_bitmap_target}, {"load_templates", load_templates_target},
+      {"recognition_run", recognition_run_target},
 #if PLATE_PICTURE_DECODING
-    {"decode_jpeg", decode_jpeg_target},
-    {"decode_png", decode_png_target},
-    {"decode_bitmap", decode_bitmap_target},
+      {"decode_jpeg", decode_jpeg_target}, {"decode_png", decode_png_target},
+      {"decode_bitmap", decode_bitmap_target},
 #endif
 });
 

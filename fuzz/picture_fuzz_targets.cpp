@@ -34,8 +34,9 @@ void check_decoded(const DecodeResult& result) {
   require(picture.bgr.size() == std::size_t(picture.width) * std::size_t(picture.height) * 3,
           "the held pixels are width x height");
   const PictureSize fitted = fitted_size(picture.source_width, picture.source_height);
-  require(fitted.width >= 1 && fitted.width <= kFrameWidth && fitted.height >= 1 && fitted.height <= kFrameHeight,
-          "the fitted size is within the frame");
+  require(
+      fitted.width >= 1 && fitted.width <= kFrameWidth && fitted.height >= 1 && fitted.height <= kFrameHeight,
+      "the fitted size is within the frame");
   require(picture.width >= fitted.width && picture.height >= fitted.height, "no fewer pixels than fitted");
 
   static const auto frame = std::make_unique<Plane>();
@@ -51,8 +52,14 @@ void check_decoded(const DecodeResult& result) {
 
 }  // namespace
 
-void decode_jpeg_target(std::span<const std::byte> input) { check_decoded(decode_jpeg(input)); }
-void decode_png_target(std::span<const std::byte> input) { check_decoded(decode_png(input)); }
-void decode_bitmap_target(std::span<const std::byte> input) { check_decoded(decode_bitmap(input)); }
+void decode_jpeg_target(std::span<const std::byte> input) {
+  check_decoded(decode_jpeg(input));
+}
+void decode_png_target(std::span<const std::byte> input) {
+  check_decoded(decode_png(input));
+}
+void decode_bitmap_target(std::span<const std::byte> input) {
+  check_decoded(decode_bitmap(input));
+}
 
 }  // namespace plate::fuzz

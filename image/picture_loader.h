@@ -34,7 +34,7 @@ struct LoadedPicture {
   // The format the bytes are, once known (also for most refusals: a truncated PNG is a PNG).
   std::optional<PictureFormat> format;
   // The picture's full size as shown and its size in the frame; the scale is mapping.scale().
-  // Meaningful when `outcome` is `loaded`.
+  // Meaningful when `outcome` is `loaded`; 0 x 0 for a bitmap of height 0.
   FrameMapping mapping;
 };
 
