@@ -132,7 +132,7 @@ inline Bytes encode_bmp(int width, int height, int bits, const std::vector<std::
   put(26, 1, 2);
   put(28, std::uint32_t(bits), 2);
   put(46, std::uint32_t(palette.size() / 4), 4);
-  std::memcpy(out.data() + 54, palette.data(), palette.size());
+  if (!palette.empty()) std::memcpy(out.data() + 54, palette.data(), palette.size());
   for (std::uint8_t b : rows) out.push_back(std::byte{b});
   return out;
 }
