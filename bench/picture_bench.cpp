@@ -21,7 +21,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/recognition.h"
+#include "engine/recognition_engine.h"
 #include "image/frame_fit.h"
 #include "image/jpeg_decoder.h"
 
@@ -67,15 +67,10 @@ std::vector<std::byte> encode_photo() {
 
 struct Inputs {
   std::vector<std::byte> photo = encode_photo();
-  std::unique_ptr<Workspace> workspace = std::make_unique<Workspace>();
+  RecognitionEngine engine;
+  std::unique_ptr<Plane> frame = std::make_unique<Plane>();
 };
 Inputs* g_inputs = nullptr;
-
-// The one place the recognition run is called from here.
-void run_once(Workspace& workspace) {
-  run_recognition(workspace);
-  benchmark::DoNotOptimize(workspace.result.characters.count);
-}
 
 // This thread's CPU time: the phases' shares stay right on a machine busy with other work.
 double cpu_seconds() {
@@ -85,15 +80,16 @@ double cpu_seconds() {
 }
 
 void BM_PhotoDecodeFitRun(benchmark::State& state) {
-  Workspace& workspace = *g_inputs->workspace;
+  RecognitionEngine& engine = g_inputs->engine;
+  Plane& frame = *g_inputs->frame;
   double decode = 0, fit = 0, run = 0;
   for (auto _ : state) {
     const double start = cpu_seconds();
     const DecodeResult decoded = decode_jpeg(g_inputs->photo);
     const double decoded_at = cpu_seconds();
-    fit_into_frame(decoded.picture, workspace.display);
+    fit_into_frame(decoded.picture, frame);
     const double fitted_at = cpu_seconds();
-    run_once(workspace);
+    benchmark::DoNotOptimize(engine.run(frame).characters.count);
     const double end = cpu_seconds();
     decode += decoded_at - start;
     fit += fitted_at - decoded_at;
@@ -105,7 +101,7 @@ void BM_PhotoDecodeFitRun(benchmark::State& state) {
   state.counters["fit_ms"] = 1e3 * fit / n;
   state.counters["run_ms"] = 1e3 * run / n;
   state.counters["decode_share"] = decode / total;
-  state.counters["digits"] = workspace.result.characters.count;
+  state.counters["digits"] = engine.result().characters.count;
   state.SetLabel(std::to_string(g_inputs->photo.size() / 1024) + " KiB JPEG");
 }
 BENCHMARK(BM_PhotoDecodeFitRun)->Unit(benchmark::kMillisecond);
@@ -141,12 +137,10 @@ int main(int argc, char** argv) {
   int rest_count = static_cast<int>(rest.size());
   benchmark::Initialize(&rest_count, rest.data());
   plate::bench::Inputs inputs;
-  struct StderrMessages final : plate::MessageService {
-    void show_message(std::string_view text) override {
-      std::fprintf(stderr, "%.*s\n", int(text.size()), text.data());
-    }
-  } messages;
-  if (!plate::load_templates(inputs.workspace->templates, messages, patterns)) return 1;
+  if (!inputs.engine.load_templates(patterns).loaded()) {
+    std::fprintf(stderr, "picture_bench: cannot load the templates from %s\n", patterns.string().c_str());
+    return 1;
+  }
   plate::bench::g_inputs = &inputs;
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();

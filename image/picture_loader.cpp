@@ -42,9 +42,10 @@ std::optional<PictureOutcome> triage(std::span<const std::byte> head, const std:
 
 // The frame read_bitmap filled: the picture's size as its headers say, unscaled.
 LoadedPicture from_bitmap_reader(ReadOutcome read, std::span<const std::byte> head) {
-  const bool shown = read == ReadOutcome::read || read == ReadOutcome::empty_picture;
-  LoadedPicture loaded{
-      shown ? PictureOutcome::loaded : PictureOutcome::bitmap_refused, read, PictureFormat::bmp, {}};
+  LoadedPicture loaded{picture_was_read(read) ? PictureOutcome::loaded : PictureOutcome::bitmap_refused,
+                       read,
+                       PictureFormat::bmp,
+                       {}};
   if (read == ReadOutcome::read && head.size() >= 26) {
     const auto i32_at = [&](std::size_t at) {
       std::uint32_t v = 0;
@@ -84,7 +85,7 @@ std::vector<std::byte> read_at_most(std::ifstream& file, std::size_t count) {
 
 }  // namespace
 
-LoadedPicture load_picture(const std::filesystem::path& path, Plane& frame, MessageService& bitmap_messages) {
+LoadedPicture load_picture(const std::filesystem::path& path, Plane& frame) {
   std::error_code error;
   const std::filesystem::file_status status = std::filesystem::status(path, error);
   if (status.type() == std::filesystem::file_type::not_found)
@@ -104,7 +105,7 @@ LoadedPicture load_picture(const std::filesystem::path& path, Plane& frame, Mess
     return refused(*refusal, format, frame);
   if (to_bitmap_reader) {
     file.close();
-    return from_bitmap_reader(read_bitmap(path, frame, bitmap_messages), head);
+    return from_bitmap_reader(read_bitmap(path, frame), head);
   }
   std::vector<std::byte> bytes = head;
   bytes.reserve(static_cast<std::size_t>(size));
@@ -117,13 +118,13 @@ LoadedPicture load_picture(const std::filesystem::path& path, Plane& frame, Mess
 }
 
 LoadedPicture load_picture_bytes(std::span<const std::byte> bytes, const std::filesystem::path& name,
-                                 Plane& frame, MessageService& bitmap_messages) {
+                                 Plane& frame) {
   const std::span<const std::byte> head = bytes.first(std::min(bytes.size(), kHeadBytes));
   std::optional<PictureFormat> format;
   bool to_bitmap_reader = false;
   if (const auto refusal = triage(head, name, format, to_bitmap_reader))
     return refused(*refusal, format, frame);
-  if (to_bitmap_reader) return from_bitmap_reader(read_bitmap_bytes(bytes, frame, bitmap_messages), head);
+  if (to_bitmap_reader) return from_bitmap_reader(read_bitmap_bytes(bytes, frame), head);
   return decoded(bytes, *format, frame);
 }
 

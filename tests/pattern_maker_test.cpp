@@ -58,7 +58,7 @@ TEST(PatternMakerTest, ItsFileRoundTripsThroughTheLoaderWithTenUsableDigits) {
   tools::write_pattern_file(file, made);
   EXPECT_EQ(std::filesystem::file_size(file), kPatternFileBytes);
   SilentMessages messages;
-  ASSERT_TRUE(load_templates(workspace->templates, messages, file));
+  ASSERT_TRUE(load_template_file(workspace->templates, file).loaded());
   std::filesystem::remove(file);
   EXPECT_EQ(std::memcmp(&workspace->templates, &made, sizeof made), 0);
   for (std::size_t k = 0; k < made.size(); ++k) {
@@ -77,7 +77,7 @@ TEST_P(ShippedPatternsReadTest, EveryDigitIsStoredAndReadAsItself) {
   const tools::GlyphRasterizer font(kFont);
   auto workspace = testing::make_workspace();
   SilentMessages messages;
-  ASSERT_TRUE(load_templates(workspace->templates, messages, PLATE_SOURCE_DIR "/data/EBMPlog00.pat"));
+  ASSERT_TRUE(load_template_file(workspace->templates, PLATE_SOURCE_DIR "/data/EBMPlog00.pat").loaded());
   workspace->display.fill(tools::kPaperLevel);
   for (int d = 0; d < 10; ++d)
     tools::draw_digit(workspace->display, font, kRecipe.look, char('0' + d), GetParam(), 30 + d * 95,

@@ -40,18 +40,16 @@ namespace {
 namespace fs = std::filesystem;
 using testing::BgrPicture;
 using testing::Bytes;
-using testing::RecordingMessages;
 using testing::row_name;
 
 struct Loaded {
   LoadedPicture result;
   std::unique_ptr<Plane> frame = std::make_unique<Plane>();
-  RecordingMessages messages;
 };
 
 std::unique_ptr<Loaded> load_bytes(const Bytes& bytes, const char* name = "") {
   auto loaded = std::make_unique<Loaded>();
-  loaded->result = load_picture_bytes(bytes, name, *loaded->frame, loaded->messages);
+  loaded->result = load_picture_bytes(bytes, name, *loaded->frame);
   return loaded;
 }
 
@@ -223,7 +221,6 @@ TEST(OtherBitmapDepths, AreDecoded) {
     const auto loaded = load_bytes(bmp, "depth.bmp");
     ASSERT_EQ(loaded->result.outcome, PictureOutcome::loaded);
     EXPECT_FALSE(loaded->result.bitmap_outcome);
-    EXPECT_TRUE(loaded->messages.texts.empty());
   }
   const auto loaded = load_bytes(eight);
   EXPECT_EQ(shown(*loaded->frame, 0, 0, Channel::blue), 200);  // top row, from the second file row
@@ -241,7 +238,7 @@ TEST(OversizedBitmap, IsShrunkInsteadOfRefused) {
 }
 
 // A 24-bit bitmap that fits the frame, or any bitmap the decoders leave alone, takes
-// read_bitmap's path: same plane bytes, same messages.
+// read_bitmap's path: same plane bytes, same outcome.
 TEST(BitmapsReadToday, LoadExactlyAsReadBitmapReadsThem) {
   std::vector<fs::path> files;
   const fs::path suite = fs::path(PLATE_SOURCE_DIR) / "../shared/corpus/bmpsuite";
@@ -264,15 +261,13 @@ TEST(BitmapsReadToday, LoadExactlyAsReadBitmapReadsThem) {
   for (const fs::path& file : files) {
     Loaded loaded;
     loaded.frame->fill(77);
-    loaded.result = load_picture(file, *loaded.frame, loaded.messages);
+    loaded.result = load_picture(file, *loaded.frame);
     if (!loaded.result.bitmap_outcome) continue;  // a depth or size the reader refuses
     ++through_reader;
     auto expected = std::make_unique<Plane>();
-    RecordingMessages expected_messages;
-    const ReadOutcome read = read_bitmap(file, *expected, expected_messages);
+    const ReadOutcome read = read_bitmap(file, *expected);
     EXPECT_EQ(*loaded.result.bitmap_outcome, read) << file;
     EXPECT_TRUE(loaded.frame->bytes == expected->bytes) << file;
-    EXPECT_EQ(loaded.messages.texts, expected_messages.texts) << file;
   }
   EXPECT_GE(through_reader, 3);
 }
@@ -329,7 +324,7 @@ Bytes giant_bmp() {
 
 class BadInput : public ::testing::TestWithParam<BadInputRow> {};
 
-// Each gets its one outcome, a black frame and no message; none allocates anything of the size
+// Each gets its one outcome and a black frame; none allocates anything of the size
 // a header claims.
 TEST_P(BadInput, IsRefusedWithItsOutcome) {
   const fs::path file = fs::path(::testing::TempDir()) / GetParam().file_name;
@@ -337,10 +332,9 @@ TEST_P(BadInput, IsRefusedWithItsOutcome) {
   Loaded loaded;
   loaded.frame->fill(77);
   g_largest_new = 0;
-  loaded.result = load_picture(file, *loaded.frame, loaded.messages);
+  loaded.result = load_picture(file, *loaded.frame);
   EXPECT_LT(g_largest_new.load(), std::size_t{16} << 20);
   EXPECT_EQ(loaded.result.outcome, GetParam().outcome);
-  EXPECT_TRUE(loaded.messages.texts.empty());
   EXPECT_TRUE(
       std::all_of(loaded.frame->bytes.begin(), loaded.frame->bytes.end(), [](auto b) { return b == 0; }));
 }
@@ -379,7 +373,7 @@ TEST(NotAPictureFile, IsRefusedBeforeOpening) {
                                                        {fifo, PictureOutcome::not_regular_file}};
   for (const auto& [path, outcome] : cases) {
     Loaded loaded;
-    EXPECT_EQ(load_picture(path, *loaded.frame, loaded.messages).outcome, outcome) << path;
+    EXPECT_EQ(load_picture(path, *loaded.frame).outcome, outcome) << path;
   }
 }
 

@@ -22,24 +22,27 @@ constexpr std::string_view kUsage =
     "       make-patterns table FILE.pat       print each record: character, points, box, proportion\n"
     "       make-patterns svg FILE.pat OUT.svg draw each record's outline and smoothed signature\n";
 
-class StderrMessages final : public MessageService {
- public:
-  void show_message(std::string_view text) override { std::cerr << text << '\n'; }
-};
-
-// The table as the engine would load it, with a note when the file is not ten whole records.
+// The table as the engine would load it, with a note when the file is not ten sound records.
 bool load(const std::filesystem::path& path, TemplateTable& templates) {
-  StderrMessages messages;
-  if (!load_templates(templates, messages, path)) {
-    std::cerr << "make-patterns: cannot open " << path.string() << '\n';
-    return false;
+  const TemplateLoadOutcome outcome = load_template_file(templates, path);
+  switch (outcome.status) {
+    case TemplateLoadStatus::missing:
+    case TemplateLoadStatus::not_a_regular_file:
+    case TemplateLoadStatus::unreadable:
+      std::cerr << "make-patterns: cannot read " << path.string() << '\n';
+      return false;
+    case TemplateLoadStatus::wrong_size:
+      std::cerr << path.string() << " has " << outcome.file_bytes << " bytes instead of " << kPatternFileBytes
+                << "; the engine reads it as far as it reaches, up to that size\n";
+      return true;
+    case TemplateLoadStatus::bad_record:
+      std::cerr << path.string() << ": record " << outcome.first_bad_record
+                << " is no digit template; the engine empties it\n";
+      return true;
+    case TemplateLoadStatus::loaded:
+      return true;
   }
-  const auto size = std::filesystem::file_size(path);
-  if (size != kPatternFileBytes) {
-    std::cerr << path.string() << " has " << size << " bytes instead of " << kPatternFileBytes
-              << "; the engine reads it as far as it reaches, up to that size\n";
-  }
-  return true;
+  return false;
 }
 
 int write_patterns(const std::filesystem::path& out) {
