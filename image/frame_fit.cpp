@@ -24,96 +24,142 @@ namespace plate {
 
 namespace {
 
-// For every frame column, the picture columns it overlaps and by how much, flat: column t takes
-// `count[t]` entries of `source`/`weight` from `first[t]` on.
-struct ColumnWeights {
-  std::vector<std::size_t> first, count;
-  std::vector<int> source;
-  std::vector<std::uint64_t> weight;  // overlap in units of 1 / (from * to)
+// For every frame column, the picture columns it overlaps and by how much: column t takes `taps`
+// picture columns from start[t] on, weighted by weight[t * taps + k] (overlaps in units of
+// 1 / (from * to)). Every column takes as many taps as the widest overlap needs, those it does not
+// overlap with weight 0, so that the summing loop's trip count never changes from one column to
+// the next; a window that would run past the picture's last column starts early instead.
+struct ColumnTaps {
+  int taps = 0;
+  std::vector<int> start;
+  std::vector<std::uint32_t> weight;
 };
 
-ColumnWeights column_weights(int from, int to) {
-  ColumnWeights weights;
-  const std::uint64_t f = std::uint64_t(from), t_count = std::uint64_t(to);
-  for (std::uint64_t t = 0; t < t_count; ++t) {
+ColumnTaps column_taps(int from, int to) {
+  const std::uint64_t f = std::uint64_t(from), n = std::uint64_t(to);
+  // Frame column t spans [t * f, (t + 1) * f) and picture column s [s * n, (s + 1) * n).
+  const auto first_of = [&](std::uint64_t t) { return t * f / n; };
+  const auto end_of = [&](std::uint64_t t) { return ((t + 1) * f + n - 1) / n; };
+  ColumnTaps columns;
+  for (std::uint64_t t = 0; t < n; ++t)
+    columns.taps = std::max(columns.taps, static_cast<int>(end_of(t) - first_of(t)));
+  columns.start.resize(std::size_t(to));
+  columns.weight.assign(std::size_t(to) * std::size_t(columns.taps), 0);
+  for (std::uint64_t t = 0; t < n; ++t) {
     const std::uint64_t begin = t * f, end = begin + f;
-    weights.first.push_back(weights.source.size());
-    for (std::uint64_t s = begin / t_count; s * t_count < end; ++s) {
-      weights.source.push_back(static_cast<int>(s));
-      weights.weight.push_back(std::min(end, (s + 1) * t_count) - std::max(begin, s * t_count));
+    const std::uint64_t start = std::min(first_of(t), f - std::uint64_t(columns.taps));
+    columns.start[t] = static_cast<int>(start);
+    std::uint32_t* weight = columns.weight.data() + t * std::uint64_t(columns.taps);
+    for (std::uint64_t s = first_of(t); s < end_of(t); ++s) {
+      weight[s - start] = static_cast<std::uint32_t>(std::min(end, (s + 1) * n) - std::max(begin, s * n));
     }
-    weights.count.push_back(weights.source.size() - weights.first.back());
   }
-  return weights;
+  return columns;
 }
 
-void sum_row(const std::uint8_t* source, const ColumnWeights& columns, std::vector<std::uint64_t>& sums) {
-  for (std::size_t tx = 0; tx < columns.first.size(); ++tx) {
-    std::uint64_t b = 0, g = 0, r = 0;
-    const std::size_t first = columns.first[tx], last = first + columns.count[tx];
-    for (std::size_t k = first; k < last; ++k) {
-      const std::uint8_t* pixel = source + std::size_t(columns.source[k]) * 3;
-      const std::uint64_t w = columns.weight[k];
+// One picture row summed across into the frame columns: blue, green, red sums per column.
+// `kTaps` is the number of taps when known at compile time (the loop over them then unrolls), or 0.
+template <typename Sum, int kTaps>
+void sum_row(const std::uint8_t* source, const ColumnTaps& columns, Sum* sums) {
+  const int taps = kTaps > 0 ? kTaps : columns.taps;
+  const std::uint32_t* weight = columns.weight.data();
+  for (const int start : columns.start) {
+    const std::uint8_t* pixel = source + std::size_t(start) * 3;
+    Sum b = 0, g = 0, r = 0;
+    for (int k = 0; k < taps; ++k, pixel += 3) {
+      const auto w = static_cast<Sum>(weight[k]);
       b += w * pixel[0];
       g += w * pixel[1];
       r += w * pixel[2];
     }
-    sums[tx * 3] = b, sums[tx * 3 + 1] = g, sums[tx * 3 + 2] = r;
+    weight += taps;
+    sums[0] = b, sums[1] = g, sums[2] = r;
+    sums += 3;
   }
 }
 
-void add_weighted(std::vector<std::uint64_t>& to, const std::vector<std::uint64_t>& row,
-                  std::uint64_t weight) {
-  for (std::size_t i = 0; i < to.size(); ++i) to[i] += weight * row[i];
+// The summing for the usual shrinks, by up to about 2 (2 or 3 taps), unrolled.
+template <typename Sum>
+auto row_summer(int taps) {
+  switch (taps) {
+    case 2:
+      return &sum_row<Sum, 2>;
+    case 3:
+      return &sum_row<Sum, 3>;
+    default:
+      return &sum_row<Sum, 0>;
+  }
 }
 
-// sum / divisor rounded to nearest, for results of 0 to 255. A 64-bit division per byte took
-// most of the fitting's time; a multiplication by the reciprocal, corrected by one where the
-// reciprocal's rounding shows, gives the same results at a fraction of the cost.
+// sum / divisor rounded to nearest, for results of 0 to 255. A multiplication by the reciprocal
+// in double precision (exact for the sums here, which stay below 2^36) is off by at most one,
+// where a sum lies on a multiple of the divisor; the two corrections take that back. Done in
+// `Sum`, a signed type: the processor converts signed integers to and from double in one
+// instruction, and for 32-bit sums on several at once, so that the compiler vectorises the loop.
+template <typename Sum>
 class RoundedDivision {
  public:
-  explicit RoundedDivision(std::uint64_t divisor) : divisor_(divisor), reciprocal_(1.0 / double(divisor)) {}
-  std::uint8_t rounded(std::uint64_t sum) const {
-    const std::uint64_t numerator = sum + divisor_ / 2;
-    auto quotient = static_cast<std::uint64_t>(double(numerator) * reciprocal_);
-    if (quotient * divisor_ > numerator) --quotient;
-    if ((quotient + 1) * divisor_ <= numerator) ++quotient;
+  explicit RoundedDivision(std::uint64_t divisor)
+      : divisor_(static_cast<Sum>(divisor)),
+        half_(static_cast<Sum>(divisor / 2)),
+        reciprocal_(1.0 / double(divisor)) {}
+  std::uint8_t rounded(Sum sum) const {
+    const Sum numerator = sum + half_;
+    Sum quotient = static_cast<Sum>(double(numerator) * reciprocal_);
+    quotient -= quotient * divisor_ > numerator ? 1 : 0;
+    quotient += (quotient + 1) * divisor_ <= numerator ? 1 : 0;
     return static_cast<std::uint8_t>(quotient);
   }
 
  private:
-  std::uint64_t divisor_;
+  Sum divisor_, half_;
   double reciprocal_;
 };
 
 // Picture rows are summed across once each, in order, and added to the one or two frame rows they
 // overlap (two at most, since a frame row is at least as tall as a picture row); a frame row is
-// written out as soon as its last picture row is in.
+// written out as soon as its last picture row is in. `Sum` holds 256 times the picture's pixel
+// count: 32 bits for every picture up to 8 megapixels (every JPEG, which is decoded at a scale
+// close to the frame's), which lets the compiler work on four sums at once.
+template <typename Sum>
 void shrink_into_frame(const DecodedPicture& picture, PictureSize to, Plane& frame) {
-  const ColumnWeights columns = column_weights(picture.width, to.width);
-  const RoundedDivision divide(std::uint64_t(picture.width) * std::uint64_t(picture.height));
+  const ColumnTaps columns = column_taps(picture.width, to.width);
+  const auto sum_row_into = row_summer<Sum>(columns.taps);
+  const RoundedDivision<Sum> divide(std::uint64_t(picture.width) * std::uint64_t(picture.height));
   const std::uint64_t source_rows = std::uint64_t(picture.height), frame_rows = std::uint64_t(to.height);
   const std::size_t sums_per_row = std::size_t(to.width) * kBytesPerPixel;
-  std::vector<std::uint64_t> row_sums(sums_per_row), current(sums_per_row, 0);
+  std::vector<Sum> row_sums(sums_per_row), current(sums_per_row, 0);
+  Sum* const row = row_sums.data();
+  Sum* const frame_row_sums = current.data();
+  std::uint64_t frame_row_end = source_rows;  // where frame row ty ends, in units of 1 / frame_rows
   int ty = 0;
-  const auto write_row = [&] {
-    std::uint8_t* plane_row = frame.row(kFrameHeight - 1 - ty);
-    for (std::size_t i = 0; i < sums_per_row; ++i) plane_row[i] = divide.rounded(current[i]);
-    std::ranges::fill(current, 0);
-    ++ty;
-  };
   for (std::uint64_t sy = 0; sy < source_rows; ++sy) {
-    sum_row(picture.bgr.data() + sy * std::size_t(picture.width) * 3, columns, row_sums);
+    sum_row_into(picture.bgr.data() + sy * std::size_t(picture.width) * 3, columns, row);
     const std::uint64_t begin = sy * frame_rows, end = begin + frame_rows;
-    const std::uint64_t frame_row_end = std::uint64_t(ty + 1) * source_rows;
     if (end < frame_row_end) {
-      add_weighted(current, row_sums, frame_rows);
+      const Sum weight = static_cast<Sum>(frame_rows);
+      for (std::size_t i = 0; i < sums_per_row; ++i) frame_row_sums[i] += weight * row[i];
       continue;
     }
-    add_weighted(current, row_sums, frame_row_end - begin);
-    write_row();
-    if (end > frame_row_end) add_weighted(current, row_sums, end - frame_row_end);
+    // This picture row completes frame row ty; what is left of it starts the next one.
+    const Sum in_this = static_cast<Sum>(frame_row_end - begin),
+              in_next = static_cast<Sum>(end - frame_row_end);
+    std::uint8_t* plane_row = frame.row(kFrameHeight - 1 - ty);
+    for (std::size_t i = 0; i < sums_per_row; ++i) {
+      plane_row[i] = divide.rounded(frame_row_sums[i] + in_this * row[i]);
+      frame_row_sums[i] = in_next * row[i];
+    }
+    ++ty;
+    frame_row_end += source_rows;
   }
+}
+
+// Black beside and below a picture of `size` in the frame's top-left corner.
+void clear_around(PictureSize size, Plane& frame) {
+  const std::size_t row_bytes = std::size_t(size.width) * kBytesPerPixel;
+  for (int y = kFrameHeight - size.height; y < kFrameHeight; ++y)
+    std::memset(frame.row(y) + row_bytes, 0, kRowStride - row_bytes);
+  std::memset(frame.row(0), 0, std::size_t(kFrameHeight - size.height) * kRowStride);
 }
 
 void copy_into_frame(const DecodedPicture& picture, Plane& frame) {
@@ -177,17 +223,22 @@ std::optional<PixelBox> source_box_to_frame(const FrameMapping& mapping, const P
 }
 
 FrameMapping fit_into_frame(const DecodedPicture& picture, Plane& frame) {
-  frame.fill(0);
   const FrameMapping mapping{{picture.source_width, picture.source_height},
                              fitted_size(picture.source_width, picture.source_height)};
   const bool holds_enough =
       picture.width >= mapping.fitted.width && picture.height >= mapping.fitted.height &&
       picture.bgr.size() >= std::size_t(picture.width) * std::size_t(picture.height) * 3;
-  if (!holds_enough) return mapping;  // a decoder's fault; the frame stays black
+  if (!holds_enough) {  // a decoder's fault; the frame stays black
+    frame.fill(0);
+    return mapping;
+  }
+  clear_around(mapping.fitted, frame);
   if (picture.width == mapping.fitted.width && picture.height == mapping.fitted.height) {
     copy_into_frame(picture, frame);
+  } else if (std::uint64_t(picture.width) * std::uint64_t(picture.height) < (std::uint64_t{1} << 23)) {
+    shrink_into_frame<std::int32_t>(picture, mapping.fitted, frame);
   } else {
-    shrink_into_frame(picture, mapping.fitted, frame);
+    shrink_into_frame<std::int64_t>(picture, mapping.fitted, frame);
   }
   return mapping;
 }
