@@ -92,10 +92,13 @@ auto row_summer(int taps) {
 }
 
 // sum / divisor rounded to nearest, for results of 0 to 255. A multiplication by the reciprocal
-// in double precision (exact for the sums here, which stay below 2^36) is off by at most one,
-// where a sum lies on a multiple of the divisor; the two corrections take that back. Done in
-// `Sum`, a signed type: the processor converts signed integers to and from double in one
-// instruction, and for 32-bit sums on several at once, so that the compiler vectorises the loop.
+// in double precision (the sums here stay below 2^36, so they convert exactly) truncates to the
+// quotient, or to one less where the numerator is a multiple of the divisor and the reciprocal was
+// rounded down; the correction takes that back. It is never one too many: a quotient that is not
+// whole lies at least 1 / divisor (over 10^-9) below the next integer, far beyond the product's
+// rounding error (below 10^-13). Done in `Sum`, a signed type: the processor converts signed
+// integers to and from double in one instruction, and 32-bit ones several at a time, so that the
+// compiler vectorises the loop.
 template <typename Sum>
 class RoundedDivision {
  public:
@@ -106,7 +109,6 @@ class RoundedDivision {
   std::uint8_t rounded(Sum sum) const {
     const Sum numerator = sum + half_;
     Sum quotient = static_cast<Sum>(double(numerator) * reciprocal_);
-    quotient -= quotient * divisor_ > numerator ? 1 : 0;
     quotient += (quotient + 1) * divisor_ <= numerator ? 1 : 0;
     return static_cast<std::uint8_t>(quotient);
   }

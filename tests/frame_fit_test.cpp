@@ -78,6 +78,37 @@ INSTANTIATE_TEST_SUITE_P(
                       AveragingRow{"edge_in_two", 1, 0, {{{57, 57}, {0, 0}}}}),
     row_name);
 
+// Every frame pixel against the area average worked out directly, one picture pixel at a time,
+// for shrinks whose frame columns overlap two or three picture columns, and many.
+TEST(AreaAveraging, MatchesTheDirectAverageOfEveryFramePixel) {
+  for (const PictureSize size : {PictureSize{1068, 712}, PictureSize{1025, 769}, PictureSize{4100, 3}}) {
+    const DecodedPicture picture = picture_of(size.width, size.height, [](int x, int y) {
+      const auto level = [&](int k) { return std::uint8_t((x * 7 + y * 13 + k * 101 + x * y % 97) % 256); };
+      return std::array<std::uint8_t, 3>{level(0), level(1), level(2)};
+    });
+    auto frame = std::make_unique<Plane>();
+    const PictureSize fitted = fit_into_frame(picture, *frame).fitted;
+    const auto overlap = [](std::int64_t from, std::int64_t to, std::int64_t t, std::int64_t s) {
+      return std::max<std::int64_t>(0, std::min((t + 1) * from, (s + 1) * to) - std::max(t * from, s * to));
+    };
+    int wrong = 0;
+    for (int ty = 0; ty < fitted.height; ++ty)
+      for (int tx = 0; tx < fitted.width; ++tx)
+        for (int c = 0; c < 3; ++c) {
+          std::int64_t sum = 0;
+          for (int sy = ty * size.height / fitted.height;
+               sy <= (ty + 1) * size.height / fitted.height && sy < size.height; ++sy)
+            for (int sx = tx * size.width / fitted.width;
+                 sx <= (tx + 1) * size.width / fitted.width && sx < size.width; ++sx)
+              sum += overlap(size.width, fitted.width, tx, sx) * overlap(size.height, fitted.height, ty, sy) *
+                     picture.bgr[(std::size_t(sy) * size.width + sx) * 3 + c];
+          const std::int64_t area = std::int64_t(size.width) * size.height;
+          wrong += frame->channel_unchecked(tx, kFrameHeight - 1 - ty, Channel(c)) != (sum + area / 2) / area;
+        }
+    EXPECT_EQ(wrong, 0) << size.width << " x " << size.height;
+  }
+}
+
 TEST(FitIntoFrame, PlacesTheShrunkPictureTopLeftAndLeavesTheRestBlack) {
   const DecodedPicture picture = picture_of(2048, 1024, [](int, int) {
     return std::array<std::uint8_t, 3>{9, 99, 199};
