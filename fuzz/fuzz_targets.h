@@ -30,15 +30,27 @@ void load_templates_target(std::span<const std::byte> input);
 //           15.. grey levels row by row from the bottom, clipped to the frame
 void recognition_run_target(std::span<const std::byte> input);
 
+#if PLATE_PICTURE_DECODING
+// The bytes as a JPEG, a PNG and a bitmap of the depths and sizes the 24-bit reader refuses,
+// each through its decoder and then fitted into the frame; the decoded size, the held pixels and
+// the frame mapping are checked against each other.
+void decode_jpeg_target(std::span<const std::byte> input);
+void decode_png_target(std::span<const std::byte> input);
+void decode_bitmap_target(std::span<const std::byte> input);
+#endif
+
 struct Target {
   std::string_view name;  // also the name of its folder in fuzz/corpus
   void (*run)(std::span<const std::byte>);
 };
 
-inline constexpr std::array<Target, 3> kTargets{{
-    {"read_bitmap", read_bitmap_target},
-    {"load_templates", load_templates_target},
-    {"recognition_run", recognition_run_target},
-}};
+inline constexpr auto kTargets = std::to_array<Target>({
+  {"read_bitmap", read_bitmap_target}, {"load_templates", load_templates_target},
+      {"recognition_run", recognition_run_target},
+#if PLATE_PICTURE_DECODING
+      {"decode_jpeg", decode_jpeg_target}, {"decode_png", decode_png_target},
+      {"decode_bitmap", decode_bitmap_target},
+#endif
+});
 
 }  // namespace plate::fuzz

@@ -1,0 +1,22 @@
+#pragma once
+// The EXIF orientation of a JPEG (how a camera held on its side says to turn the stored pixels),
+// and turning decoded pixels accordingly.
+
+#include <cstddef>
+#include <span>
+
+#include "image/decoded_picture.h"
+
+namespace plate {
+
+// The orientation tag (0x0112) of the first EXIF segment's first image directory, 1 to 8:
+//   1 as stored      2 mirrored left-right   3 turned 180°       4 mirrored top-bottom
+//   5 transposed     6 turned 90° clockwise  7 transversed       8 turned 90° anticlockwise
+// 1 when the file has no EXIF segment before its first scan, or no valid tag in it.
+int jpeg_exif_orientation(std::span<const std::byte> jpeg);
+
+// Turns the held pixels (and swaps the source size for 5 to 8) so that the picture stands as
+// shown. The held pixels of `picture` are the stored pixels, its source size the stored full size.
+void apply_orientation(DecodedPicture& picture, int orientation);
+
+}  // namespace plate

@@ -1,0 +1,145 @@
+#pragma once
+// Picture files made in the tests themselves: JPEG through TurboJPEG, PNG through libspng,
+// bitmaps byte by byte. Pixels are given as blue-green-red rows, the top row first.
+
+#include <spng.h>
+#include <turbojpeg.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <vector>
+
+namespace plate::testing {
+
+using Bytes = std::vector<std::byte>;
+
+struct BgrPicture {
+  int width = 0, height = 0;
+  std::vector<std::uint8_t> bgr;
+
+  BgrPicture(int w, int h, std::uint8_t level = 0)
+      : width(w), height(h), bgr(std::size_t(w) * h * 3, level) {}
+  void set(int x, int y, std::uint8_t b, std::uint8_t g, std::uint8_t r) {
+    std::uint8_t* p = bgr.data() + (std::size_t(y) * width + x) * 3;
+    p[0] = b, p[1] = g, p[2] = r;
+  }
+};
+
+struct JpegOptions {
+  bool grey = false;
+  bool progressive = false;
+  bool cmyk = false;  // the blue, green, red bytes and a zero fourth byte as C, M, Y, K
+  int quality = 100;
+};
+
+inline Bytes encode_jpeg(const BgrPicture& picture, JpegOptions options = {}) {
+  tjhandle handle = tjInitCompress();
+  unsigned char* out = nullptr;
+  unsigned long size = 0;
+  std::vector<std::uint8_t> pixels = picture.bgr;
+  int format = TJPF_BGR, pitch = picture.width * 3;
+  if (options.cmyk) {
+    pixels.assign(std::size_t(picture.width) * picture.height * 4, 0);
+    for (std::size_t i = 0; i < std::size_t(picture.width) * picture.height; ++i)
+      std::memcpy(&pixels[i * 4], &picture.bgr[i * 3], 3);
+    format = TJPF_CMYK, pitch = picture.width * 4;
+  }
+  const int flags = options.progressive ? TJFLAG_PROGRESSIVE : 0;
+  const int sampling = options.grey ? TJSAMP_GRAY : TJSAMP_444;
+  if (tjCompress2(handle, pixels.data(), picture.width, pitch, picture.height, format, &out, &size, sampling,
+                  options.quality, flags) != 0) {
+    throw std::runtime_error(tjGetErrorStr2(handle));
+  }
+  Bytes bytes(reinterpret_cast<std::byte*>(out), reinterpret_cast<std::byte*>(out) + size);
+  tjFree(out);
+  tjDestroy(handle);
+  return bytes;
+}
+
+// The JPEG with an EXIF segment holding only the orientation tag, in either byte order, straight
+// after the start-of-image marker.
+inline Bytes with_exif_orientation(const Bytes& jpeg, int orientation, bool little_endian) {
+  const auto o = static_cast<std::uint8_t>(orientation);
+  const std::vector<std::uint8_t> tiff =
+      little_endian ? std::vector<std::uint8_t>{'I', 'I', 42, 0, 8, 0, 0, 0, 1, 0, 0x12, 0x01, 3,
+                                                0,   1,   0,  0, 0, o, 0, 0, 0, 0, 0,    0,    0}
+                    : std::vector<std::uint8_t>{'M', 'M', 0, 42, 0, 0, 0, 8, 0, 1, 0x01, 0x12, 0,
+                                                3,   0,   0, 0,  1, 0, o, 0, 0, 0, 0,    0,    0};
+  std::vector<std::uint8_t> segment{0xFF, 0xE1, 0, 0, 'E', 'x', 'i', 'f', 0, 0};
+  segment.insert(segment.end(), tiff.begin(), tiff.end());
+  segment[2] = static_cast<std::uint8_t>((segment.size() - 2) >> 8);
+  segment[3] = static_cast<std::uint8_t>(segment.size() - 2);
+  Bytes out(jpeg.begin(), jpeg.begin() + 2);
+  for (std::uint8_t b : segment) out.push_back(std::byte{b});
+  out.insert(out.end(), jpeg.begin() + 2, jpeg.end());
+  return out;
+}
+
+struct PngImage {
+  spng_ihdr header{};
+  std::vector<std::uint8_t> data;  // the rows in the file's own layout; 16-bit samples host-endian
+  std::vector<spng_plte_entry> palette;
+  std::vector<std::uint8_t> palette_alpha;
+};
+
+inline Bytes encode_png(PngImage image) {
+  spng_ctx* ctx = spng_ctx_new(SPNG_CTX_ENCODER);
+  spng_set_option(ctx, SPNG_ENCODE_TO_BUFFER, 1);
+  spng_set_ihdr(ctx, &image.header);
+  if (!image.palette.empty()) {
+    spng_plte plte{};
+    plte.n_entries = std::uint32_t(image.palette.size());
+    std::copy(image.palette.begin(), image.palette.end(), plte.entries);
+    spng_set_plte(ctx, &plte);
+  }
+  if (!image.palette_alpha.empty()) {
+    spng_trns trns{};
+    trns.n_type3_entries = std::uint32_t(image.palette_alpha.size());
+    std::copy(image.palette_alpha.begin(), image.palette_alpha.end(), trns.type3_alpha);
+    spng_set_trns(ctx, &trns);
+  }
+  if (const int error =
+          spng_encode_image(ctx, image.data.data(), image.data.size(), SPNG_FMT_PNG, SPNG_ENCODE_FINALIZE)) {
+    throw std::runtime_error(spng_strerror(error));
+  }
+  std::size_t size = 0;
+  int error = 0;
+  void* buffer = spng_get_png_buffer(ctx, &size, &error);
+  Bytes bytes(static_cast<std::byte*>(buffer), static_cast<std::byte*>(buffer) + size);
+  std::free(buffer);
+  spng_ctx_free(ctx);
+  return bytes;
+}
+
+// An uncompressed bitmap of 8 (palette), 24 or 32 bits; `rows` bottom row first, each padded.
+inline Bytes encode_bmp(int width, int height, int bits, const std::vector<std::uint8_t>& rows,
+                        const std::vector<std::uint8_t>& palette = {}) {
+  const std::uint32_t offset = 54 + std::uint32_t(palette.size());
+  Bytes out(offset);
+  const auto put = [&](std::size_t at, std::uint32_t v, int n) {
+    for (int i = 0; i < n; ++i) out[at + i] = std::byte(v >> (8 * i) & 0xFF);
+  };
+  out[0] = std::byte{'B'}, out[1] = std::byte{'M'};
+  put(2, offset + std::uint32_t(rows.size()), 4);
+  put(10, offset, 4);
+  put(14, 40, 4);
+  put(18, std::uint32_t(width), 4);
+  put(22, std::uint32_t(height), 4);
+  put(26, 1, 2);
+  put(28, std::uint32_t(bits), 2);
+  put(46, std::uint32_t(palette.size() / 4), 4);
+  if (!palette.empty()) std::memcpy(out.data() + 54, palette.data(), palette.size());
+  for (std::uint8_t b : rows) out.push_back(std::byte{b});
+  return out;
+}
+
+inline void write_file(const std::filesystem::path& path, const Bytes& bytes) {
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+}  // namespace plate::testing

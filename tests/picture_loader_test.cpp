@@ -1,0 +1,381 @@
+#include "image/picture_loader.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <new>
+
+#include "encoded_pictures.h"
+#include "test_pictures.h"
+
+// The largest single allocation through operator new, so that a refused giant header can be
+// shown to have allocated nothing of its size.
+namespace {
+std::atomic<std::size_t> g_largest_new{0};
+}
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"  // new and delete here both use malloc
+#endif
+void* operator new(std::size_t size) {
+  std::size_t seen = g_largest_new.load();
+  while (size > seen && !g_largest_new.compare_exchange_weak(seen, size)) {
+  }
+  if (void* p = std::malloc(size ? size : 1)) return p;
+  throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept {
+  std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+  std::free(p);
+}
+
+namespace plate {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::BgrPicture;
+using testing::Bytes;
+using testing::row_name;
+
+struct Loaded {
+  LoadedPicture result;
+  std::unique_ptr<Plane> frame = std::make_unique<Plane>();
+};
+
+std::unique_ptr<Loaded> load_bytes(const Bytes& bytes, const char* name = "") {
+  auto loaded = std::make_unique<Loaded>();
+  loaded->result = load_picture_bytes(bytes, name, *loaded->frame);
+  return loaded;
+}
+
+// The shown picture's pixel (x from the left, y from the top) as it lies in the frame.
+std::uint8_t shown(const Plane& frame, int x, int y, Channel c = Channel::green) {
+  return frame.channel_unchecked(x, kFrameHeight - 1 - y, c);
+}
+
+// 48 x 32: 16-pixel blocks, three across and two down, each its own grey; the blocks at the
+// stored top-left (level 0) and top-right (level 80) tell every orientation apart.
+constexpr int kBlock = 16;
+constexpr std::array<std::array<std::uint8_t, 3>, 2> kBlockLevels{{{0, 40, 80}, {120, 160, 200}}};
+
+BgrPicture blocks() {
+  BgrPicture picture(3 * kBlock, 2 * kBlock);
+  for (int y = 0; y < picture.height; ++y)
+    for (int x = 0; x < picture.width; ++x) {
+      const std::uint8_t level = kBlockLevels[std::size_t(y / kBlock)][std::size_t(x / kBlock)];
+      picture.set(x, y, level, level, level);
+    }
+  return picture;
+}
+
+std::uint8_t shown_block(const Plane& frame, int column, int row) {
+  return shown(frame, column * kBlock + kBlock / 2, row * kBlock + kBlock / 2);
+}
+
+struct OrientationRow {
+  const char* name;
+  int orientation;
+  PictureSize shown_size;
+  std::array<int, 2> top_left_at, top_right_at;  // where the stored corner blocks are shown
+};
+
+class ExifOrientation : public ::testing::TestWithParam<OrientationRow> {};
+
+TEST_P(ExifOrientation, TurnsThePictureAsTheCameraSays) {
+  const OrientationRow& row = GetParam();
+  const Bytes jpeg = testing::with_exif_orientation(testing::encode_jpeg(blocks()), row.orientation,
+                                                    row.orientation % 2 == 0);
+  const auto loaded = load_bytes(jpeg, "turned.JPG");
+  ASSERT_EQ(loaded->result.outcome, PictureOutcome::loaded);
+  EXPECT_EQ(loaded->result.mapping.source, row.shown_size);
+  EXPECT_NEAR(shown_block(*loaded->frame, row.top_left_at[0], row.top_left_at[1]), 0, 4);
+  EXPECT_NEAR(shown_block(*loaded->frame, row.top_right_at[0], row.top_right_at[1]), 80, 4);
+}
+
+INSTANTIATE_TEST_SUITE_P(AllEight, ExifOrientation,
+                         ::testing::Values(OrientationRow{"as_stored", 1, {48, 32}, {0, 0}, {2, 0}},
+                                           OrientationRow{"mirrored", 2, {48, 32}, {2, 0}, {0, 0}},
+                                           OrientationRow{"half_turn", 3, {48, 32}, {2, 1}, {0, 1}},
+                                           OrientationRow{"flipped", 4, {48, 32}, {0, 1}, {2, 1}},
+                                           OrientationRow{"transposed", 5, {32, 48}, {0, 0}, {0, 2}},
+                                           OrientationRow{"clockwise", 6, {32, 48}, {1, 0}, {1, 2}},
+                                           OrientationRow{"transversed", 7, {32, 48}, {1, 2}, {1, 0}},
+                                           OrientationRow{"anticlockwise", 8, {32, 48}, {0, 2}, {0, 0}}),
+                         row_name);
+
+struct JpegKindRow {
+  const char* name;
+  testing::JpegOptions options;
+};
+
+class JpegKinds : public ::testing::TestWithParam<JpegKindRow> {};
+
+TEST_P(JpegKinds, DecodeToTheirLevels) {
+  const auto loaded = load_bytes(testing::encode_jpeg(blocks(), GetParam().options));
+  ASSERT_EQ(loaded->result.outcome, PictureOutcome::loaded);
+  EXPECT_EQ(loaded->result.format, PictureFormat::jpeg);
+  for (int row = 0; row < 2; ++row)
+    for (int column = 0; column < 3; ++column)
+      EXPECT_NEAR(shown_block(*loaded->frame, column, row), kBlockLevels[row][column], 4);
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, JpegKinds,
+                         ::testing::Values(JpegKindRow{"baseline_colour", {}},
+                                           JpegKindRow{"progressive_colour", {.progressive = true}},
+                                           JpegKindRow{"grey", {.grey = true}}),
+                         row_name);
+
+// 2048 x 1536 decodes straight at half size, 3000 x 2000 turned on its side at a quarter.
+TEST(LargeJpeg, IsDecodedScaledAndReportsItsFullSize) {
+  struct Case {
+    int width, height, orientation;
+    PictureSize source, fitted;
+  };
+  for (const Case c :
+       {Case{2048, 1536, 1, {2048, 1536}, {1024, 768}}, Case{3000, 2000, 6, {2000, 3000}, {512, 768}}}) {
+    BgrPicture picture(c.width, c.height, 200);
+    for (int y = 0; y < c.height / 2; ++y)
+      for (int x = 0; x < c.width / 2; ++x) picture.set(x, y, 30, 30, 30);  // dark stored top-left quarter
+    const auto loaded = load_bytes(
+        testing::with_exif_orientation(testing::encode_jpeg(picture, {.quality = 90}), c.orientation, true));
+    ASSERT_EQ(loaded->result.outcome, PictureOutcome::loaded);
+    EXPECT_EQ(loaded->result.mapping.source, c.source);
+    EXPECT_EQ(loaded->result.mapping.fitted, c.fitted);
+    const int right = c.fitted.width - 1, bottom = c.fitted.height - 1;
+    // Turned clockwise, the stored top-left quarter is shown top-right.
+    const bool turned = c.orientation == 6;
+    EXPECT_NEAR(shown(*loaded->frame, turned ? right - 5 : 5, 5), 30, 4);
+    EXPECT_NEAR(shown(*loaded->frame, turned ? 5 : right - 5, 5), 200, 4);
+    EXPECT_NEAR(shown(*loaded->frame, right - 5, bottom - 5), 200, 4);
+  }
+}
+
+testing::PngImage png_of(int width, std::uint8_t colour_type, std::uint8_t depth,
+                         std::vector<std::uint8_t> data) {
+  testing::PngImage image;
+  image.header = {std::uint32_t(width), 1, depth, colour_type, 0, 0, 0};
+  image.data = std::move(data);
+  return image;
+}
+
+std::vector<std::uint8_t> sixteen_bits(std::initializer_list<std::uint16_t> samples) {
+  std::vector<std::uint8_t> bytes(samples.size() * 2);
+  std::memcpy(bytes.data(), std::data(samples), bytes.size());
+  return bytes;
+}
+
+struct PngRow {
+  const char* name;
+  testing::PngImage image;
+  std::vector<std::array<std::uint8_t, 3>> expected_bgr;  // the row's pixels from the left
+};
+
+class PngKinds : public ::testing::TestWithParam<PngRow> {};
+
+TEST_P(PngKinds, DecodeBlendedOnWhite) {
+  const auto loaded = load_bytes(testing::encode_png(GetParam().image), "picture.png");
+  ASSERT_EQ(loaded->result.outcome, PictureOutcome::loaded);
+  for (std::size_t x = 0; x < GetParam().expected_bgr.size(); ++x)
+    for (int c = 0; c < 3; ++c)
+      EXPECT_EQ(shown(*loaded->frame, int(x), 0, Channel(c)), GetParam().expected_bgr[x][std::size_t(c)])
+          << "pixel " << x << " channel " << c;
+}
+
+testing::PngImage palette_png() {
+  testing::PngImage image = png_of(3, SPNG_COLOR_TYPE_INDEXED, 8, {0, 1, 2});
+  image.palette = {{255, 0, 0, 0}, {0, 0, 255, 0}, {10, 20, 30, 0}};
+  image.palette_alpha = {255, 0};  // the blue entry fully transparent, the last opaque by default
+  return image;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, PngKinds,
+    ::testing::Values(
+        PngRow{"grey", png_of(2, SPNG_COLOR_TYPE_GRAYSCALE, 8, {77, 0}), {{77, 77, 77}, {0, 0, 0}}},
+        PngRow{"rgb", png_of(1, SPNG_COLOR_TYPE_TRUECOLOR, 8, {10, 20, 30}), {{30, 20, 10}}},
+        PngRow{"alpha_on_white",
+               png_of(3, SPNG_COLOR_TYPE_TRUECOLOR_ALPHA, 8, {0, 0, 0, 128, 255, 0, 0, 0, 0, 100, 0, 255}),
+               {{127, 127, 127}, {255, 255, 255}, {0, 100, 0}}},
+        PngRow{"grey_alpha", png_of(1, SPNG_COLOR_TYPE_GRAYSCALE_ALPHA, 8, {0, 51}), {{204, 204, 204}}},
+        PngRow{"palette_with_transparency", palette_png(), {{0, 0, 255}, {255, 255, 255}, {30, 20, 10}}},
+        // 0x12FF is 18.9 in 8 bits: rounded, not cut to its high byte.
+        PngRow{"sixteen_bits_rounded",
+               png_of(1, SPNG_COLOR_TYPE_TRUECOLOR, 16, sixteen_bits({0x12FF, 0x0000, 0xFFFF})),
+               {{255, 0, 19}}},
+        PngRow{"sixteen_bits_alpha",
+               png_of(1, SPNG_COLOR_TYPE_TRUECOLOR_ALPHA, 16, sixteen_bits({0, 0, 0, 0x8000})),
+               {{127, 127, 127}}}),
+    row_name);
+
+// An 8-bit palette bitmap and two 32-bit ones, which the 24-bit reader refuses for their depth.
+TEST(OtherBitmapDepths, AreDecoded) {
+  const std::vector<std::uint8_t> palette{1, 2, 3, 0, 200, 150, 100, 0};
+  const Bytes eight = testing::encode_bmp(2, 2, 8, {0, 1, 0, 0, 1, 0, 0, 0}, palette);  // bottom row first
+  const Bytes thirty_two = testing::encode_bmp(1, 1, 32, {9, 8, 7, 255});
+  for (const Bytes& bmp : {eight, thirty_two}) {
+    const auto loaded = load_bytes(bmp, "depth.bmp");
+    ASSERT_EQ(loaded->result.outcome, PictureOutcome::loaded);
+    EXPECT_FALSE(loaded->result.bitmap_outcome);
+  }
+  const auto loaded = load_bytes(eight);
+  EXPECT_EQ(shown(*loaded->frame, 0, 0, Channel::blue), 200);  // top row, from the second file row
+  EXPECT_EQ(shown(*loaded->frame, 0, 1, Channel::red), 3);
+  EXPECT_EQ(shown(*load_bytes(thirty_two)->frame, 0, 0, Channel::red), 7);
+}
+
+TEST(OversizedBitmap, IsShrunkInsteadOfRefused) {
+  const int width = 2048, height = 2, stride = width * 3;
+  std::vector<std::uint8_t> rows(std::size_t(stride) * height, 90);
+  const auto loaded = load_bytes(testing::encode_bmp(width, height, 24, rows));
+  ASSERT_EQ(loaded->result.outcome, PictureOutcome::loaded);
+  EXPECT_EQ(loaded->result.mapping.fitted, (PictureSize{1024, 1}));
+  EXPECT_EQ(shown(*loaded->frame, 1023, 0), 90);
+}
+
+// A 24-bit bitmap that fits the frame, or any bitmap the decoders leave alone, takes
+// read_bitmap's path: same plane bytes, same outcome.
+TEST(BitmapsReadToday, LoadExactlyAsReadBitmapReadsThem) {
+  std::vector<fs::path> files;
+  const fs::path suite = fs::path(PLATE_SOURCE_DIR) / "../shared/corpus/bmpsuite";
+  if (fs::is_directory(suite)) {
+    for (const auto& entry : fs::recursive_directory_iterator(suite))
+      if (entry.path().extension() == ".bmp") files.push_back(entry.path());
+  }
+  const fs::path folder = fs::path(::testing::TempDir()) / "bitmaps_read_today";
+  fs::create_directories(folder);
+  std::vector<std::uint8_t> rows(std::size_t(1024) * 3 * 5);
+  for (std::size_t i = 0; i < rows.size(); ++i) rows[i] = std::uint8_t(i * 7);
+  testing::write_file(folder / "1023_wide.bmp", testing::encode_bmp(1023, 5, 24, rows));
+  Bytes cut = testing::encode_bmp(1023, 5, 24, rows);
+  cut.resize(cut.size() - 4000);
+  testing::write_file(folder / "cut.bmp", cut);
+  testing::write_file(folder / "four_bits.bmp", testing::encode_bmp(8, 2, 4, {1, 2, 3, 4, 5, 6, 7, 8}));
+  for (const char* name : {"1023_wide.bmp", "cut.bmp", "four_bits.bmp"}) files.push_back(folder / name);
+
+  int through_reader = 0;
+  for (const fs::path& file : files) {
+    Loaded loaded;
+    loaded.frame->fill(77);
+    loaded.result = load_picture(file, *loaded.frame);
+    if (!loaded.result.bitmap_outcome) continue;  // a depth or size the reader refuses
+    ++through_reader;
+    auto expected = std::make_unique<Plane>();
+    const ReadOutcome read = read_bitmap(file, *expected);
+    EXPECT_EQ(*loaded.result.bitmap_outcome, read) << file;
+    EXPECT_TRUE(loaded.frame->bytes == expected->bytes) << file;
+  }
+  EXPECT_GE(through_reader, 3);
+}
+
+struct BadInputRow {
+  const char* name;
+  const char* file_name;
+  Bytes (*bytes)();
+  PictureOutcome outcome;
+};
+
+Bytes cut_in_half(Bytes bytes) {
+  bytes.resize(bytes.size() / 2);
+  return bytes;
+}
+Bytes noisy_jpeg() {
+  BgrPicture picture(64, 64);
+  for (std::size_t i = 0; i < picture.bgr.size(); ++i) picture.bgr[i] = std::uint8_t(i * 37 % 251);
+  return testing::encode_jpeg(picture);
+}
+Bytes small_png() {
+  return testing::encode_png(png_of(64, SPNG_COLOR_TYPE_GRAYSCALE, 8, std::vector<std::uint8_t>(64, 5)));
+}
+// A valid PNG header (with its checksum) claiming 65535 x 65535, and no data.
+Bytes giant_png() {
+  Bytes png = small_png();
+  png.resize(33);
+  for (std::size_t at : {16, 20}) png[at + 2] = png[at + 3] = std::byte{0xFF};
+  const std::uint32_t crc = [&] {
+    std::uint32_t c = 0xFFFFFFFF;
+    for (std::size_t i = 12; i < 29; ++i) {
+      c ^= std::uint32_t(png[i]);
+      for (int k = 0; k < 8; ++k) c = c & 1 ? 0xEDB88320 ^ (c >> 1) : c >> 1;
+    }
+    return ~c;
+  }();
+  for (int i = 0; i < 4; ++i) png[29 + std::size_t(i)] = std::byte(crc >> (24 - 8 * i) & 0xFF);
+  return png;
+}
+// A JPEG whose frame header claims 65500 x 65500 pixels, the most the format's library takes.
+Bytes giant_jpeg() {
+  Bytes jpeg = testing::encode_jpeg(BgrPicture(8, 8));
+  for (std::size_t at = 2; at + 8 < jpeg.size(); ++at) {
+    if (jpeg[at] == std::byte{0xFF} && jpeg[at + 1] == std::byte{0xC0}) {
+      for (std::size_t i : {5, 7}) jpeg[at + i] = std::byte{0xFF}, jpeg[at + i + 1] = std::byte{0xDC};
+      break;
+    }
+  }
+  return jpeg;
+}
+Bytes giant_bmp() {
+  return testing::encode_bmp(65535, 65535, 8, {}, std::vector<std::uint8_t>(8));
+}
+
+class BadInput : public ::testing::TestWithParam<BadInputRow> {};
+
+// Each gets its one outcome and a black frame; none allocates anything of the size
+// a header claims.
+TEST_P(BadInput, IsRefusedWithItsOutcome) {
+  const fs::path file = fs::path(::testing::TempDir()) / GetParam().file_name;
+  testing::write_file(file, GetParam().bytes());
+  Loaded loaded;
+  loaded.frame->fill(77);
+  g_largest_new = 0;
+  loaded.result = load_picture(file, *loaded.frame);
+  EXPECT_LT(g_largest_new.load(), std::size_t{16} << 20);
+  EXPECT_EQ(loaded.result.outcome, GetParam().outcome);
+  EXPECT_TRUE(
+      std::all_of(loaded.frame->bytes.begin(), loaded.frame->bytes.end(), [](auto b) { return b == 0; }));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Refused, BadInput,
+    ::testing::Values(
+        BadInputRow{"empty_file", "empty.jpg", [] { return Bytes{}; }, PictureOutcome::empty_file},
+        BadInputRow{"truncated_jpeg", "cut.jpg", [] { return cut_in_half(noisy_jpeg()); },
+                    PictureOutcome::truncated},
+        BadInputRow{"truncated_progressive_jpeg", "cut.jpg",
+                    [] { return cut_in_half(testing::encode_jpeg(blocks(), {.progressive = true})); },
+                    PictureOutcome::truncated},
+        BadInputRow{"truncated_png", "cut.png", [] { return cut_in_half(small_png()); },
+                    PictureOutcome::truncated},
+        BadInputRow{"cmyk_jpeg", "print.jpg", [] { return testing::encode_jpeg(blocks(), {.cmyk = true}); },
+                    PictureOutcome::cmyk_jpeg},
+        BadInputRow{"png_named_jpeg", "photo.jpg", small_png, PictureOutcome::name_bytes_mismatch},
+        BadInputRow{"jpeg_named_bitmap", "photo.bmp", noisy_jpeg, PictureOutcome::name_bytes_mismatch},
+        BadInputRow{"text_named_png", "notes.png", [] { return Bytes(40, std::byte{'a'}); },
+                    PictureOutcome::unrecognised_bytes},
+        BadInputRow{"giant_png_header", "giant.png", giant_png, PictureOutcome::too_large},
+        BadInputRow{"giant_jpeg_header", "giant.jpg", giant_jpeg, PictureOutcome::too_large},
+        BadInputRow{"giant_bitmap_header", "giant.bmp", giant_bmp, PictureOutcome::too_large}),
+    row_name);
+
+// Only regular files are opened: a FIFO would block the reader until someone writes to it.
+TEST(NotAPictureFile, IsRefusedBeforeOpening) {
+  const fs::path folder = fs::path(::testing::TempDir()) / "not_a_picture_file";
+  fs::create_directories(folder);
+  const fs::path fifo = folder / "pipe.jpg";
+  fs::remove(fifo);
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const std::pair<fs::path, PictureOutcome> cases[] = {{folder / "absent.jpg", PictureOutcome::missing},
+                                                       {folder, PictureOutcome::not_regular_file},
+                                                       {fifo, PictureOutcome::not_regular_file}};
+  for (const auto& [path, outcome] : cases) {
+    Loaded loaded;
+    EXPECT_EQ(load_picture(path, *loaded.frame).outcome, outcome) << path;
+  }
+}
+
+}  // namespace
+}  // namespace plate
