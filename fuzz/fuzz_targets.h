@@ -8,10 +8,18 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdio>
+#include <cstdlib>
 #include <span>
 #include <string_view>
 
 namespace plate::fuzz {
+
+inline void require(bool holds, const char* rule) {
+  if (holds) return;
+  std::fprintf(stderr, "fuzz target: broken rule: %s\n", rule);
+  std::abort();
+}
 
 // The bytes as a bitmap file, through read_bitmap_bytes.
 void read_bitmap_target(std::span<const std::byte> input);

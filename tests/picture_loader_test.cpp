@@ -10,6 +10,7 @@
 #include <new>
 
 #include "encoded_pictures.h"
+#include "image/jpeg_decoder.h"
 #include "test_pictures.h"
 
 // The largest single allocation through operator new, so that a refused giant header can be
@@ -108,50 +109,24 @@ INSTANTIATE_TEST_SUITE_P(AllEight, ExifOrientation,
                                            OrientationRow{"anticlockwise", 8, {32, 48}, {0, 2}, {0, 0}}),
                          row_name);
 
-struct JpegKindRow {
-  const char* name;
-  testing::JpegOptions options;
-};
-
-class JpegKinds : public ::testing::TestWithParam<JpegKindRow> {};
-
-TEST_P(JpegKinds, DecodeToTheirLevels) {
-  const auto loaded = load_bytes(testing::encode_jpeg(blocks(), GetParam().options));
-  ASSERT_EQ(loaded->result.outcome, PictureOutcome::loaded);
-  EXPECT_EQ(loaded->result.format, PictureFormat::jpeg);
-  for (int row = 0; row < 2; ++row)
-    for (int column = 0; column < 3; ++column)
-      EXPECT_NEAR(shown_block(*loaded->frame, column, row), kBlockLevels[row][column], 4);
-}
-
-INSTANTIATE_TEST_SUITE_P(Kinds, JpegKinds,
-                         ::testing::Values(JpegKindRow{"baseline_colour", {}},
-                                           JpegKindRow{"progressive_colour", {.progressive = true}},
-                                           JpegKindRow{"grey", {.grey = true}}),
-                         row_name);
-
-// 2048 x 1536 decodes straight at half size, 3000 x 2000 turned on its side at a quarter.
-TEST(LargeJpeg, IsDecodedScaledAndReportsItsFullSize) {
+// Decoded straight at the smallest of 1/2, 1/4, 1/8 that still covers the fitted size, turned
+// after scaling: 3000 x 2000 on its side needs 1/2, since 1/4 would leave 500 of 512 columns.
+TEST(LargeJpeg, IsDecodedAtTheSmallestScaleThatCoversItsFittedSize) {
   struct Case {
     int width, height, orientation;
-    PictureSize source, fitted;
+    PictureSize held;
   };
-  for (const Case c :
-       {Case{2048, 1536, 1, {2048, 1536}, {1024, 768}}, Case{3000, 2000, 6, {2000, 3000}, {512, 768}}}) {
+  for (const Case c : {Case{4096, 3072, 1, {1024, 768}}, Case{3000, 2000, 6, {1000, 1500}}}) {
     BgrPicture picture(c.width, c.height, 200);
     for (int y = 0; y < c.height / 2; ++y)
       for (int x = 0; x < c.width / 2; ++x) picture.set(x, y, 30, 30, 30);  // dark stored top-left quarter
-    const auto loaded = load_bytes(
-        testing::with_exif_orientation(testing::encode_jpeg(picture, {.quality = 90}), c.orientation, true));
-    ASSERT_EQ(loaded->result.outcome, PictureOutcome::loaded);
-    EXPECT_EQ(loaded->result.mapping.source, c.source);
-    EXPECT_EQ(loaded->result.mapping.fitted, c.fitted);
-    const int right = c.fitted.width - 1, bottom = c.fitted.height - 1;
+    const Bytes jpeg = testing::with_exif_orientation(testing::encode_jpeg(picture), c.orientation, true);
+    const DecodeResult decoded = decode_jpeg(jpeg);
+    ASSERT_EQ(decoded.outcome, PictureOutcome::loaded);
+    EXPECT_EQ((PictureSize{decoded.picture.width, decoded.picture.height}), c.held);
     // Turned clockwise, the stored top-left quarter is shown top-right.
-    const bool turned = c.orientation == 6;
-    EXPECT_NEAR(shown(*loaded->frame, turned ? right - 5 : 5, 5), 30, 4);
-    EXPECT_NEAR(shown(*loaded->frame, turned ? 5 : right - 5, 5), 200, 4);
-    EXPECT_NEAR(shown(*loaded->frame, right - 5, bottom - 5), 200, 4);
+    const int dark_x = c.orientation == 6 ? c.held.width - 5 : 5;
+    EXPECT_NEAR(decoded.picture.bgr[std::size_t(5 * c.held.width + dark_x) * 3], 30, 4);
   }
 }
 
@@ -197,11 +172,9 @@ INSTANTIATE_TEST_SUITE_P(
     Kinds, PngKinds,
     ::testing::Values(
         PngRow{"grey", png_of(2, SPNG_COLOR_TYPE_GRAYSCALE, 8, {77, 0}), {{77, 77, 77}, {0, 0, 0}}},
-        PngRow{"rgb", png_of(1, SPNG_COLOR_TYPE_TRUECOLOR, 8, {10, 20, 30}), {{30, 20, 10}}},
         PngRow{"alpha_on_white",
                png_of(3, SPNG_COLOR_TYPE_TRUECOLOR_ALPHA, 8, {0, 0, 0, 128, 255, 0, 0, 0, 0, 100, 0, 255}),
                {{127, 127, 127}, {255, 255, 255}, {0, 100, 0}}},
-        PngRow{"grey_alpha", png_of(1, SPNG_COLOR_TYPE_GRAYSCALE_ALPHA, 8, {0, 51}), {{204, 204, 204}}},
         PngRow{"palette_with_transparency", palette_png(), {{0, 0, 255}, {255, 255, 255}, {30, 20, 10}}},
         // 0x12FF is 18.9 in 8 bits: rounded, not cut to its high byte.
         PngRow{"sixteen_bits_rounded",
@@ -212,20 +185,13 @@ INSTANTIATE_TEST_SUITE_P(
                {{127, 127, 127}}}),
     row_name);
 
-// An 8-bit palette bitmap and two 32-bit ones, which the 24-bit reader refuses for their depth.
-TEST(OtherBitmapDepths, AreDecoded) {
+// An 8-bit palette bitmap, which the 24-bit reader refuses for its depth.
+TEST(PaletteBitmap, IsDecodedBottomRowFirst) {
   const std::vector<std::uint8_t> palette{1, 2, 3, 0, 200, 150, 100, 0};
-  const Bytes eight = testing::encode_bmp(2, 2, 8, {0, 1, 0, 0, 1, 0, 0, 0}, palette);  // bottom row first
-  const Bytes thirty_two = testing::encode_bmp(1, 1, 32, {9, 8, 7, 255});
-  for (const Bytes& bmp : {eight, thirty_two}) {
-    const auto loaded = load_bytes(bmp, "depth.bmp");
-    ASSERT_EQ(loaded->result.outcome, PictureOutcome::loaded);
-    EXPECT_FALSE(loaded->result.bitmap_outcome);
-  }
-  const auto loaded = load_bytes(eight);
+  const auto loaded = load_bytes(testing::encode_bmp(2, 2, 8, {0, 1, 0, 0, 1, 0, 0, 0}, palette), "a.bmp");
+  ASSERT_EQ(loaded->result.outcome, PictureOutcome::loaded);
   EXPECT_EQ(shown(*loaded->frame, 0, 0, Channel::blue), 200);  // top row, from the second file row
   EXPECT_EQ(shown(*loaded->frame, 0, 1, Channel::red), 3);
-  EXPECT_EQ(shown(*load_bytes(thirty_two)->frame, 0, 0, Channel::red), 7);
 }
 
 TEST(OversizedBitmap, IsShrunkInsteadOfRefused) {
@@ -345,15 +311,11 @@ INSTANTIATE_TEST_SUITE_P(
         BadInputRow{"empty_file", "empty.jpg", [] { return Bytes{}; }, PictureOutcome::empty_file},
         BadInputRow{"truncated_jpeg", "cut.jpg", [] { return cut_in_half(noisy_jpeg()); },
                     PictureOutcome::truncated},
-        BadInputRow{"truncated_progressive_jpeg", "cut.jpg",
-                    [] { return cut_in_half(testing::encode_jpeg(blocks(), {.progressive = true})); },
-                    PictureOutcome::truncated},
         BadInputRow{"truncated_png", "cut.png", [] { return cut_in_half(small_png()); },
                     PictureOutcome::truncated},
         BadInputRow{"cmyk_jpeg", "print.jpg", [] { return testing::encode_jpeg(blocks(), {.cmyk = true}); },
                     PictureOutcome::cmyk_jpeg},
         BadInputRow{"png_named_jpeg", "photo.jpg", small_png, PictureOutcome::name_bytes_mismatch},
-        BadInputRow{"jpeg_named_bitmap", "photo.bmp", noisy_jpeg, PictureOutcome::name_bytes_mismatch},
         BadInputRow{"text_named_png", "notes.png", [] { return Bytes(40, std::byte{'a'}); },
                     PictureOutcome::unrecognised_bytes},
         BadInputRow{"giant_png_header", "giant.png", giant_png, PictureOutcome::too_large},

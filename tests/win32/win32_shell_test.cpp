@@ -129,12 +129,12 @@ TEST_P(MainWindowDropTest, ReadsTheFirstFileUnlessItNamesATextFile) {
   EXPECT_EQ(overlay_kept(), !GetParam().reads);  // a new picture drops the last run's overlay
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Drops, MainWindowDropTest,
-    ::testing::Values(DropCase{"PictureAtALongJapanesePath", {kLongJapanesePicture}, true},
-                      DropCase{"FirstOfThree", {kLongJapanesePicture, L"second.bmp", L"third.bmp"}, true},
-                      DropCase{"FolderNamedTxt", {L"dir.txt\\picture.bmp"}, false}),
-    [](const auto& row) { return std::string(row.param.name); });
+INSTANTIATE_TEST_SUITE_P(Drops, MainWindowDropTest,
+                         ::testing::Values(DropCase{"FirstOfThreeAtALongJapanesePath",
+                                                    {kLongJapanesePicture, L"second.bmp", L"third.bmp"},
+                                                    true},
+                                           DropCase{"FolderNamedTxt", {L"dir.txt\\picture.bmp"}, false}),
+                         [](const auto& row) { return std::string(row.param.name); });
 
 std::uint32_t rgb_at(const std::uint32_t* pixels, int x, int y) {
   return pixels[y * kFrameWidth + x] & 0xFFFFFF;  // 0xRRGGBB: a 32-bit DIB stores blue first
@@ -161,7 +161,6 @@ TEST(PaintingTest, ShowsThePlaneUprightAndTheOverlayInItsColours) {
 
   EXPECT_EQ(rgb_at(pixels, 5, 0), 0x000000u);
   EXPECT_EQ(rgb_at(pixels, 5, 767), 0x00FFFFu);
-  EXPECT_EQ(rgb_at(pixels, 500, 400), 0xFFFFFFu);
   // The frame (100, 567) to (300, 507) in a 5-pixel pen, its inside left as it was.
   for (const auto& [x, y] : {std::pair{200, 567}, {200, 565}, {200, 569}, {300, 530}, {100, 530}, {200, 507}})
     EXPECT_EQ(rgb_at(pixels, x, y), 0x00FFFFu) << x << ", " << y;
@@ -198,8 +197,6 @@ TEST(ResultDialogTest, ShowsTheRunResultWithThePlateTextsMiddleDots) {
   GetWindowTextW(dialog, caption, 64);
   EXPECT_EQ(caption,
             widen(resources::kResultDialog.caption));  // the Japanese texts survived the resource compiler
-  EXPECT_EQ(control_text(dialog, resources::kStaticControlId),
-            widen(resources::kResultDialog.controls[2].text));
   EXPECT_EQ(control_text(dialog, 1000), L"処理時間 = 47 ms \r\n\r\nNumberplate : ･･12\r\n");
   EXPECT_EQ(control_text(dialog, 1001), widen(compose_contact_text()));
   DestroyWindow(dialog);
