@@ -79,18 +79,6 @@ TEST_F(TemplateFileTest, AFileThatCannotBeReadLeavesEveryTemplateEmpty) {
   EXPECT_TRUE(zero_from(0));
 }
 
-// A byte that is not a digit would label candidates with it; the record is emptied instead.
-TEST_F(TemplateFileTest, ARecordWhoseCharacterIsNoDigitIsBad) {
-  std::vector<std::byte> file = pattern_bytes(kPatternFileBytes);
-  file[3 * kShapeRecordBytes] = std::byte{'A'};
-  write(file);
-  const TemplateLoadOutcome outcome = load_template_file(workspace->templates, kPatternFileName);
-  EXPECT_EQ(outcome.status, TemplateLoadStatus::bad_record);
-  EXPECT_EQ(outcome.first_bad_record, 3);
-  EXPECT_EQ(workspace->templates[3].point_count, 0);
-  EXPECT_EQ(workspace->templates[4].point_count, 24);
-}
-
 struct FileSize {
   const char* name;
   std::size_t bytes;
@@ -130,22 +118,28 @@ struct Corruption {
   const char* name;
   std::int32_t point_count, start_direction, angle_23;
   bool usable;
+  std::uint8_t character = '5';
 };
 
 class UnusableTemplateTest : public TemplateFileTest, public ::testing::WithParamInterface<Corruption> {};
 
-// Kept, the far ends of these would send a run past the record's arrays or overflow its sums.
+// Kept, the far ends of these would send a run past the record's arrays or overflow its sums; a
+// character that is no digit would label candidates with it.
 TEST_P(UnusableTemplateTest, TemplatesTheMatcherCannotCompareSafelyAreEmptied) {
   const Corruption& row = GetParam();
   ShapeRecord record{};
-  record.character = '5';
+  record.character = row.character;
   record.point_count = row.point_count;
   record.start_direction = row.start_direction;
   record.smoothed_angles[23] = row.angle_23;
-  write({reinterpret_cast<const std::byte*>(&record), kShapeRecordBytes});
-  load();
-  EXPECT_EQ(workspace->templates[0].point_count, row.usable ? row.point_count : 0);
-  EXPECT_EQ(workspace->templates[0].start_direction, row.start_direction);  // only the count changes
+  std::vector<std::byte> file = pattern_bytes(kPatternFileBytes);  // as the fourth of ten records
+  std::memcpy(file.data() + 3 * kShapeRecordBytes, &record, kShapeRecordBytes);
+  write(file);
+  const TemplateLoadOutcome outcome = load_template_file(workspace->templates, kPatternFileName);
+  EXPECT_EQ(outcome.status, row.usable ? TemplateLoadStatus::loaded : TemplateLoadStatus::bad_record);
+  EXPECT_EQ(outcome.first_bad_record, row.usable ? -1 : 3);
+  EXPECT_EQ(workspace->templates[3].point_count, row.usable ? row.point_count : 0);
+  EXPECT_EQ(workspace->templates[3].start_direction, row.start_direction);  // only the count changes
 }
 
 constexpr std::int32_t kLimit = kMaxSignatureMagnitude;
@@ -157,7 +151,8 @@ INSTANTIATE_TEST_SUITE_P(Records, UnusableTemplateTest,
                                            Corruption{"start_direction_8", 24, 8, 0, false},
                                            Corruption{"angle_at_limit", 24, 4, -kLimit, true},
                                            Corruption{"angle_past_limit", 24, 4, kLimit + 1, false},
-                                           Corruption{"angle_past_the_count", 23, 4, INT_MAX, true}),
+                                           Corruption{"angle_past_the_count", 23, 4, INT_MAX, true},
+                                           Corruption{"character_not_a_digit", 24, 4, 0, false, 'A'}),
                          testing::row_name);
 
 }  // namespace
