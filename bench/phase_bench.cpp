@@ -20,6 +20,7 @@
 #include "engine/plate_interpretation.h"
 #include "engine/recognition.h"
 #include "engine/seed_scan.h"
+#include "previous_run.h"
 
 namespace plate::bench {
 
@@ -28,12 +29,6 @@ namespace {
 enum Phase { kReset, kSeedScan, kMatching, kGrouping, kInterpretation, kPhaseCount };
 constexpr std::array<const char*, kPhaseCount> kPhaseNames{"reset_us", "seed_scan_us", "matching_us",
                                                            "grouping_us", "interpretation_us"};
-
-bool same_result(const RunResult& a, const RunResult& b) {
-  return std::memcmp(&a.characters, &b.characters, sizeof a.characters) == 0 &&
-         std::memcmp(&a.groups, &b.groups, sizeof a.groups) == 0 && a.next_group_id == b.next_group_id &&
-         a.log.view() == b.log.view();
-}
 
 void run_by_phase(benchmark::State& state, const TemplateTable* templates, const Plane* picture) {
   auto workspace = std::make_unique<Workspace>();
@@ -47,13 +42,13 @@ void run_by_phase(benchmark::State& state, const TemplateTable* templates, const
       spent[phase] += now - mark;
       mark = now;
     };
-    workspace->trace_marks.fill(0);
+    workspace->trace_marks.clear_all();
     workspace->result.log.clear();
-    std::memset(&workspace->candidates, 0, sizeof workspace->candidates);
+    workspace->candidates.count = 0;
     phase_ends(kReset);
     scan_seeds(*workspace);
     phase_ends(kSeedScan);
-    workspace->trace_marks.fill(0);
+    workspace->trace_marks.clear_all();
     phase_ends(kReset);
     decide_characters(*workspace);
     phase_ends(kMatching);

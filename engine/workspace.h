@@ -1,6 +1,6 @@
 #pragma once
 // The workspace: every plane and table the engine works in, created once and reused by every run.
-// A run allocates nothing. The workspace is about 10 MB; create it on the heap
+// A run allocates nothing. The workspace is about 12 MB; create it on the heap
 // (std::make_unique<Workspace>() gives one that is all zero bytes, as at program start).
 
 #include <cstdint>
@@ -12,6 +12,7 @@
 #include "plane.h"
 #include "shape_record.h"
 #include "template_file.h"
+#include "trace_marks.h"
 
 namespace plate {
 
@@ -28,7 +29,7 @@ struct RunResult {
 struct Workspace {
   Plane display;  // the shown picture: written only by the shell, read by the run
   TemplateTable templates;
-  Plane trace_marks;  // a pixel is marked when its red byte is non-zero
+  TraceMarks trace_marks;  // the marks and dead ends of the current pass
   ShapeRecord current_shape;
   CandidateTable candidates;
   ContrastWorkArea contrast;
