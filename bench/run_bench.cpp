@@ -23,6 +23,9 @@
 #include "bench_inputs.h"
 #include "engine/recognition.h"
 #include "previous_run.h"
+#ifdef PLATE_BENCH_RENDERED_PICTURES
+#include "rendered_pictures.h"
+#endif
 
 namespace plate::bench {
 
@@ -134,6 +137,9 @@ int main(int argc, char** argv) {
   plate::bench::BenchInputs inputs;
   try {
     inputs = plate::bench::load_bench_inputs(patterns, samples);
+#ifdef PLATE_BENCH_RENDERED_PICTURES
+    plate::bench::add_rendered_pictures(inputs);
+#endif
   } catch (const std::exception& e) {
     std::fprintf(stderr, "run_bench: %s\n", e.what());
     return 1;

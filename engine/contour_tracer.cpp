@@ -52,6 +52,9 @@ bool is_on_or_outside_rim(std::int32_t x, std::int32_t y) {
 // A cycle of (point, direction) states can be no longer than the number of states; contour
 // following is reversible, so the start state is always reached before this. The cap only keeps
 // the loop finite whatever the picture.
+// Walk states are recorded from this move on.
+constexpr std::int32_t kFirstRecordedMove = 32;
+
 constexpr std::int64_t kMoveLimit = std::int64_t{kFrameWidth} * kFrameHeight * 8;
 
 // kDirections as byte offsets within a Plane: a neighbour is one load from the current pixel's
@@ -137,6 +140,10 @@ ContourTrace trace_contour(const Plane& picture, TraceMarks& marks, ShapeRecord&
   shape.start_direction = start_direction;
 
   const std::uint32_t walk = marks.begin_walk();
+  // The thresholds that sort the pixels the walk looks at from its first recorded state on as it
+  // does: from the greenest inside one up to below the darkest outside one. A walk stopped at a
+  // known dead end narrows the range to that of the walk that failed from there.
+  TraceMarks::ThresholdRange same_walk{0, 255};
   std::int32_t x = x0 + kDirections[start_direction].dx;
   std::int32_t y = y0 + kDirections[start_direction].dy;
   std::ptrdiff_t at = start_at + kStepPixels[start_direction];
@@ -151,7 +158,7 @@ ContourTrace trace_contour(const Plane& picture, TraceMarks& marks, ShapeRecord&
   };
   // A walk that ends at the rim or at a mark, or in a state known to lead there, is a dead end.
   auto dead_end = [&] {
-    marks.walk_failed(walk, threshold);
+    marks.walk_failed(walk, same_walk);
     shape.point_count = point_count;
     return kNoContour;
   };
@@ -159,7 +166,14 @@ ContourTrace trace_contour(const Plane& picture, TraceMarks& marks, ShapeRecord&
 
   for (;;) {
     if (marks.is_marked_at(std::size_t(at))) return dead_end();  // runs into an earlier contour
-    if (marks.is_dead_end_or_visit(std::size_t(at), direction, walk, threshold)) return dead_end();
+    // Short walks, most of them closed contours, are not recorded, which spares them the cost.
+    const bool recorded = length >= kFirstRecordedMove;
+    TraceMarks::ThresholdRange failed_walk;
+    if (recorded ? marks.is_dead_end_or_visit(std::size_t(at), direction, walk, threshold, failed_walk)
+                 : marks.is_dead_end(std::size_t(at), direction, threshold, failed_walk)) {
+      same_walk = {std::max(same_walk.lowest, failed_walk.lowest), std::min(same_walk.highest, failed_walk.highest)};
+      return dead_end();
+    }
     if (point_count < kMaxContourPoints) {
       shape.points[point_count] = {x, y};
       shape.angles[point_count] = turning_count * 45;
@@ -170,7 +184,14 @@ ContourTrace trace_contour(const Plane& picture, TraceMarks& marks, ShapeRecord&
 
     // The search always ends by s + 7, the step back to the previous contour point.
     const int s = (direction + 5) % 8;
-    const int j = s + first_inside(s, green_of(at), threshold);
+    const std::uint8_t* const around = green_of(at);
+    const int j = s + first_inside(s, around, threshold);
+    if (recorded) {
+      same_walk.lowest = std::max(same_walk.lowest, std::int32_t{around[kStepOffsets[std::size_t(j)]]});
+      for (int k = s; k < j; ++k) {
+        same_walk.highest = std::min(same_walk.highest, std::int32_t{around[kStepOffsets[std::size_t(k)]]} - 1);
+      }
+    }
     turning_count += (j - s) - 3;
     const int next_direction = j % 8;
 

@@ -4,7 +4,7 @@ namespace plate {
 
 void TraceMarks::forget_walks() {
   walk_cells_.fill(0);
-  failed_walks_.fill(FailedWalk{0, 0, 0});
+  failed_walks_.fill(FailedWalk{0, 0, {0, -1}});
   walks_ = 0;
 }
 
@@ -23,8 +23,8 @@ std::uint32_t TraceMarks::begin_walk() {
   return ++walks_;
 }
 
-void TraceMarks::walk_failed(std::uint32_t serial, std::int32_t threshold) {
-  failed_walks_[serial % kFailedWalkSlots] = FailedWalk{serial, stamp(), threshold};
+void TraceMarks::walk_failed(std::uint32_t serial, ThresholdRange same_walk) {
+  failed_walks_[serial % kFailedWalkSlots] = FailedWalk{serial, stamp(), same_walk};
 }
 
 }  // namespace plate
