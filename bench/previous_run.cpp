@@ -58,21 +58,29 @@ int first_inside_from(const std::uint8_t* green, std::int32_t threshold) {
 
 int first_inside(int search_start, const std::uint8_t* green, std::int32_t threshold) {
   switch (search_start) {
-    case 0: return first_inside_from<0>(green, threshold);
-    case 1: return first_inside_from<1>(green, threshold);
-    case 2: return first_inside_from<2>(green, threshold);
-    case 3: return first_inside_from<3>(green, threshold);
-    case 4: return first_inside_from<4>(green, threshold);
-    case 5: return first_inside_from<5>(green, threshold);
-    case 6: return first_inside_from<6>(green, threshold);
-    default: return first_inside_from<7>(green, threshold);
+    case 0:
+      return first_inside_from<0>(green, threshold);
+    case 1:
+      return first_inside_from<1>(green, threshold);
+    case 2:
+      return first_inside_from<2>(green, threshold);
+    case 3:
+      return first_inside_from<3>(green, threshold);
+    case 4:
+      return first_inside_from<4>(green, threshold);
+    case 5:
+      return first_inside_from<5>(green, threshold);
+    case 6:
+      return first_inside_from<6>(green, threshold);
+    default:
+      return first_inside_from<7>(green, threshold);
   }
 }
 
 }  // namespace
 
 ContourTrace previous_trace_contour(const Plane& picture, Plane& marks, ShapeRecord& shape, std::int32_t x0,
-                           std::int32_t y0, std::int32_t threshold) {
+                                    std::int32_t y0, std::int32_t threshold) {
   constexpr ContourTrace kNoContour{0, 0, 0, 0};
   // Both indexed by a pixel's byte offset in the plane.
   const std::uint8_t* const green = picture.bytes.data() + static_cast<int>(Channel::green);
@@ -163,7 +171,9 @@ ContourTrace previous_trace_contour(const Plane& picture, Plane& marks, ShapeRec
 
 namespace {
 
-bool is_edge_step(std::int32_t left, std::int32_t right) { return left > right + kMinEdgeStep; }
+bool is_edge_step(std::int32_t left, std::int32_t right) {
+  return left > right + kMinEdgeStep;
+}
 
 bool any_edge_step(const std::uint8_t* row, int from, int to) {
   std::uint8_t any = 0;
@@ -189,8 +199,8 @@ void previous_scan_seeds(Workspace& workspace, Plane& marks) {
       for (std::int32_t x = first; x <= last; ++x) {
         if (!is_edge_step(green_at(x - 1), green_at(x + 1))) continue;
         const auto seed = find_seed(green_at(x - 1), green_at(x), green_at(x + 1), x);
-        const ContourTrace trace =
-            previous_trace_contour(picture, marks, workspace.current_shape, seed->start_x, y, seed->threshold);
+        const ContourTrace trace = previous_trace_contour(picture, marks, workspace.current_shape,
+                                                          seed->start_x, y, seed->threshold);
         if (!is_acceptable_outline(trace)) continue;
         smooth_signature(workspace.current_shape);
         store_candidate(workspace.candidates, workspace.current_shape);

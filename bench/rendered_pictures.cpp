@@ -9,7 +9,8 @@ namespace plate::bench {
 
 namespace {
 
-tools::PlacedPlate plate_at(const char* serial, tools::PlateKind kind, double left, double top, double width) {
+tools::PlacedPlate plate_at(const char* serial, tools::PlateKind kind, double left, double top,
+                            double width) {
   tools::PlacedPlate plate;
   plate.serial = serial;
   plate.kind = kind;
@@ -37,8 +38,9 @@ void add_rendered_pictures(BenchInputs& inputs) {
     scene.width = kSizes[k][0];
     scene.height = kSizes[k][1];
     scene.background = {tools::BackgroundKind::clutter, {215, 215, 215}, {40, 40, 40}, 24 + 12 * int(k)};
-    scene.plates.push_back(plate_at(kSerials[k], k % 2 == 0 ? tools::PlateKind::private_car : tools::PlateKind::kei,
-                                    60.0 + 40.0 * double(k), 80.0 + 30.0 * double(k), 240.0 + 30.0 * double(k)));
+    scene.plates.push_back(
+        plate_at(kSerials[k], k % 2 == 0 ? tools::PlateKind::private_car : tools::PlateKind::kei,
+                 60.0 + 40.0 * double(k), 80.0 + 30.0 * double(k), 240.0 + 30.0 * double(k)));
     scene.blur_sigma_px = 0.6;
     scene.noise_sigma = 2.0;
     scene.seed = 11 + k;
@@ -51,7 +53,8 @@ void add_rendered_pictures(BenchInputs& inputs) {
     scene.width = 1024;
     scene.height = 768;
     scene.background = {tools::BackgroundKind::clutter, {185, 180, 170}, {25, 30, 35}, 8 + 6 * int(k)};
-    scene.plates.push_back(plate_at("5803", tools::PlateKind::private_car, 330.0 + 50.0 * double(k), 420.0, 300.0));
+    scene.plates.push_back(
+        plate_at("5803", tools::PlateKind::private_car, 330.0 + 50.0 * double(k), 420.0, 300.0));
     if (k == 1) scene.plates.push_back(plate_at("62", tools::PlateKind::kei, 80.0, 120.0, 220.0));
     scene.blur_sigma_px = 1.2;
     scene.noise_sigma = 5.0 + 2.0 * double(k);

@@ -94,7 +94,8 @@ void run_whole(benchmark::State& state, const TemplateTable* templates, const Pl
     today->templates = *templates;
     today->display = *picture;
     run_recognition(*today);
-    if (!same_result(today->result, workspace->result)) state.SkipWithError("the run before gives another result");
+    if (!same_result(today->result, workspace->result))
+      state.SkipWithError("the run before gives another result");
   }
   state.counters["floors"] = per_run / g_floor_seconds;
   state.counters["candidates"] = workspace->candidates.count;

@@ -12,6 +12,10 @@
 // direction signature, unwrapped, so that an outer contour ends near 360 rather than jumping
 // back to 0. Matching compares these chains after smoothing.
 //
+// Dead ends: a walk that reaches a state from which an earlier walk of the pass failed stops there
+// (see trace_marks.h); this cuts the walks along a small picture's edge and along plate borders,
+// retraced from every sixth row, to their first few moves.
+//
 // Marks: a completed outer contour marks its recorded pixels, so later seeds on the same blob are
 // refused at once. Marks are written only at the end, so a failed trace leaves none; hole rims are
 // never marked. Rejected alternative: marking during the walk would let a trace that fails at the
@@ -22,9 +26,9 @@
 // rims of holes (a plate's face inside its dark border, once per scanned row), the edge between a
 // small picture and the black rest of the frame, which runs to the frame's rim and fails, and
 // runs into earlier contours. A sample picture costs 30,000 to 310,000 moves per run, so the cost
-// of one move decides the run time. The walk therefore addresses pixels by their byte offset in
-// the plane (one load per neighbour, no multiplication), keeps the point count in a register
-// rather than in the record, and searches the neighbours with code specialised for each of the
+// of one move decides the run time. The walk therefore addresses pixels by their index in the
+// frame (one load per neighbour, no multiplication in the search), keeps the point count in a
+// register rather than in the record, and searches the neighbours with code specialised for each of the
 // eight search starts, whose neighbour offsets are constants: a compare against memory and a
 // branch per neighbour looked at, about four per move.
 //
@@ -118,7 +122,8 @@ ContourTrace trace_contour(const Plane& picture, TraceMarks& marks, ShapeRecord&
 
   if (is_on_or_outside_rim(x0, y0)) return kNoContour;
   const auto start_at = static_cast<std::ptrdiff_t>(TraceMarks::index(x0, y0));
-  if (std::int32_t{*green_of(start_at)} > threshold || marks.is_marked_at(std::size_t(start_at))) return kNoContour;
+  if (std::int32_t{*green_of(start_at)} > threshold || marks.is_marked_at(std::size_t(start_at)))
+    return kNoContour;
 
   shape.point_count = 0;
   std::int32_t turning_count = 0;
@@ -171,7 +176,8 @@ ContourTrace trace_contour(const Plane& picture, TraceMarks& marks, ShapeRecord&
     TraceMarks::ThresholdRange failed_walk;
     if (recorded ? marks.is_dead_end_or_visit(std::size_t(at), direction, walk, threshold, failed_walk)
                  : marks.is_dead_end(std::size_t(at), direction, threshold, failed_walk)) {
-      same_walk = {std::max(same_walk.lowest, failed_walk.lowest), std::min(same_walk.highest, failed_walk.highest)};
+      same_walk = {std::max(same_walk.lowest, failed_walk.lowest),
+                   std::min(same_walk.highest, failed_walk.highest)};
       return dead_end();
     }
     if (point_count < kMaxContourPoints) {
@@ -189,7 +195,8 @@ ContourTrace trace_contour(const Plane& picture, TraceMarks& marks, ShapeRecord&
     if (recorded) {
       same_walk.lowest = std::max(same_walk.lowest, std::int32_t{around[kStepOffsets[std::size_t(j)]]});
       for (int k = s; k < j; ++k) {
-        same_walk.highest = std::min(same_walk.highest, std::int32_t{around[kStepOffsets[std::size_t(k)]]} - 1);
+        same_walk.highest =
+            std::min(same_walk.highest, std::int32_t{around[kStepOffsets[std::size_t(k)]]} - 1);
       }
     }
     turning_count += (j - s) - 3;

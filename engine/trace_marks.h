@@ -69,7 +69,8 @@ class TraceMarks {
     return false;
   }
   // The same test without recording the state.
-  bool is_dead_end(std::size_t pixel, int direction, std::int32_t threshold, ThresholdRange& failed_walk) const {
+  bool is_dead_end(std::size_t pixel, int direction, std::int32_t threshold,
+                   ThresholdRange& failed_walk) const {
     return is_dead_end(walk_cells_[pixel], std::uint32_t{1} << direction, threshold, failed_walk);
   }
 
@@ -84,7 +85,8 @@ class TraceMarks {
     ThresholdRange same_walk;
   };
 
-  bool is_dead_end(std::uint32_t cell, std::uint32_t bit, std::int32_t threshold, ThresholdRange& failed_walk) const {
+  bool is_dead_end(std::uint32_t cell, std::uint32_t bit, std::int32_t threshold,
+                   ThresholdRange& failed_walk) const {
     if ((cell & bit) == 0) return false;
     const std::uint32_t owner = cell >> kDirectionBits;
     const FailedWalk& walk = failed_walks_[owner % kFailedWalkSlots];

@@ -22,7 +22,7 @@ struct RunResult {
   std::uint32_t processing_ms;  // steps from the reset to the end of plate interpretation
   CharacterList characters;     // sorted by group id, then left to right
   GroupTable groups;
-  std::int32_t next_group_id;   // 0 before the first run; painting visits ids 1 .. next - 1
+  std::int32_t next_group_id;  // 0 before the first run; painting visits ids 1 .. next - 1
   DiagnosticLog log;
 };
 

@@ -24,8 +24,8 @@ bool on_or_outside_rim(std::int32_t x, std::int32_t y) {
   return x < 1 || x >= kFrameWidth - 1 || y < 1 || y >= kFrameHeight - 1;
 }
 
-ContourTrace reference_trace_contour(const Plane& picture, TraceMarks& marks, ShapeRecord& shape, std::int32_t x0,
-                                     std::int32_t y0, std::int32_t threshold) {
+ContourTrace reference_trace_contour(const Plane& picture, TraceMarks& marks, ShapeRecord& shape,
+                                     std::int32_t x0, std::int32_t y0, std::int32_t threshold) {
   constexpr ContourTrace kNoContour{0, 0, 0, 0};
   auto inside = [&](std::int32_t x, std::int32_t y) {
     return std::int32_t{picture.green_unchecked(x, y)} <= threshold;

@@ -132,5 +132,16 @@ TEST_F(ContourTracerTest, EveryRecordedPointOfAnIrregularBlobIsInside) {
   EXPECT_EQ(std::tie(last.x, last.y), std::tuple(300, 320));
 }
 
+// Clearing is a stamp increment with a real clear when the stamp wraps: no mark may outlive it.
+TEST(TraceMarksTest, EveryClearForgetsTheMarksAlsoWhenTheStampWraps) {
+  auto marks = std::make_unique<TraceMarks>();
+  for (int pass = 0; pass < 70000; ++pass) {
+    ASSERT_FALSE(marks->is_marked(500, 400)) << pass;
+    marks->mark(500, 400);
+    ASSERT_TRUE(marks->is_marked(500, 400));
+    marks->clear_all();
+  }
+}
+
 }  // namespace
 }  // namespace plate

@@ -50,7 +50,8 @@ TEST(RecognitionRunTest, TwoRunsGiveIdenticalTablesAndLeaveThePictureAsItWas) {
   EXPECT_GT(first->candidates.count, 20);
   ASSERT_EQ(first->candidates.count, second->candidates.count);
   for (int c = 0; c < first->candidates.count; ++c) {
-    EXPECT_TRUE(testing::same_meaningful_fields(first->candidates.records[c], second->candidates.records[c])) << c;
+    EXPECT_TRUE(testing::same_meaningful_fields(first->candidates.records[c], second->candidates.records[c]))
+        << c;
   }
   EXPECT_EQ(
       std::memcmp(&first->result.characters, &second->result.characters, sizeof first->result.characters), 0);

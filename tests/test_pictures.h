@@ -63,7 +63,9 @@ inline bool same_meaningful_fields(const ShapeRecord& a, const ShapeRecord& b) {
          a.start_direction == b.start_direction;
 }
 
-inline bool is_marked(const TraceMarks& marks, int x, int y) { return marks.is_marked(x, y); }
+inline bool is_marked(const TraceMarks& marks, int x, int y) {
+  return marks.is_marked(x, y);
+}
 
 inline int count_marks(const TraceMarks& marks) {
   int n = 0;
