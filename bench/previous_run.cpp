@@ -211,12 +211,6 @@ void previous_scan_seeds(Workspace& workspace, Plane& marks) {
 
 }  // namespace
 
-bool same_result(const RunResult& a, const RunResult& b) {
-  return std::memcmp(&a.characters, &b.characters, sizeof a.characters) == 0 &&
-         std::memcmp(&a.groups, &b.groups, sizeof a.groups) == 0 && a.next_group_id == b.next_group_id &&
-         a.log.view() == b.log.view();
-}
-
 void previous_reset(Workspace& workspace, Plane& marks) {
   marks.fill(0);
   workspace.result.log.clear();

@@ -15,10 +15,7 @@ ContourTrace previous_trace_contour(const Plane& picture, Plane& marks, ShapeRec
 void previous_reset(Workspace& workspace, Plane& marks);
 // The old seed scan with the old tracer, then the old second fill of `marks`.
 void previous_seed_scan(Workspace& workspace, Plane& marks);
-// A whole run the old way; leaves the same result as run_recognition.
+// A whole run the old way; leaves the same result as RecognitionEngine::run.
 void previous_run(Workspace& workspace, Plane& marks);
-
-// Whether two runs left the same result: characters, groups, next group id and log.
-bool same_result(const RunResult& a, const RunResult& b);
 
 }  // namespace plate::bench

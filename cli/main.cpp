@@ -8,16 +8,17 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <thread>
 #include <vector>
 
 #include "batch_runner.h"
-#include "engine/recognition.h"
+#include "engine/template_file.h"
 #include "file_job.h"
 #include "input_list.h"
 #include "options.h"
 #include "overlay_targets.h"
 #include "pattern_source.h"
-#include "prefixed_messages.h"
+#include "present/outcome_messages.h"
 #include "progress_line.h"
 #include "report_format.h"
 #include "terminal.h"
@@ -42,30 +43,38 @@ void print_problems(const std::vector<std::string>& problems) {
 }
 
 // A missing default pattern file is reported and the batch goes on, as the desktop program does:
-// every picture is still read and reported, with no plate. A pattern file the user named but that
-// cannot be read is a mistake on the command line instead: reading a whole batch without the
-// templates asked for would only produce wrong "no plate" answers.
+// every picture is still read and reported, with no plate. A pattern file the user named that is
+// not a sound one (missing, not a regular file, of the wrong size, with a bad record) is a mistake
+// on the command line instead: reading a whole batch without the templates asked for would only
+// produce wrong or missing plates.
 bool load_pattern_file(TemplateTable& templates, const Options& options, const char* argv0) {
   const std::filesystem::path pattern_file =
       choose_pattern_file(options.patterns, find_program_directory(argv0));
-  const std::string prefix =
-      std::string(kProgramName) + (options.patterns ? ": " + display_name(pattern_file) : "");
-  PrefixedMessages messages(prefix);
-  const bool opened = load_templates(templates, messages, pattern_file);
-  std::cerr << messages.stderr_lines();
-  return opened || !options.patterns;
+  const TemplateLoadOutcome outcome = load_template_file(templates, pattern_file);
+  if (outcome.loaded()) return true;
+  std::cerr << kProgramName << ": " << display_name(pattern_file) << ": " << describe(outcome) << '\n';
+  return !options.patterns;
+}
+
+// More workers than cores only take memory (a workspace of about 10 MB each) and add no speed.
+int usable_jobs(int asked) {
+  const auto cores = static_cast<int>(std::thread::hardware_concurrency());
+  if (cores < 1 || asked <= cores) return asked;
+  std::cerr << kProgramName << ": -j " << asked << " is more than the " << cores
+            << " cores of this machine; reading with " << cores << " workers\n";
+  return cores;
 }
 
 int read_all(const std::vector<std::filesystem::path>& files, const Options& options,
              const TemplateTable& templates, const OverlayTargets& overlays) {
   const ReportDetail detail{options.log, options.candidates};
-  const JobSettings settings{options.json, options.candidates};
+  const JobSettings settings{options.candidates, options.max_distance};
   ProgressLine progress(std::cerr, files.size() > 1 && stderr_is_terminal(), files.size());
   bool any_failed = false;
   run_batch(
-      files, options.jobs, templates,
-      [&](std::size_t index, Workspace& workspace) {
-        return process_file(files[index], workspace, settings, overlays.paths[index]);
+      files, usable_jobs(options.jobs), templates,
+      [&](std::size_t index, WorkerState& worker) {
+        return process_file(files[index], worker, settings, overlays.paths[index]);
       },
       [&](std::size_t index, FileReport&& report) {
         progress.clear();

@@ -1,13 +1,14 @@
 #include "options.h"
 
 #include <charconv>
+#include <limits>
 
 namespace plate::cli {
 
 namespace {
 
 enum class Flag { json, log, candidates, help, version };
-enum class Valued { patterns, overlay, overlay_dir, jobs };
+enum class Valued { patterns, overlay, overlay_dir, jobs, max_distance };
 
 struct FlagName {
   std::string_view name;
@@ -24,14 +25,14 @@ constexpr FlagName kFlags[] = {
 };
 constexpr ValuedName kValued[] = {
     {"--patterns", Valued::patterns}, {"--overlay", Valued::overlay}, {"--overlay-dir", Valued::overlay_dir},
-    {"--jobs", Valued::jobs},         {"-j", Valued::jobs},
+    {"--jobs", Valued::jobs},         {"-j", Valued::jobs},          {"--max-distance", Valued::max_distance},
 };
 
-std::optional<int> parse_jobs(std::string_view text) {
+std::optional<int> parse_number(std::string_view text, int lowest, int highest) {
   int value = 0;
   const char* end = text.data() + text.size();
   const auto [stop, error] = std::from_chars(text.data(), end, value);
-  if (error != std::errc{} || stop != end || value < 1 || value > kMaxJobs) return std::nullopt;
+  if (error != std::errc{} || stop != end || value < lowest || value > highest) return std::nullopt;
   return value;
 }
 
@@ -110,11 +111,18 @@ class Parser {
         result_.options.overlay_dir = std::filesystem::path(value);
         break;
       case Valued::jobs:
-        if (const std::optional<int> jobs = parse_jobs(value)) {
+        if (const std::optional<int> jobs = parse_number(value, 1, kMaxJobs)) {
           result_.options.jobs = *jobs;
         } else {
           fail("option '" + std::string(v.name) + "' needs a number of workers from 1 to " +
                std::to_string(kMaxJobs) + ", not '" + std::string(value) + "'");
+        }
+        break;
+      case Valued::max_distance:
+        if (const std::optional<int> limit = parse_number(value, 0, std::numeric_limits<int>::max())) {
+          result_.options.max_distance = *limit;
+        } else {
+          fail("option '" + std::string(v.name) + "' needs a distance of 0 or more, not '" + std::string(value) + "'");
         }
         break;
     }
@@ -161,8 +169,11 @@ Options:
   --overlay OUT.bmp   write the picture with the plates framed and labelled
                       (one input file)
   --overlay-dir DIR   the same for several files: DIR/NAME-overlay.bmp
-  -j, --jobs N        read N files in parallel (default 1); output keeps the
-                      input order
+  --max-distance N    leave out plates whose least sure digit is further than
+                      N degrees from its template (default: keep every plate
+                      the run reads; the run itself accepts below 30)
+  -j, --jobs N        read N files in parallel (default 1, at most the
+                      machine's cores); output keeps the input order
   -h, --help          show this help
   --version           show the version
 

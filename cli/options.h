@@ -23,6 +23,7 @@ struct Options {
   std::optional<std::filesystem::path> overlay_file;
   std::optional<std::filesystem::path> overlay_dir;
   int jobs = 1;
+  std::optional<int> max_distance;  // drop plates whose worst character distance is above it
 };
 
 enum class Action { run, show_help, show_version, usage_error };

@@ -36,18 +36,29 @@ TEST(ReportFormatTest, JsonAndTextLinesHoldEveryFieldInOrder) {
   r.name = "dir/a \"1\".bmp";
   r.processing_ms = 47;
   r.elapsed_us = 47123;
-  r.plates.push_back(
-      {"12-34", 4, 1, 100, 300, 200, 260, {{'1', 110, 120, 210, 240, 7}, {'2', 130, 140, 210, 240, {}}}});
-  r.plates.push_back({"･･56", 2, 3, 500, 600, 200, 260, {}});
+  // The second digit is an 8 the 0/8 check made of a 0, with no accepted '8' template.
+  r.plates.push_back({"12-34",
+                      4,
+                      1,
+                      100,
+                      300,
+                      200,
+                      260,
+                      {{'1', 110, 120, 210, 240, TemplateChoice{'1', 4, 7}, {}, TemplateChoice{'7', 2, 21}},
+                       {'8', 130, 140, 210, 240, {}, TemplateChoice{'0', 9, 12}, {}}},
+                      12});
+  r.plates.push_back({"･･56", 2, 3, 500, 600, 200, 260, {}, 0});
   r.log_lines = {"1groutp, too few dots"};
   EXPECT_EQ(
       format_json(r, {}),
       R"({"file":"dir/a \"1\".bmp","processing_ms":47,"elapsed_us":47123,"plates":[)"
       R"({"text":"12-34","digit_count":4,"group_id":1,"frame":{"x_min":100,"x_max":300,"y_min":200,"y_max":260},)"
-      R"("characters":[{"digit":"1","x_min":110,"x_max":120,"y_min":210,"y_max":240,"distance":7},)"
-      R"({"digit":"2","x_min":130,"x_max":140,"y_min":210,"y_max":240}]},)"
+      R"("worst_distance":12,"characters":[{"digit":"1","x_min":110,"x_max":120,"y_min":210,"y_max":240,)"
+      R"("template":4,"distance":7,"runner_up":{"digit":"7","template":2,"distance":21}},)"
+      R"({"digit":"8","x_min":130,"x_max":140,"y_min":210,"y_max":240,"template":null,"distance":null,)"
+      R"("matched":{"digit":"0","template":9,"distance":12},"runner_up":null}]},)"
       R"({"text":"･･56","digit_count":2,"group_id":3,"frame":{"x_min":500,"x_max":600,"y_min":200,"y_max":260},)"
-      R"("characters":[]}],"log":["1groutp, too few dots"]})"
+      R"("worst_distance":0,"characters":[]}],"log":["1groutp, too few dots"]})"
       "\n");
   EXPECT_EQ(format_text(r, {}), "dir/a \"1\".bmp\t12-34 ･･56\t47 ms\n");
   EXPECT_EQ(format_text(r, {true, false}),
