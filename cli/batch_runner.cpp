@@ -9,6 +9,7 @@
 #include <optional>
 #include <thread>
 
+#include "file_job.h"
 #include "input_list.h"
 
 namespace plate::cli {
@@ -19,7 +20,7 @@ FileReport failed_report(const std::filesystem::path& path, const std::string& p
   FileReport failed;
   failed.name = display_name(path);
   failed.error = problem;
-  failed.stderr_lines = failed.name + ": " + problem + "\n";
+  failed.stderr_lines = file_message_line(failed.name, problem);
   return failed;
 }
 
@@ -71,7 +72,10 @@ void run_batch(const std::vector<std::filesystem::path>& inputs, int jobs, const
       FileReport report = std::move(*done[i]);
       done[i].reset();
       lock.unlock();
-      emit(i, std::move(report));
+      if (!emit(i, std::move(report))) {
+        next_input.store(count);  // no worker takes another file; those under way finish theirs
+        break;
+      }
     }
   }
 }

@@ -13,7 +13,8 @@
 namespace plate::cli {
 
 using ProcessFile = std::function<FileReport(std::size_t index, WorkerState& worker)>;
-using EmitReport = std::function<void(std::size_t index, FileReport&& report)>;
+// Returns false to end the batch: no file after it is started.
+using EmitReport = std::function<bool(std::size_t index, FileReport&& report)>;
 
 // Runs `process` for every index of `inputs` on min(jobs, inputs.size()) worker threads. Each worker owns one
 // engine and picture, created once before the workers start (so running out of memory is reported before

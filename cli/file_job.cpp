@@ -4,29 +4,43 @@
 
 #include "image/bitmap_reader.h"
 #include "image/bitmap_writer.h"
+#include "input_check.h"
 #include "input_list.h"
-#include "present/outcome_messages.h"
+#include "name_escape.h"
+#include "options.h"
+#include "output_file.h"
 #include "present/overlay_drawing.h"
 #include "present/overlay_plan.h"
-#include "prefixed_messages.h"
 
 namespace plate::cli {
+
+namespace {
+
+// The error is what the desktop window says, where it says something in Japanese; the reason says
+// which check failed.
+FileReport unreadable(const std::string& name, const FileProblem& problem) {
+  FileReport failed;
+  failed.name = name;
+  failed.error = problem.window_text.empty() ? problem.what : problem.window_text;
+  failed.error_detail = problem.what;
+  failed.stderr_lines = file_message_line(name, problem.line());
+  return failed;
+}
+
+}  // namespace
+
+std::string file_message_line(std::string_view name, std::string_view text) {
+  return std::string(kProgramName) + ": " + escaped_name(name) + ": " + std::string(text) + "\n";
+}
 
 FileReport process_file(const std::filesystem::path& path, WorkerState& worker, const JobSettings& settings,
                         const std::optional<std::filesystem::path>& overlay_path) {
   const std::string name = display_name(path);
-  PrefixedMessages messages(name);
+  // Nothing but a regular file is opened for reading, so that a FIFO cannot hang the batch.
+  const InputFacts facts = inspect_input(path);
+  if (facts.kind != FileKind::regular) return unreadable(name, picture_problem(facts));
   const ReadOutcome outcome = read_bitmap(path, worker.picture);
-  if (!picture_was_read(outcome)) {
-    // The desktop's words for the failure, then exactly what was wrong.
-    messages.show_message(std::string(bitmap_message(outcome)) + " (" + std::string(describe(outcome)) + ")");
-    FileReport failed;
-    failed.name = name;
-    failed.error = std::string(bitmap_message(outcome));
-    failed.error_detail = std::string(describe(outcome));
-    failed.stderr_lines = messages.stderr_lines();
-    return failed;
-  }
+  if (!picture_was_read(outcome)) return unreadable(name, picture_problem(outcome));
 
   const auto start = std::chrono::steady_clock::now();
   const RunResult& result = worker.engine.run(worker.picture);
@@ -39,13 +53,13 @@ FileReport process_file(const std::filesystem::path& path, WorkerState& worker, 
 
   if (overlay_path) {
     draw_overlay(worker.picture, plan_overlay(result.groups, result.next_group_id));
-    if (!write_bitmap(*overlay_path, worker.picture, kFrameWidth, kFrameHeight)) {
-      const std::string problem = "cannot write the overlay picture " + display_name(*overlay_path);
-      messages.show_message(problem);
-      report.overlay_error = problem;
+    const std::vector<std::uint8_t> picture = encode_bitmap(worker.picture, kFrameWidth, kFrameHeight);
+    if (const std::optional<std::string> reason = write_file_atomically(*overlay_path, picture)) {
+      report.overlay_error =
+          "cannot write the overlay picture " + escaped_name(display_name(*overlay_path)) + ": " + *reason;
+      report.stderr_lines = file_message_line(name, *report.overlay_error);
     }
   }
-  report.stderr_lines = messages.stderr_lines();
   return report;
 }
 

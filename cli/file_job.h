@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <string>
+#include <string_view>
 
 #include "engine/plane.h"
 #include "engine/recognition_engine.h"
@@ -22,10 +24,15 @@ struct WorkerState {
   Plane picture;
 };
 
+// "plate-read: NAME: TEXT" and a line end, the form of every message about one file; the name is
+// escaped as the text output shows it.
+std::string file_message_line(std::string_view name, std::string_view text);
+
 // Reads `path` into worker.picture and runs worker.engine over it. A file that cannot be read gives
-// a report with `error` (the reader's message) and no run. With `overlay_path`, the picture framed
-// and labelled as the desktop window shows it is written there; a failure to write it is the
-// report's overlay_error.
+// a report with `error` (which check failed, with the desktop's message in parentheses) and no
+// run; a FIFO, device or socket is never opened. With `overlay_path`, the picture framed and
+// labelled as the desktop window shows it is written there, whole or not at all (through a
+// temporary file renamed into place); a failure to write it is the report's overlay_error.
 FileReport process_file(const std::filesystem::path& path, WorkerState& worker, const JobSettings& settings,
                         const std::optional<std::filesystem::path>& overlay_path);
 

@@ -40,9 +40,11 @@ struct PlateReport {
 };
 
 struct FileReport {
-  std::string name;                          // UTF-8, as the input was named
-  std::optional<std::string> error;          // set when the file could not be read; then no run was made
-  std::string error_detail;                  // what exactly was wrong with it, in English
+  std::string name;  // UTF-8, as the input was named
+  // Set when the file could not be read; then no run was made. The desktop window's Japanese
+  // message for it, or where the window has none, `error_detail`.
+  std::optional<std::string> error;
+  std::string error_detail;                  // which check failed, in English
   std::optional<std::string> overlay_error;  // the overlay picture asked for could not be written
   std::uint32_t processing_ms = 0;           // the run's own measure
   std::int64_t elapsed_us = 0;               // wall time around the run, measured by plate-read

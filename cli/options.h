@@ -19,6 +19,7 @@ struct Options {
   bool json = false;
   bool log = false;
   bool candidates = false;
+  bool null_separated_names = false;              // -0: the list on standard input is NUL-separated
   std::optional<std::filesystem::path> patterns;  // absent: the usual search (pattern_source.h)
   std::optional<std::filesystem::path> overlay_file;
   std::optional<std::filesystem::path> overlay_dir;

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "json_text.h"
+#include "name_escape.h"
 
 namespace plate::cli {
 
@@ -170,7 +171,7 @@ std::string json_text_value(const std::string& text) {
 
 std::string format_text(const FileReport& report, ReportDetail detail) {
   if (report.error) return {};
-  std::string out = report.name;
+  std::string out = escaped_name(report.name);
   for (std::size_t i = 0; i < report.plates.size(); ++i) {
     out += i > 0 ? ' ' : '\t';
     out += report.plates[i].text;

@@ -66,7 +66,9 @@ constexpr std::size_t kBitCountAt = 28;        // biBitCount
 constexpr std::size_t kCompressionAt = 30;     // biCompression
 
 constexpr std::uint16_t kReadableBitCount = 24;
-constexpr std::uint32_t kUncompressed = 0;  // BI_RGB
+constexpr std::uint32_t kUncompressed = 0;    // BI_RGB
+constexpr std::uint32_t kBitFields = 3;       // BI_BITFIELDS
+constexpr std::uint32_t kAlphaBitFields = 6;  // BI_ALPHABITFIELDS
 
 using HeaderBytes = std::array<std::uint8_t, kHeadersBytes>;
 
@@ -122,6 +124,9 @@ std::variant<RowLayout, ReadOutcome> lay_out_rows(const BitmapHeaders& headers, 
   const std::int64_t row_count = headers.height < 0 ? -std::int64_t{headers.height} : headers.height;
   if (row_count > kFrameHeight) return ReadOutcome::too_tall;
   if (headers.bit_count != kReadableBitCount) return ReadOutcome::not_24_bit;
+  // Colour masks are no compression, so a user told "compressed" would look for the wrong fault.
+  if (headers.compression == kBitFields || headers.compression == kAlphaBitFields)
+    return ReadOutcome::colour_masks;
   if (headers.compression != kUncompressed) return ReadOutcome::compressed;
   // A row of no pixels cannot be read, and a negative width would place rows outside the plane.
   if (headers.width == 0) return ReadOutcome::zero_width;

@@ -22,6 +22,7 @@ std::string_view bitmap_message(ReadOutcome outcome) {
     case ReadOutcome::too_tall:
       return kTooBigMessage;
     case ReadOutcome::not_24_bit:
+    case ReadOutcome::colour_masks:
     case ReadOutcome::compressed:
       return kOnly24BitMessage;
     default:
@@ -29,6 +30,7 @@ std::string_view bitmap_message(ReadOutcome outcome) {
   }
 }
 
+// Each says which check failed and, where it helps, what would make the file readable.
 std::string_view describe(ReadOutcome outcome) {
   switch (outcome) {
     case ReadOutcome::read:
@@ -38,33 +40,37 @@ std::string_view describe(ReadOutcome outcome) {
     case ReadOutcome::missing_file:
       return "no such file";
     case ReadOutcome::not_a_regular_file:
-      return "not a regular file";
+      return "not a regular file; only regular files are read";
     case ReadOutcome::cannot_open:
-      return "cannot be opened";
+      return "the file cannot be opened";
     case ReadOutcome::empty_file:
-      return "empty file";
+      return "the file is empty";
     case ReadOutcome::headers_cut_short:
-      return "the file ends inside its headers";
+      return "the file is too short to be a BMP picture: it ends inside the 54 bytes of its headers";
     case ReadOutcome::wrong_signature:
-      return "not a bitmap (no \"BM\" signature)";
+      return "not a BMP picture: the file does not start with \"BM\"";
     case ReadOutcome::os2_header:
-      return "an OS/2 bitmap header, shorter than 40 bytes";
+      return "the bitmap info header is shorter than 40 bytes, as in OS/2 bitmaps, which are not read; "
+             "save it as a Windows BMP";
     case ReadOutcome::too_wide:
-      return "wider than 1024 pixels";
+      return "the picture is more than 1024 pixels wide; at most 1024 are read";
     case ReadOutcome::too_tall:
-      return "taller than 768 pixels";
+      return "the picture is more than 768 pixels high; at most 768 are read";
     case ReadOutcome::not_24_bit:
-      return "not 24 bits per pixel";
+      return "the picture does not have 24 bits per pixel; only 24-bit pictures are read";
+    case ReadOutcome::colour_masks:
+      return "the pixels are laid out by colour masks (BI_BITFIELDS); only plain 24-bit RGB pictures are "
+             "read";
     case ReadOutcome::compressed:
-      return "compressed";
+      return "the picture is stored compressed; only uncompressed 24-bit pictures are read";
     case ReadOutcome::zero_width:
-      return "a width of 0";
+      return "the picture is 0 pixels wide";
     case ReadOutcome::negative_width:
-      return "a negative width";
+      return "the width is negative";
     case ReadOutcome::bad_pixel_offset:
-      return "the pixel data offset lies inside the headers or past the end";
+      return "the pixel data offset points into the headers or past the end of the file";
     case ReadOutcome::truncated_rows:
-      return "the pixel rows end early";
+      return "the file is cut short inside the pixel rows";
   }
   return "unknown outcome";
 }

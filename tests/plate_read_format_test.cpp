@@ -3,6 +3,7 @@
 #include <string>
 
 #include "json_text.h"
+#include "name_escape.h"
 #include "report_format.h"
 
 namespace plate::cli {
@@ -14,7 +15,7 @@ std::string json(std::string_view text) {
   return out;
 }
 
-TEST(JsonStringTest, QuotesEscapesAndReplacesWhatIsNotUtf8) {
+TEST(JsonStringTest, QuotesEscapesAndKeepsWhatIsNotUtf8ApartAsSurrogates) {
   EXPECT_EQ(json(""), R"(x"")");
   EXPECT_EQ(json("a b/c"), R"(x"a b/c")");
   EXPECT_EQ(json(R"(C:\a "b")"), R"(x"C:\\a \"b\"")");
@@ -22,13 +23,20 @@ TEST(JsonStringTest, QuotesEscapesAndReplacesWhatIsNotUtf8) {
   EXPECT_EQ(json(std::string_view("\x00\x01\x1f\x7f", 4)), "x\"\\u0000\\u0001\\u001f\x7f\"");
   EXPECT_EQ(json("ファイル ･･12 \xF0\x9F\x98\x80"), "x\"ファイル ･･12 \xF0\x9F\x98\x80\"");
   // A Shift-JIS middle dot, a cut sequence, an overlong slash, a surrogate and a code past
-  // U+10FFFF become U+FFFD one byte at a time.
-  const std::string r = "\xEF\xBF\xBD";
-  EXPECT_EQ(json("a\xA5z"), "x\"a" + r + "z\"");
-  EXPECT_EQ(json("\xE3\x81"), "x\"" + r + r + "\"");
-  EXPECT_EQ(json("\xC0\xAF"), "x\"" + r + r + "\"");
-  EXPECT_EQ(json("\xED\xA0\x80"), "x\"" + r + r + r + "\"");
-  EXPECT_EQ(json("\xF4\x90\x80\x80"), "x\"" + r + r + r + r + "\"");
+  // U+10FFFF become \udcXX one byte at a time.
+  EXPECT_EQ(json("a\xA5z"), R"(x"a\udca5z")");
+  EXPECT_EQ(json("\xE3\x81"), R"(x"\udce3\udc81")");
+  EXPECT_EQ(json("\xC0\xAF"), R"(x"\udcc0\udcaf")");
+  EXPECT_EQ(json("\xED\xA0\x80"), R"(x"\udced\udca0\udc80")");
+  EXPECT_EQ(json("\xF4\x90\x80\x80"), R"(x"\udcf4\udc90\udc80\udc80")");
+}
+
+TEST(EscapedNameTest, ControlCharactersBackslashesAndInvalidBytesBecomeCEscapes) {
+  EXPECT_EQ(escaped_name("dir/a b ･12.bmp"), "dir/a b ･12.bmp");
+  EXPECT_EQ(escaped_name("a\\b\a\b\t\n\v\f\r"), R"(a\\b\a\b\t\n\v\f\r)");
+  EXPECT_EQ(escaped_name(std::string_view("\x00\x1b[31m\x7f", 7)), R"(\000\033[31m\177)");
+  // C1 controls (U+009B is a terminal's CSI) and bytes that are not UTF-8, byte by byte.
+  EXPECT_EQ(escaped_name("\xC2\x9B\xC2\xA0\xFF\xE3\x81"), "\\302\\233\xC2\xA0\\377\\343\\201");
 }
 
 TEST(ReportFormatTest, JsonAndTextLinesHoldEveryFieldInOrder) {

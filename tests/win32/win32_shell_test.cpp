@@ -18,6 +18,7 @@
 
 #include "image/bitmap_writer.h"
 #include "present/overlay_plan.h"
+#include "resources/result_dialog.h"
 #include "shell/result_dialog_texts.h"
 #include "shell/session.h"
 #include "shell/win32/dropped_files.h"
@@ -63,17 +64,6 @@ void put_one_plate(RunResult& result) {
   result.next_group_id = 2;
 }
 
-TEST(DroppedFilesTest, EveryPathArrivesWholeAndInOrder) {
-  const std::vector<fs::path> paths = {
-      fs::path(L"C:\\") / std::wstring(300, L'認') / L"ナンバー.bmp",  // past MAX_PATH
-      L"C:\\notes.txt",
-      L"C:\\second.bmp",
-  };
-  const HDROP drop = make_drop(paths);
-  EXPECT_EQ(dropped_files(drop), paths);
-  DragFinish(drop);
-}
-
 // More than 255 bytes in the Japanese ANSI code page, so a narrow path buffer would cut it.
 const std::wstring kLongJapanesePicture = std::wstring(110, L'認') + L"\\ナンバー.bmp";
 
@@ -105,14 +95,23 @@ class MainWindowDropTest : public ::testing::TestWithParam<DropCase> {
   void SetUp() override {
     handle_ = window_.create();
     ASSERT_NE(handle_, nullptr);
-    ASSERT_EQ(session_.workspace().display.bytes.front(), 255);  // white from creation on
-    // A picture and the overlay of a run over it, for the drop to act on.
+    ASSERT_EQ(session_.display().bytes.front(), 255);  // white from creation on
+    // The plates of a run over a sample, then a grey frame under them, for the drop to act on.
+    const fs::path data = fs::path(PLATE_SOURCE_DIR) / "data";
+    if (!fs::exists(data / "EBMPlog00.pat")) GTEST_SKIP() << "no shipped pattern file in " << data;
+    const fs::path working_directory = fs::current_path();
+    fs::current_path(data);  // the session reads the pattern file from there, as the program does
+    const bool loaded = session_.load_templates(messages_).loaded();
+    fs::current_path(working_directory);
+    ASSERT_TRUE(loaded);
+    ASSERT_EQ(session_.load_file(data / "samples" / "two_plates.bmp", messages_), ReadOutcome::read);
+    session_.recognize();
+    ASSERT_FALSE(session_.overlay().empty());
     session_.fill_frame(128);
-    put_one_plate(session_.workspace().result);
   }
 
-  std::uint8_t display_level() const { return session_.workspace().display.bytes.back(); }
-  bool overlay_kept() const { return session_.workspace().result.groups[1].digit_count != 0; }
+  std::uint8_t display_level() const { return session_.display().bytes.back(); }
+  bool overlay_kept() const { return !session_.overlay().empty(); }
 
   Session session_;
   RecordingMessages messages_;
@@ -195,6 +194,12 @@ TEST(ResultDialogTest, ShowsTheRunResultWithThePlateTextsMiddleDots) {
   const HWND dialog = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(106), nullptr,
                                          result_dialog_procedure, reinterpret_cast<LPARAM>(&result));
   ASSERT_NE(dialog, nullptr);
+  wchar_t caption[64] = {};
+  GetWindowTextW(dialog, caption, 64);
+  EXPECT_EQ(caption,
+            widen(resources::kResultDialog.caption));  // the Japanese texts survived the resource compiler
+  EXPECT_EQ(control_text(dialog, resources::kStaticControlId),
+            widen(resources::kResultDialog.controls[2].text));
   EXPECT_EQ(control_text(dialog, 1000), L"処理時間 = 47 ms \r\n\r\nNumberplate : ･･12\r\n");
   EXPECT_EQ(control_text(dialog, 1001), widen(compose_contact_text()));
   DestroyWindow(dialog);

@@ -26,7 +26,8 @@ enum class ReadOutcome {
   too_wide,            // wider than 1024
   too_tall,            // taller than 768, either way up
   not_24_bit,          // not 24 bits per pixel
-  compressed,          // any compression but none
+  colour_masks,        // BI_BITFIELDS or BI_ALPHABITFIELDS: not compressed, but pixels laid out by masks
+  compressed,          // any other compression but none
   zero_width,          // a width of 0
   negative_width,      // a width below 0
   bad_pixel_offset,    // the pixel data would start inside the headers or past the file's end
