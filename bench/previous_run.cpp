@@ -1,4 +1,4 @@
-// The run as it was before the resets were cut down and before the tracer remembered dead ends,
+// The run as it was before the resets were cut down and the marks became pass stamps,
 // kept only to be timed beside today's run in the same benchmark program: the old reset (block
 // fills of a Plane-sized mark map, twice, and of the whole candidate table) and the old tracer
 // and seed scan over that mark map. Matching, grouping and plate interpretation are the engine's

@@ -1,13 +1,13 @@
 #pragma once
-// The run as it was before its resets touched only what is read and before the tracer remembered
-// dead ends: a yardstick for the run benchmarks, never used by the engine.
+// The run as it was before its resets touched only what is read and its trace marks became pass
+// stamps: a yardstick for the run benchmarks, never used by the engine.
 
 #include "engine/contour_tracer.h"
 #include "engine/workspace.h"
 
 namespace plate::bench {
 
-// The old tracer: marks are the red bytes of a Plane-sized map, no dead ends are remembered.
+// The old tracer: marks are the red bytes of a Plane-sized map.
 ContourTrace previous_trace_contour(const Plane& picture, Plane& marks, ShapeRecord& shape, std::int32_t x,
                                     std::int32_t y, std::int32_t threshold);
 

@@ -1,5 +1,5 @@
 // How long one recognition run takes over a full 1024 x 768 frame, today's way (BM_Run) beside the
-// way before its resets touched only what is read and before the tracer remembered dead ends
+// way before its resets touched only what is read and its trace marks became pass stamps
 // (BM_RunBefore), against a yardstick: the block fills that every run used to pay, of a Plane-sized
 // trace mark map (twice) and of the candidate table, about 9.6 MB. Each run benchmark also reports
 // its time as a multiple of that fill ("floors"), measured in the same process, so that one run of

@@ -12,10 +12,6 @@
 // direction signature, unwrapped, so that an outer contour ends near 360 rather than jumping
 // back to 0. Matching compares these chains after smoothing.
 //
-// Dead ends: a walk that reaches a state from which an earlier walk of the pass failed stops there
-// (see trace_marks.h); this cuts the walks along a small picture's edge and along plate borders,
-// retraced from every sixth row, to their first few moves.
-//
 // Marks: a completed outer contour marks its recorded pixels, so later seeds on the same blob are
 // refused at once. Marks are written only at the end, so a failed trace leaves none; hole rims are
 // never marked. Rejected alternative: marking during the walk would let a trace that fails at the
@@ -56,9 +52,6 @@ bool is_on_or_outside_rim(std::int32_t x, std::int32_t y) {
 // A cycle of (point, direction) states can be no longer than the number of states; contour
 // following is reversible, so the start state is always reached before this. The cap only keeps
 // the loop finite whatever the picture.
-// Walk states are recorded from this move on.
-constexpr std::int32_t kFirstRecordedMove = 32;
-
 constexpr std::int64_t kMoveLimit = std::int64_t{kFrameWidth} * kFrameHeight * 8;
 
 // kDirections as byte offsets within a Plane: a neighbour is one load from the current pixel's
@@ -97,14 +90,22 @@ int first_inside_from(const std::uint8_t* green, std::int32_t threshold) {
 
 int first_inside(int search_start, const std::uint8_t* green, std::int32_t threshold) {
   switch (search_start) {
-    case 0: return first_inside_from<0>(green, threshold);
-    case 1: return first_inside_from<1>(green, threshold);
-    case 2: return first_inside_from<2>(green, threshold);
-    case 3: return first_inside_from<3>(green, threshold);
-    case 4: return first_inside_from<4>(green, threshold);
-    case 5: return first_inside_from<5>(green, threshold);
-    case 6: return first_inside_from<6>(green, threshold);
-    default: return first_inside_from<7>(green, threshold);
+    case 0:
+      return first_inside_from<0>(green, threshold);
+    case 1:
+      return first_inside_from<1>(green, threshold);
+    case 2:
+      return first_inside_from<2>(green, threshold);
+    case 3:
+      return first_inside_from<3>(green, threshold);
+    case 4:
+      return first_inside_from<4>(green, threshold);
+    case 5:
+      return first_inside_from<5>(green, threshold);
+    case 6:
+      return first_inside_from<6>(green, threshold);
+    default:
+      return first_inside_from<7>(green, threshold);
   }
 }
 
@@ -144,11 +145,6 @@ ContourTrace trace_contour(const Plane& picture, TraceMarks& marks, ShapeRecord&
   if (start_direction < 0) return kNoContour;
   shape.start_direction = start_direction;
 
-  const std::uint32_t walk = marks.begin_walk();
-  // The thresholds that sort the pixels the walk looks at from its first recorded state on as it
-  // does: from the greenest inside one up to below the darkest outside one. A walk stopped at a
-  // known dead end narrows the range to that of the walk that failed from there.
-  TraceMarks::ThresholdRange same_walk{0, 255};
   std::int32_t x = x0 + kDirections[start_direction].dx;
   std::int32_t y = y0 + kDirections[start_direction].dy;
   std::ptrdiff_t at = start_at + kStepPixels[start_direction];
@@ -161,52 +157,30 @@ ContourTrace trace_contour(const Plane& picture, TraceMarks& marks, ShapeRecord&
     y_min = std::min(y_min, y);
     y_max = std::max(y_max, y);
   };
-  // A walk that ends at the rim or at a mark, or in a state known to lead there, is a dead end.
-  auto dead_end = [&] {
-    marks.walk_failed(walk, same_walk);
+  auto no_contour = [&] {
     shape.point_count = point_count;
     return kNoContour;
   };
   widen_box();
 
   for (;;) {
-    if (marks.is_marked_at(std::size_t(at))) return dead_end();  // runs into an earlier contour
-    // Short walks, most of them closed contours, are not recorded, which spares them the cost.
-    const bool recorded = length >= kFirstRecordedMove;
-    TraceMarks::ThresholdRange failed_walk;
-    if (recorded ? marks.is_dead_end_or_visit(std::size_t(at), direction, walk, threshold, failed_walk)
-                 : marks.is_dead_end(std::size_t(at), direction, threshold, failed_walk)) {
-      same_walk = {std::max(same_walk.lowest, failed_walk.lowest),
-                   std::min(same_walk.highest, failed_walk.highest)};
-      return dead_end();
-    }
+    if (marks.is_marked_at(std::size_t(at))) return no_contour();  // runs into an earlier contour
     if (point_count < kMaxContourPoints) {
       shape.points[point_count] = {x, y};
       shape.angles[point_count] = turning_count * 45;
       ++point_count;
     }
     // Tested before any neighbour of (x, y) is read, so no read ever leaves the frame.
-    if (is_on_or_outside_rim(x, y)) return dead_end();
+    if (is_on_or_outside_rim(x, y)) return no_contour();
 
     // The search always ends by s + 7, the step back to the previous contour point.
     const int s = (direction + 5) % 8;
-    const std::uint8_t* const around = green_of(at);
-    const int j = s + first_inside(s, around, threshold);
-    if (recorded) {
-      same_walk.lowest = std::max(same_walk.lowest, std::int32_t{around[kStepOffsets[std::size_t(j)]]});
-      for (int k = s; k < j; ++k) {
-        same_walk.highest =
-            std::min(same_walk.highest, std::int32_t{around[kStepOffsets[std::size_t(k)]]} - 1);
-      }
-    }
+    const int j = s + first_inside(s, green_of(at), threshold);
     turning_count += (j - s) - 3;
     const int next_direction = j % 8;
 
     if (at == start_at && next_direction == start_direction) break;
-    if (length >= kMoveLimit) {
-      shape.point_count = point_count;
-      return kNoContour;
-    }
+    if (length >= kMoveLimit) return no_contour();
 
     x += kDirections[next_direction].dx;
     y += kDirections[next_direction].dy;

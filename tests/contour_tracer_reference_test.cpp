@@ -1,7 +1,7 @@
-// The tracer and the seed scan against their forms as first written, by (x, y) coordinates and
-// without dead ends: every trace's outputs, the marks, and the record of every traced contour and
-// every candidate must agree, on random pictures and on the samples. A failed trace's record is
-// not compared: it holds a part of a walk that the fast tracer may cut short at a known dead end.
+// The tracer and the seed scan against their forms as first written, by (x, y) coordinates: every
+// trace's outputs, the marks, and the record of every traced contour and every candidate must
+// agree, on random pictures and on the samples. A failed trace's record is not compared: nothing
+// reads it.
 
 #include <gtest/gtest.h>
 

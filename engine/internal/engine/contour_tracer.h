@@ -53,7 +53,6 @@ struct ContourTrace {
 // Traces the contour through start pixel (x, y); a pixel is inside when its green byte is at or
 // below `threshold`. Fills `shape` (point_count, points, angles, box, start_direction) and, when
 // the contour closes as an outer lap (turning count > 0), marks its recorded points in `marks`.
-// A walk that fails is remembered in `marks` as a dead end for the rest of the pass.
 //
 // Returns length 0 when no contour was traced: a start on or outside the frame's outermost rows
 // and columns, an outside or already marked start, no outside-to-inside change around the start,
