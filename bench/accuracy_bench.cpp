@@ -230,7 +230,7 @@ std::string diagnose(plate::Workspace& workspace, const PlacedPlate& plate) {
   // Interpretation of that group alone, from clean trace marks.
   std::copy(first, group_end, entries);
   result.characters.count = digits;
-  workspace.trace_marks.fill(0);
+  workspace.trace_marks.clear_all();
   result.log.clear();
   plate::interpret_plates(workspace);
   if (result.groups[std::size_t(group_id)].digit_count != 0) return "passes alone; marks of an earlier group";

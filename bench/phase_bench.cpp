@@ -1,8 +1,7 @@
 // Where a run's time goes: the run's phases called one by one, in the run's order, each timed on
 // its own. The counters give microseconds per run for each phase; their sum is the benchmark's
-// time less the clock readings. The reset phase holds both fills of the trace mark plane and the
-// fill of the candidate table, the same bytes as BM_BlockFillFloor; it takes longer within a run,
-// where the other phases have pushed those bytes out of the nearer caches, than back to back.
+// time less the clock readings. The reset phase holds both clears of the trace marks (a pass stamp
+// increment each) and the reset of the candidate count.
 //
 // The phases and their order are the engine's own (kRunPhases); the result is still checked
 // against a whole run after timing, so that a phase that leaves state behind cannot go unnoticed.
@@ -11,11 +10,11 @@
 
 #include <array>
 #include <chrono>
-#include <cstring>
 #include <memory>
 
 #include "bench_inputs.h"
 #include "engine/recognition_engine.h"
+#include "same_result.h"
 
 namespace plate::bench {
 
@@ -25,7 +24,7 @@ enum Phase { kReset, kSeedScan, kMatching, kGrouping, kInterpretation, kPhaseCou
 constexpr std::array<const char*, kPhaseCount> kPhaseNames{"reset_us", "seed_scan_us", "matching_us",
                                                            "grouping_us", "interpretation_us"};
 
-// Both fills of the trace marks count as the reset.
+// Both clears of the trace marks count as the reset.
 constexpr Phase counted_as(RunPhase phase) {
   switch (phase) {
     case RunPhase::reset:
@@ -41,12 +40,6 @@ constexpr Phase counted_as(RunPhase phase) {
       return kInterpretation;
   }
   return kReset;
-}
-
-bool same_result(const RunResult& a, const RunResult& b) {
-  return std::memcmp(&a.characters, &b.characters, sizeof a.characters) == 0 &&
-         std::memcmp(&a.groups, &b.groups, sizeof a.groups) == 0 && a.next_group_id == b.next_group_id &&
-         std::memcmp(&a.matches, &b.matches, sizeof a.matches) == 0 && a.log.view() == b.log.view();
 }
 
 void run_by_phase(benchmark::State& state, const TemplateTable* templates, const Plane* picture) {

@@ -22,9 +22,9 @@
 // rims of holes (a plate's face inside its dark border, once per scanned row), the edge between a
 // small picture and the black rest of the frame, which runs to the frame's rim and fails, and
 // runs into earlier contours. A sample picture costs 30,000 to 310,000 moves per run, so the cost
-// of one move decides the run time. The walk therefore addresses pixels by their byte offset in
-// the plane (one load per neighbour, no multiplication), keeps the point count in a register
-// rather than in the record, and searches the neighbours with code specialised for each of the
+// of one move decides the run time. The walk therefore addresses pixels by their index in the
+// frame (one load per neighbour, no multiplication in the search), keeps the point count in a
+// register rather than in the record, and searches the neighbours with code specialised for each of the
 // eight search starts, whose neighbour offsets are constants: a compare against memory and a
 // branch per neighbour looked at, about four per move.
 //
@@ -44,8 +44,6 @@
 namespace plate {
 
 namespace {
-
-constexpr std::uint8_t kMark = 255;
 
 bool is_on_or_outside_rim(std::int32_t x, std::int32_t y) {
   return x < 1 || x >= kFrameWidth - 1 || y < 1 || y >= kFrameHeight - 1;
@@ -67,6 +65,15 @@ constexpr std::array<std::ptrdiff_t, 16> kStepOffsets = [] {
   return offsets;
 }();
 
+// kDirections as pixel index steps within the frame.
+constexpr std::array<std::ptrdiff_t, 16> kStepPixels = [] {
+  std::array<std::ptrdiff_t, 16> steps{};
+  for (std::size_t k = 0; k < steps.size(); ++k) {
+    steps[k] = std::ptrdiff_t{kDirections[k].dy} * kFrameWidth + std::ptrdiff_t{kDirections[k].dx};
+  }
+  return steps;
+}();
+
 // How many steps past direction S the first inside neighbour of the pixel whose green byte is at
 // `green` lies, 0..6; 7 when none of the first seven is, which leaves only the step back.
 template <int S>
@@ -83,30 +90,41 @@ int first_inside_from(const std::uint8_t* green, std::int32_t threshold) {
 
 int first_inside(int search_start, const std::uint8_t* green, std::int32_t threshold) {
   switch (search_start) {
-    case 0: return first_inside_from<0>(green, threshold);
-    case 1: return first_inside_from<1>(green, threshold);
-    case 2: return first_inside_from<2>(green, threshold);
-    case 3: return first_inside_from<3>(green, threshold);
-    case 4: return first_inside_from<4>(green, threshold);
-    case 5: return first_inside_from<5>(green, threshold);
-    case 6: return first_inside_from<6>(green, threshold);
-    default: return first_inside_from<7>(green, threshold);
+    case 0:
+      return first_inside_from<0>(green, threshold);
+    case 1:
+      return first_inside_from<1>(green, threshold);
+    case 2:
+      return first_inside_from<2>(green, threshold);
+    case 3:
+      return first_inside_from<3>(green, threshold);
+    case 4:
+      return first_inside_from<4>(green, threshold);
+    case 5:
+      return first_inside_from<5>(green, threshold);
+    case 6:
+      return first_inside_from<6>(green, threshold);
+    default:
+      return first_inside_from<7>(green, threshold);
   }
 }
 
 }  // namespace
 
-ContourTrace trace_contour(const Plane& picture, Plane& marks, ShapeRecord& shape, std::int32_t x0,
+ContourTrace trace_contour(const Plane& picture, TraceMarks& marks, ShapeRecord& shape, std::int32_t x0,
                            std::int32_t y0, std::int32_t threshold) {
   constexpr ContourTrace kNoContour{0, 0, 0, 0};
-  // Both indexed by a pixel's byte offset in the plane.
+  // Indexed by a pixel's index in the frame (y * 1024 + x); three bytes per pixel.
   const std::uint8_t* const green = picture.bytes.data() + static_cast<int>(Channel::green);
-  std::uint8_t* const red = marks.bytes.data() + static_cast<int>(Channel::red);
-  auto inside = [&](std::ptrdiff_t at) { return std::int32_t{green[at]} <= threshold; };
+  auto green_of = [green](std::ptrdiff_t pixel) { return green + kBytesPerPixel * pixel; };
+  auto inside = [&](std::ptrdiff_t pixel, int k) {
+    return std::int32_t{green_of(pixel)[kStepOffsets[std::size_t(k)]]} <= threshold;
+  };
 
   if (is_on_or_outside_rim(x0, y0)) return kNoContour;
-  const auto start_at = static_cast<std::ptrdiff_t>(Plane::offset_unchecked(x0, y0));
-  if (!inside(start_at) || red[start_at] != 0) return kNoContour;
+  const auto start_at = static_cast<std::ptrdiff_t>(TraceMarks::index(x0, y0));
+  if (std::int32_t{*green_of(start_at)} > threshold || marks.is_marked_at(std::size_t(start_at)))
+    return kNoContour;
 
   shape.point_count = 0;
   std::int32_t turning_count = 0;
@@ -117,7 +135,7 @@ ContourTrace trace_contour(const Plane& picture, Plane& marks, ShapeRecord& shap
   int start_direction = -1;
   bool seen_outside = false;
   for (int k = 0; k <= 8; ++k) {
-    if (!inside(start_at + kStepOffsets[k])) {
+    if (!inside(start_at, k)) {
       seen_outside = true;
     } else if (seen_outside) {
       start_direction = k % 8;
@@ -129,7 +147,7 @@ ContourTrace trace_contour(const Plane& picture, Plane& marks, ShapeRecord& shap
 
   std::int32_t x = x0 + kDirections[start_direction].dx;
   std::int32_t y = y0 + kDirections[start_direction].dy;
-  std::ptrdiff_t at = start_at + kStepOffsets[start_direction];
+  std::ptrdiff_t at = start_at + kStepPixels[start_direction];
   int direction = start_direction;
   std::int32_t length = 1;
   int point_count = 0;  // written back to the record when the walk ends, however it ends
@@ -146,7 +164,7 @@ ContourTrace trace_contour(const Plane& picture, Plane& marks, ShapeRecord& shap
   widen_box();
 
   for (;;) {
-    if (red[at] != 0) return no_contour();  // runs into a contour completed earlier in this pass
+    if (marks.is_marked_at(std::size_t(at))) return no_contour();  // runs into an earlier contour
     if (point_count < kMaxContourPoints) {
       shape.points[point_count] = {x, y};
       shape.angles[point_count] = turning_count * 45;
@@ -157,7 +175,7 @@ ContourTrace trace_contour(const Plane& picture, Plane& marks, ShapeRecord& shap
 
     // The search always ends by s + 7, the step back to the previous contour point.
     const int s = (direction + 5) % 8;
-    const int j = s + first_inside(s, green + at, threshold);
+    const int j = s + first_inside(s, green_of(at), threshold);
     turning_count += (j - s) - 3;
     const int next_direction = j % 8;
 
@@ -166,7 +184,7 @@ ContourTrace trace_contour(const Plane& picture, Plane& marks, ShapeRecord& shap
 
     x += kDirections[next_direction].dx;
     y += kDirections[next_direction].dy;
-    at += kStepOffsets[next_direction];
+    at += kStepPixels[next_direction];
     direction = next_direction;
     widen_box();
     ++length;
@@ -178,10 +196,7 @@ ContourTrace trace_contour(const Plane& picture, Plane& marks, ShapeRecord& shap
   shape.y_max = y_max;
   shape.y_min = y_min;
   if (turning_count > 0) {
-    for (int i = 0; i < point_count; ++i) {
-      const ContourPoint p = shape.points[i];
-      red[Plane::offset_unchecked(p.x, p.y)] = kMark;
-    }
+    for (int i = 0; i < point_count; ++i) marks.mark(shape.points[i].x, shape.points[i].y);
   }
   return ContourTrace{length, turning_count, x_max - x_min, y_max - y_min};
 }

@@ -80,5 +80,16 @@ INSTANTIATE_TEST_SUITE_P(Starts, RefusedTraceTest, ::testing::ValuesIn(std::vect
     {"blob_touching_the_top_row", {{500, 530, 700, 767}}, 500, 720}}), testing::row_name);
 // clang-format on
 
+// Clearing is a stamp increment with a real clear when the stamp wraps: no mark may outlive it.
+TEST(TraceMarksTest, EveryClearForgetsTheMarksAlsoWhenTheStampWraps) {
+  auto marks = std::make_unique<TraceMarks>();
+  for (int pass = 0; pass < 70000; ++pass) {
+    ASSERT_FALSE(marks->is_marked(500, 400)) << pass;
+    marks->mark(500, 400);
+    ASSERT_TRUE(marks->is_marked(500, 400));
+    marks->clear_all();
+  }
+}
+
 }  // namespace
 }  // namespace plate

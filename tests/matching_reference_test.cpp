@@ -89,7 +89,7 @@ TEST(SignatureDistanceReferenceTest, AgreesOnTheCandidatesOfRandomPictures) {
   int compared = 0;
   for (int picture = 0; picture < 1000; ++picture) {
     testing::draw_random_scene(workspace->display, random);
-    workspace->trace_marks.fill(0);
+    workspace->trace_marks.clear_all();
     workspace->candidates.count = 0;
     scan_seeds(*workspace);
     for (int template_set = 0; template_set < 2; ++template_set) {

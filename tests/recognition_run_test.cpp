@@ -19,17 +19,6 @@ void draw_scattered_shapes(Plane& picture) {
   }
 }
 
-// Entries past point_count are left over from earlier traces and carry no meaning.
-bool same_meaningful_fields(const ShapeRecord& a, const ShapeRecord& b) {
-  const auto n = static_cast<std::size_t>(a.point_count);
-  return a.character == b.character && a.point_count == b.point_count &&
-         std::memcmp(a.points, b.points, n * sizeof a.points[0]) == 0 &&
-         std::memcmp(a.angles, b.angles, n * sizeof a.angles[0]) == 0 &&
-         std::memcmp(a.smoothed_angles, b.smoothed_angles, n * sizeof a.smoothed_angles[0]) == 0 &&
-         a.x_max == b.x_max && a.x_min == b.x_min && a.y_max == b.y_max && a.y_min == b.y_min &&
-         a.start_direction == b.start_direction;
-}
-
 // A run reads the display plane only, and starts from its own reset, whatever the last one left.
 TEST(RecognitionRunTest, TwoRunsGiveIdenticalTablesAndLeaveThePictureAsItWas) {
   auto picture = std::make_unique<Plane>();
@@ -43,7 +32,8 @@ TEST(RecognitionRunTest, TwoRunsGiveIdenticalTablesAndLeaveThePictureAsItWas) {
   EXPECT_GT(first->candidates.count, 20);
   ASSERT_EQ(first->candidates.count, second->candidates.count);
   for (int c = 0; c < first->candidates.count; ++c) {
-    EXPECT_TRUE(same_meaningful_fields(first->candidates.records[c], second->candidates.records[c])) << c;
+    EXPECT_TRUE(testing::same_meaningful_fields(first->candidates.records[c], second->candidates.records[c]))
+        << c;
   }
   EXPECT_EQ(
       std::memcmp(&first->result.characters, &second->result.characters, sizeof first->result.characters), 0);

@@ -2,6 +2,7 @@
 // Small helpers that draw test pictures into a Plane (plane coordinates: y counts from the bottom),
 // and the few that most tests share.
 
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -51,11 +52,22 @@ inline void fill_box(Plane& plane, const Box& box, std::uint8_t level) {
   fill_box(plane, box.x_min, box.x_max, box.y_min, box.y_max, level);
 }
 
-inline bool is_marked(const Plane& marks, int x, int y) {
-  return marks.channel_unchecked(x, y, Channel::red) != 0;
+// Entries past point_count are left over from earlier traces and carry no meaning.
+inline bool same_meaningful_fields(const ShapeRecord& a, const ShapeRecord& b) {
+  const auto n = static_cast<std::size_t>(a.point_count);
+  return a.character == b.character && a.point_count == b.point_count &&
+         std::memcmp(a.points, b.points, n * sizeof a.points[0]) == 0 &&
+         std::memcmp(a.angles, b.angles, n * sizeof a.angles[0]) == 0 &&
+         std::memcmp(a.smoothed_angles, b.smoothed_angles, n * sizeof a.smoothed_angles[0]) == 0 &&
+         a.x_max == b.x_max && a.x_min == b.x_min && a.y_max == b.y_max && a.y_min == b.y_min &&
+         a.start_direction == b.start_direction;
 }
 
-inline int count_marks(const Plane& marks) {
+inline bool is_marked(const TraceMarks& marks, int x, int y) {
+  return marks.is_marked(x, y);
+}
+
+inline int count_marks(const TraceMarks& marks) {
   int n = 0;
   for (int y = 0; y < kFrameHeight; ++y)
     for (int x = 0; x < kFrameWidth; ++x) n += is_marked(marks, x, y);

@@ -6,7 +6,7 @@
 namespace plate {
 
 enum class RunPhase {
-  reset,              // trace marks, log and candidate table back to zero
+  reset,              // trace marks, log and candidate count back to zero
   seed_scan,          // trace and store the candidates
   clear_trace_marks,  // plate interpretation traces dots and hyphens without the seed scan's marks
   matching,           // each candidate's digit, and its match record

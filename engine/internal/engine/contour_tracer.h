@@ -7,6 +7,7 @@
 
 #include "engine/plane.h"
 #include "engine/shape_record.h"
+#include "trace_marks.h"
 
 namespace plate {
 
@@ -24,8 +25,22 @@ struct Step {
 //
 // Index k + 4 is the opposite of index k.
 inline constexpr std::array<Step, 16> kDirections = {{
-    {-1, -1}, {0, -1}, {1, -1}, {1, 0}, {1, 1}, {0, 1}, {-1, 1}, {-1, 0},
-    {-1, -1}, {0, -1}, {1, -1}, {1, 0}, {1, 1}, {0, 1}, {-1, 1}, {-1, 0},
+    {-1, -1},
+    {0, -1},
+    {1, -1},
+    {1, 0},
+    {1, 1},
+    {0, 1},
+    {-1, 1},
+    {-1, 0},
+    {-1, -1},
+    {0, -1},
+    {1, -1},
+    {1, 0},
+    {1, 1},
+    {0, 1},
+    {-1, 1},
+    {-1, 0},
 }};
 
 struct ContourTrace {
@@ -37,8 +52,7 @@ struct ContourTrace {
 
 // Traces the contour through start pixel (x, y); a pixel is inside when its green byte is at or
 // below `threshold`. Fills `shape` (point_count, points, angles, box, start_direction) and, when
-// the contour closes as an outer lap (turning count > 0), marks its recorded points in `marks`
-// (red byte 255).
+// the contour closes as an outer lap (turning count > 0), marks its recorded points in `marks`.
 //
 // Returns length 0 when no contour was traced: a start on or outside the frame's outermost rows
 // and columns, an outside or already marked start, no outside-to-inside change around the start,
@@ -49,7 +63,7 @@ struct ContourTrace {
 //  1. No pixel outside the frame is ever read: the start test keeps the start's neighbours inside,
 //     and every contour point is tested against the outermost rows before its neighbours are.
 //  2. Only the first 1024 points are recorded; longer contours are still followed to their end.
-ContourTrace trace_contour(const Plane& picture, Plane& marks, ShapeRecord& shape, std::int32_t x,
+ContourTrace trace_contour(const Plane& picture, TraceMarks& marks, ShapeRecord& shape, std::int32_t x,
                            std::int32_t y, std::int32_t threshold);
 
 }  // namespace plate

@@ -11,13 +11,14 @@
 #include "engine/run_result.h"
 #include "engine/shape_record.h"
 #include "engine/template_file.h"
+#include "trace_marks.h"
 
 namespace plate {
 
 struct Workspace {
   Plane display;  // the run's picture: a copy of the one the caller passed, read by the run
   TemplateTable templates;
-  Plane trace_marks;  // a pixel is marked when its red byte is non-zero
+  TraceMarks trace_marks;  // the marks and dead ends of the current pass
   ShapeRecord current_shape;
   CandidateTable candidates;
   ContrastWorkArea contrast;
