@@ -23,6 +23,10 @@ from . import Reader
 # What plate-read takes from a directory.
 PICTURE_SUFFIXES = (".bmp",)
 
+# Files per task when the caller names no number of partitions: enough work (about 60 ms) that
+# Dask's own cost per task stays small, few enough that the last tasks do not keep a worker alone.
+FILES_PER_PARTITION = 32
+
 _readers = threading.local()
 
 
@@ -73,5 +77,7 @@ def read_files(paths_or_glob, patterns=None, npartitions=None):
         raise FileNotFoundError(f"no picture to read in {paths_or_glob}")
     if patterns is not None:
         patterns = os.fspath(patterns)
+    if npartitions is None:
+        npartitions = -(-len(files) // FILES_PER_PARTITION)
     bag = dask.bag.from_sequence(files, npartitions=npartitions)
     return bag.map_partitions(_read_partition, patterns)
