@@ -35,8 +35,8 @@ def with_plate_read(files):
 
 def with_threads(files):
     readers = [platereader.Reader(), platereader.Reader()]
-    threads = [threading.Thread(target=lambda r=r, part=files[i::2]: [r.read(f) for f in part])
-               for i, r in enumerate(readers)]
+    queue = iter(files)  # each thread takes the next file when it is free, as plate-read's workers do
+    threads = [threading.Thread(target=lambda r=r: [r.read(f) for f in queue]) for r in readers]
     for thread in threads:
         thread.start()
     for thread in threads:

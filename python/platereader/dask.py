@@ -23,9 +23,9 @@ from . import Reader
 # What plate-read takes from a directory.
 PICTURE_SUFFIXES = (".bmp",)
 
-# Files per task when the caller names no number of partitions: enough work (about 60 ms) that
-# Dask's own cost per task stays small, few enough that the last tasks do not keep a worker alone.
-FILES_PER_PARTITION = 32
+# Dask's own cost is some milliseconds a task, so tasks are few and large: by default four for each
+# worker thread, each of at most this many files.
+MAX_FILES_PER_PARTITION = 1000
 
 _readers = threading.local()
 
@@ -65,6 +65,16 @@ def read_file(path, patterns=None):
                 "error": error.strerror}
 
 
+def _default_partitions(count):
+    try:
+        from distributed import get_client
+
+        threads = sum(get_client().nthreads().values())
+    except (ImportError, ValueError):  # no distributed, or no Client: Dask's local processes
+        threads = os.cpu_count() or 1
+    return max(1, min(count, max(4 * threads, -(-count // MAX_FILES_PER_PARTITION))))
+
+
 def _read_partition(paths, patterns):
     return [read_file(path, patterns) for path in paths]
 
@@ -78,6 +88,6 @@ def read_files(paths_or_glob, patterns=None, npartitions=None):
     if patterns is not None:
         patterns = os.fspath(patterns)
     if npartitions is None:
-        npartitions = -(-len(files) // FILES_PER_PARTITION)
+        npartitions = _default_partitions(len(files))
     bag = dask.bag.from_sequence(files, npartitions=npartitions)
     return bag.map_partitions(_read_partition, patterns)
