@@ -7,8 +7,10 @@
 #include <pybind11/stl/filesystem.h>
 
 #include <atomic>
+#include <cerrno>
 #include <filesystem>
 #include <optional>
+#include <stdexcept>
 #include <string>
 
 #include "engine_adapter.h"
