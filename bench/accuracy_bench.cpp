@@ -33,8 +33,9 @@
 #include "engine/grouping.h"
 #include "engine/plate_interpretation.h"
 #include "engine/recognition.h"
-#include "shell/display_text.h"
-#include "shell/read_plates.h"
+#include "present/outcome_messages.h"
+#include "present/plate_order.h"
+#include "present/plate_text.h"
 #include "tools/plate_renderer/picture_effects.h"
 #include "tools/plate_renderer/plate_scene.h"
 
@@ -48,13 +49,6 @@ constexpr int kPlatePictures = 400;
 constexpr int kEmptyPictures = 40;
 constexpr std::array<double, 4> kBlurs{0.0, 0.5, 1.0, 1.5};
 constexpr std::array<double, 4> kNoises{0.0, 3.0, 6.0, 10.0};
-
-class StderrMessages : public plate::MessageService {
- public:
-  void show_message(std::string_view text) override {
-    std::fprintf(stderr, "%.*s\n", int(text.size()), text.data());
-  }
-};
 
 int below(SeededGenerator& generator, int bound) {
   return static_cast<int>(generator.next() % std::uint64_t(bound));
@@ -162,14 +156,14 @@ struct Reading {
 
 Reading judge(const plate::RunResult& result, const PlacedPlate* plate) {
   Reading reading;
-  for (const plate::PlateInList& found : plate::plates_in_dialog_order(result.characters)) {
+  for (const plate::GroupRun& found : plate::plates_in_dialog_order(result.characters)) {
     const plate::GroupEntry& group = result.groups[std::size_t(found.group_id)];
     const Place place = place_of(group, plate);
     if (place == Place::on_serial && group.text == plate::tools::expected_plate_text(plate->serial)) {
       reading.exact = true;
       continue;
     }
-    const std::string text = plate::plate_text_to_utf8(group.text) + " at x " + std::to_string(group.x_min) +
+    const std::string text = plate::plate_text_to_utf8(plate::plate_text_bytes(group)) + " at x " + std::to_string(group.x_min) +
                              ".." + std::to_string(group.x_max) + ", y " + std::to_string(group.y_min) +
                              ".." + std::to_string(group.y_max);
     (place == Place::on_serial            ? reading.misreads
@@ -281,8 +275,11 @@ int main(int argc, char** argv) {
       argc > first_argument ? std::filesystem::path(argv[first_argument])
                             : std::filesystem::path(PLATE_SOURCE_DIR) / "data" / plate::kPatternFileName;
   auto workspace = std::make_unique<plate::Workspace>();
-  StderrMessages messages;
-  if (!plate::load_templates(workspace->templates, messages, pattern_file)) return 1;
+  if (const plate::TemplateLoadOutcome loaded = plate::load_template_file(workspace->templates, pattern_file);
+      !loaded.loaded()) {
+    std::fprintf(stderr, "%s: %s\n", pattern_file.string().c_str(), plate::describe(loaded).c_str());
+    return 1;
+  }
   const plate::tools::PlateFonts fonts = plate::tools::load_plate_fonts();
 
   Tally all;

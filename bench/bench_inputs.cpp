@@ -6,21 +6,13 @@
 #include <stdexcept>
 #include <string_view>
 
-#include "engine/recognition.h"
+#include "engine/template_file.h"
 #include "image/bitmap_reader.h"
+#include "present/outcome_messages.h"
 
 namespace plate::bench {
 
 namespace {
-
-class CollectingMessages final : public MessageService {
- public:
-  void show_message(std::string_view text) override { text_.assign(text); }
-  const std::string& text() const { return text_; }
-
- private:
-  std::string text_;
-};
 
 void fill_box(Plane& plane, int x_min, int x_max, int y_min, int y_max, std::uint8_t level) {
   for (int y = y_min; y <= y_max; ++y) {
@@ -74,10 +66,9 @@ void draw_crowded_digits(Plane& picture) {
 BenchInputs load_bench_inputs(const std::filesystem::path& pattern_file,
                               const std::filesystem::path& sample_folder) {
   BenchInputs inputs;
-  CollectingMessages messages;
   inputs.templates = std::make_unique<TemplateTable>();
-  if (!load_templates(*inputs.templates, messages, pattern_file)) {
-    throw std::runtime_error(pattern_file.string() + ": " + messages.text());
+  if (const TemplateLoadOutcome loaded = load_template_file(*inputs.templates, pattern_file); !loaded.loaded()) {
+    throw std::runtime_error(pattern_file.string() + ": " + describe(loaded));
   }
 
   std::vector<std::filesystem::path> samples;
@@ -87,8 +78,8 @@ BenchInputs load_bench_inputs(const std::filesystem::path& pattern_file,
   std::sort(samples.begin(), samples.end());
   for (const auto& path : samples) {
     auto plane = std::make_unique<Plane>();
-    if (read_bitmap(path, *plane, messages) != ReadOutcome::read) {
-      throw std::runtime_error(path.string() + ": " + messages.text());
+    if (const ReadOutcome outcome = read_bitmap(path, *plane); outcome != ReadOutcome::read) {
+      throw std::runtime_error(path.string() + ": " + std::string(describe(outcome)));
     }
     inputs.pictures.push_back({path.stem().string(), std::move(plane)});
   }

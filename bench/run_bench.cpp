@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "bench_inputs.h"
-#include "engine/recognition.h"
+#include "engine/recognition_engine.h"
 
 namespace plate::bench {
 
@@ -27,23 +27,30 @@ namespace {
 
 double g_floor_seconds = 0.0;
 
-void fill_like_every_run(Workspace& workspace) {
-  workspace.trace_marks.fill(0);
-  std::memset(&workspace.candidates, 0, sizeof workspace.candidates);
-  workspace.trace_marks.fill(0);
+// The bytes a run's resets fill: a plane (the trace marks, twice) and a table of 300 shapes (the
+// candidates), filled as plain blocks.
+struct FloorBlocks {
+  Plane plane;
+  std::array<ShapeRecord, kMaxMatchRecords> shapes;
+};
+
+void fill_like_every_run(FloorBlocks& blocks) {
+  blocks.plane.fill(0);
+  std::memset(blocks.shapes.data(), 0, sizeof blocks.shapes);
+  blocks.plane.fill(0);
 }
 
 constexpr std::int64_t floor_bytes() {
-  return std::int64_t(2 * sizeof(Plane) + sizeof(CandidateTable));
+  return std::int64_t(2 * sizeof(Plane) + sizeof(std::array<ShapeRecord, kMaxMatchRecords>));
 }
 
 // The median of many fills, taken before any benchmark runs, as the unit of the "floors" counters.
 double measure_floor_seconds() {
-  auto workspace = std::make_unique<Workspace>();
+  auto blocks = std::make_unique<FloorBlocks>();
   std::array<double, 201> seconds{};
   for (double& s : seconds) {
     const auto start = std::chrono::steady_clock::now();
-    fill_like_every_run(*workspace);
+    fill_like_every_run(*blocks);
     benchmark::ClobberMemory();
     s = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   }
@@ -52,9 +59,9 @@ double measure_floor_seconds() {
 }
 
 void BM_BlockFillFloor(benchmark::State& state) {
-  auto workspace = std::make_unique<Workspace>();
+  auto blocks = std::make_unique<FloorBlocks>();
   for (auto _ : state) {
-    fill_like_every_run(*workspace);
+    fill_like_every_run(*blocks);
     benchmark::ClobberMemory();
   }
   state.SetBytesProcessed(state.iterations() * floor_bytes());
@@ -62,19 +69,17 @@ void BM_BlockFillFloor(benchmark::State& state) {
 BENCHMARK(BM_BlockFillFloor)->Unit(benchmark::kMicrosecond);
 
 void run_whole(benchmark::State& state, const TemplateTable* templates, const Plane* picture) {
-  auto workspace = std::make_unique<Workspace>();
-  workspace->templates = *templates;
-  workspace->display = *picture;
+  RecognitionEngine engine;
+  engine.use_templates(*templates);
   const auto start = std::chrono::steady_clock::now();
   for (auto _ : state) {
-    run_recognition(*workspace);
-    benchmark::DoNotOptimize(workspace->result.characters.count);
+    benchmark::DoNotOptimize(engine.run(*picture).characters.count);
   }
   const double per_run = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() /
                          double(state.iterations());
   state.counters["floors"] = per_run / g_floor_seconds;
-  state.counters["candidates"] = workspace->candidates.count;
-  state.counters["digits"] = workspace->result.characters.count;
+  state.counters["candidates"] = engine.candidate_count();
+  state.counters["digits"] = engine.result().characters.count;
 }
 
 }  // namespace

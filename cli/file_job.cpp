@@ -2,56 +2,64 @@
 
 #include <chrono>
 
-#include "engine/recognition.h"
 #include "image/bitmap_reader.h"
 #include "image/bitmap_writer.h"
+#include "input_check.h"
 #include "input_list.h"
-#include "overlay_drawing.h"
-#include "prefixed_messages.h"
-#include "shell/overlay_plan.h"
+#include "name_escape.h"
+#include "options.h"
+#include "output_file.h"
+#include "present/overlay_drawing.h"
+#include "present/overlay_plan.h"
 
 namespace plate::cli {
 
 namespace {
 
-// A height of 0 is a valid, empty picture: the run over its black frame simply finds nothing.
-bool picture_was_read(ReadOutcome outcome) {
-  return outcome == ReadOutcome::read || outcome == ReadOutcome::empty_picture;
+// The error is what the desktop window says, where it says something in Japanese; the reason says
+// which check failed.
+FileReport unreadable(const std::string& name, const FileProblem& problem) {
+  FileReport failed;
+  failed.name = name;
+  failed.error = problem.window_text.empty() ? problem.what : problem.window_text;
+  failed.error_detail = problem.what;
+  failed.stderr_lines = file_message_line(name, problem.line());
+  return failed;
 }
 
 }  // namespace
 
-FileReport process_file(const std::filesystem::path& path, Workspace& workspace, const JobSettings& settings,
+std::string file_message_line(std::string_view name, std::string_view text) {
+  return std::string(kProgramName) + ": " + escaped_name(name) + ": " + std::string(text) + "\n";
+}
+
+FileReport process_file(const std::filesystem::path& path, WorkerState& worker, const JobSettings& settings,
                         const std::optional<std::filesystem::path>& overlay_path) {
   const std::string name = display_name(path);
-  PrefixedMessages messages(name);
-  const ReadOutcome outcome = read_bitmap(path, workspace.display, messages);
-  if (!picture_was_read(outcome)) {
-    FileReport failed;
-    failed.name = name;
-    failed.error = messages.first_message();
-    failed.stderr_lines = messages.stderr_lines();
-    return failed;
-  }
+  // Nothing but a regular file is opened for reading, so that a FIFO cannot hang the batch.
+  const InputFacts facts = inspect_input(path);
+  if (facts.kind != FileKind::regular) return unreadable(name, picture_problem(facts));
+  const ReadOutcome outcome = read_bitmap(path, worker.picture);
+  if (!picture_was_read(outcome)) return unreadable(name, picture_problem(outcome));
 
   const auto start = std::chrono::steady_clock::now();
-  run_recognition(workspace);
+  const RunResult& result = worker.engine.run(worker.picture);
   const auto elapsed = std::chrono::steady_clock::now() - start;
 
-  FileReport report = report_run(workspace, settings.character_distances);
+  FileReport report = report_run(worker.engine, settings.max_distance);
   report.name = name;
   report.elapsed_us = std::chrono::duration_cast<std::chrono::microseconds>(elapsed).count();
-  if (settings.review_candidates) report.candidates = review_candidates(workspace);
+  if (settings.review_candidates) report.candidates = review_candidates(worker.engine);
 
   if (overlay_path) {
-    draw_overlay(workspace.display, plan_overlay(workspace.result.groups, workspace.result.next_group_id));
-    if (!write_bitmap(*overlay_path, workspace.display, kFrameWidth, kFrameHeight)) {
-      const std::string problem = "cannot write the overlay picture " + display_name(*overlay_path);
-      messages.show_message(problem);
-      report.overlay_error = problem;
+    draw_overlay(worker.picture, plan_overlay(result.groups, result.next_group_id));
+    const std::vector<std::uint8_t> picture = encode_bitmap(worker.picture, kFrameWidth, kFrameHeight);
+    if (const std::optional<std::string> reason = write_file_atomically(*overlay_path, picture)) {
+      report.overlay_error =
+          "cannot write the overlay picture " + escaped_name(display_name(*overlay_path)) + ": " + *reason;
+      report.stderr_lines = file_message_line(name, *report.overlay_error);
     }
   }
-  report.stderr_lines = messages.stderr_lines();
   return report;
 }
 

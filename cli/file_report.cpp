@@ -2,9 +2,8 @@
 
 #include <algorithm>
 
-#include "engine/matching.h"
-#include "shell/display_text.h"
-#include "shell/read_plates.h"
+#include "present/plate_order.h"
+#include "present/plate_text.h"
 
 namespace plate::cli {
 
@@ -20,47 +19,50 @@ std::vector<std::string> split_log(std::string_view log) {
   return lines;
 }
 
-CharacterReport report_character(const Workspace& workspace, const CharacterEntry& entry,
-                                 bool with_distance) {
-  const ShapeRecord& candidate =
-      workspace.candidates.records[static_cast<std::size_t>(entry.candidate_index)];
-  CharacterReport character{static_cast<char>(candidate.character),
+std::optional<TemplateChoice> choice(const TemplateTable& templates, std::int32_t index, std::int32_t distance) {
+  if (index == kNoTemplate) return std::nullopt;
+  return TemplateChoice{static_cast<char>(templates[static_cast<std::size_t>(index)].character), index, distance};
+}
+
+CharacterReport report_character(const RecognitionEngine& engine, const CharacterEntry& entry) {
+  const MatchRecord& match = engine.result().matches[static_cast<std::size_t>(entry.candidate_index)];
+  const TemplateTable& templates = engine.templates();
+  CharacterReport character{static_cast<char>(match.shown_digit),
                             entry.x_min,
                             entry.x_max,
                             entry.y_min,
                             entry.y_max,
-                            std::nullopt};
-  // The matcher keeps no distance, so the choice is made again; the template it gives may differ
-  // from the character when the 0/8 check turned a 0 into an 8 or back.
-  if (with_distance) {
-    if (const ShapeRecord* chosen = best_template(workspace.templates, candidate))
-      character.distance = signature_distance(*chosen, candidate).distance;
-  }
+                            choice(templates, match.shown_template, match.shown_distance),
+                            std::nullopt,
+                            choice(templates, match.runner_up_template, match.runner_up_distance)};
+  if (match.changed_by_zero_eight_check())
+    character.matched = choice(templates, match.nearest_template, match.nearest_distance);
   return character;
 }
 
 }  // namespace
 
-FileReport report_run(const Workspace& workspace, bool with_distances) {
-  const RunResult& result = workspace.result;
+FileReport report_run(const RecognitionEngine& engine, std::optional<std::int32_t> max_distance) {
+  const RunResult& result = engine.result();
   FileReport report;
   report.processing_ms = result.processing_ms;
-  for (const PlateInList& in_list : plates_in_dialog_order(result.characters)) {
-    const GroupEntry& group = result.groups[static_cast<std::size_t>(in_list.group_id)];
-    const char* text_end = std::find(std::begin(group.text), std::end(group.text), '\0');
-    PlateReport plate{plate_text_to_utf8({group.text, static_cast<std::size_t>(text_end - group.text)}),
+  for (const GroupRun& run : plates_in_dialog_order(result.characters)) {
+    const GroupEntry& group = result.groups[static_cast<std::size_t>(run.group_id)];
+    PlateReport plate{plate_text_to_utf8(plate_text_bytes(group)),
                       group.digit_count,
-                      in_list.group_id,
+                      run.group_id,
                       group.x_min,
                       group.x_max,
                       group.y_min,
                       group.y_max,
-                      {}};
-    for (std::int32_t k = 0; k < in_list.entry_count; ++k) {
-      const CharacterEntry& entry =
-          result.characters.entries[static_cast<std::size_t>(in_list.first_entry + k)];
-      plate.characters.push_back(report_character(workspace, entry, with_distances));
+                      {},
+                      0};
+    for (std::int32_t k = 0; k < run.entry_count; ++k) {
+      const CharacterEntry& entry = result.characters.entries[static_cast<std::size_t>(run.first_entry + k)];
+      plate.characters.push_back(report_character(engine, entry));
+      plate.worst_distance = std::max(plate.worst_distance, plate.characters.back().distance());
     }
+    if (max_distance && plate.worst_distance > *max_distance) continue;
     report.plates.push_back(std::move(plate));
   }
   report.log_lines = split_log(result.log.view());

@@ -6,15 +6,28 @@
 #include <string>
 #include <vector>
 
-#include "candidate_review.h"
-#include "engine/workspace.h"
+#include "engine/candidate_review.h"
+#include "engine/recognition_engine.h"
 
 namespace plate::cli {
 
+struct TemplateChoice {
+  char digit;             // the template's digit
+  std::int32_t index;     // its place in the template table
+  std::int32_t distance;  // as matching recorded it
+};
+
 struct CharacterReport {
-  char digit;                               // '0'..'9'
+  char digit;                               // '0'..'9', as shown
   std::int32_t x_min, x_max, y_min, y_max;  // plane coordinates, rows from the bottom
-  std::optional<std::int32_t> distance;     // of the template that labelled it; absent if none did
+  // The template of the shown digit. Absent only when the 0/8 check turned the digit into one
+  // whose template the windows refused; `matched` then says which template read the candidate.
+  std::optional<TemplateChoice> shown;
+  std::optional<TemplateChoice> matched;    // set only when the 0/8 check changed the digit
+  std::optional<TemplateChoice> runner_up;  // the second-nearest accepted template, if any
+
+  // The distance that vouches for this digit: its own template's, else the one that read it.
+  std::int32_t distance() const { return shown ? shown->distance : matched->distance; }
 };
 
 struct PlateReport {
@@ -23,11 +36,15 @@ struct PlateReport {
   std::int32_t group_id;
   std::int32_t x_min, x_max, y_min, y_max;  // the plate frame, plane coordinates
   std::vector<CharacterReport> characters;  // left to right
+  std::int32_t worst_distance;              // the largest of its characters' distances
 };
 
 struct FileReport {
-  std::string name;                          // UTF-8, as the input was named
-  std::optional<std::string> error;          // set when the file could not be read; then no run was made
+  std::string name;  // UTF-8, as the input was named
+  // Set when the file could not be read; then no run was made. The desktop window's Japanese
+  // message for it, or where the window has none, `error_detail`.
+  std::optional<std::string> error;
+  std::string error_detail;                  // which check failed, in English
   std::optional<std::string> overlay_error;  // the overlay picture asked for could not be written
   std::uint32_t processing_ms = 0;           // the run's own measure
   std::int64_t elapsed_us = 0;               // wall time around the run, measured by plate-read
@@ -39,8 +56,9 @@ struct FileReport {
   bool failed() const { return error || overlay_error; }
 };
 
-// The plates, log and timings of the run that has just ended in `workspace`. The characters'
-// distances are worked out again (they cost a matching of each digit) only when asked for.
-FileReport report_run(const Workspace& workspace, bool with_distances);
+// The plates, log and timings of the run that has just ended in `engine`, with each character's
+// distances as matching recorded them. With `max_distance`, plates whose worst distance is above
+// it are left out (of the report only: the run's result is not changed).
+FileReport report_run(const RecognitionEngine& engine, std::optional<std::int32_t> max_distance);
 
 }  // namespace plate::cli

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <system_error>
 
+#include "name_escape.h"
 #include "options.h"
 
 namespace plate::cli {
@@ -25,10 +26,12 @@ void add_directory(const std::filesystem::path& directory, InputList& list) {
     if (it->is_regular_file(type_error) && has_bitmap_extension(it->path())) pictures.push_back(it->path());
   }
   if (error) {
-    list.errors.push_back(display_name(directory) + ": cannot list the directory: " + error.message());
+    list.errors.push_back(escaped_name(display_name(directory)) +
+                          ": cannot list the directory: " + error.message());
     return;
   }
-  if (pictures.empty()) list.warnings.push_back(display_name(directory) + ": no .bmp file in the directory");
+  if (pictures.empty())
+    list.warnings.push_back(escaped_name(display_name(directory)) + ": no .bmp file in the directory");
   std::sort(pictures.begin(), pictures.end(),
             [](const auto& a, const auto& b) { return a.filename() < b.filename(); });
   list.files.insert(list.files.end(), pictures.begin(), pictures.end());
@@ -43,19 +46,35 @@ void add_path(const std::filesystem::path& path, InputList& list) {
   }
 }
 
+void add_listed_names(std::istream& name_list, bool null_separated, InputList& list) {
+  std::size_t line_number = 0;
+  for (std::string name; std::getline(name_list, name, null_separated ? '\0' : '\n');) {
+    ++line_number;
+    if (!null_separated) {
+      if (name.find('\0') != std::string::npos) {
+        list.usage_error = "line " + std::to_string(line_number) +
+                           " of the name list on standard input holds a NUL byte; use -0 for a list of "
+                           "NUL-terminated names";
+        return;
+      }
+      if (!name.empty() && name.back() == '\r') name.pop_back();
+    }
+    if (!name.empty()) add_path(name, list);
+  }
+}
+
 }  // namespace
 
-InputList list_inputs(const std::vector<std::string>& arguments, std::istream& name_list) {
+InputList list_inputs(const std::vector<std::string>& arguments, std::istream& name_list,
+                      bool null_separated) {
   InputList list;
   for (const std::string& argument : arguments) {
     if (argument != kNameListArgument) {
       add_path(argument, list);
-      continue;
+    } else {
+      add_listed_names(name_list, null_separated, list);
     }
-    for (std::string line; std::getline(name_list, line);) {
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      if (!line.empty()) add_path(line, list);
-    }
+    if (!list.usage_error.empty()) break;
   }
   return list;
 }

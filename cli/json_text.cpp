@@ -6,14 +6,14 @@ namespace plate::cli {
 
 namespace {
 
-constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
+constexpr char kHex[] = "0123456789abcdef";
 
 bool is_continuation(unsigned char byte) {
   return (byte & 0xC0) == 0x80;
 }
 
-// Length of the well-formed UTF-8 sequence at the start of `text`, or 0. Overlong forms,
-// surrogates and code points above U+10FFFF are not well-formed.
+}  // namespace
+
 std::size_t utf8_sequence_length(std::string_view text) {
   const auto lead = static_cast<unsigned char>(text[0]);
   std::size_t length = 0;
@@ -43,6 +43,8 @@ std::size_t utf8_sequence_length(std::string_view text) {
   return length;
 }
 
+namespace {
+
 void append_control(std::string& out, char c) {
   switch (c) {
     case '\b':
@@ -63,7 +65,6 @@ void append_control(std::string& out, char c) {
     default:
       break;
   }
-  constexpr char kHex[] = "0123456789abcdef";
   const auto byte = static_cast<unsigned char>(c);
   out += "\\u00";
   out += kHex[byte >> 4];
@@ -78,7 +79,10 @@ void append_json_string(std::string& out, std::string_view text) {
     const char c = text[0];
     const std::size_t length = utf8_sequence_length(text);
     if (length == 0) {
-      out += kReplacementCharacter;
+      const auto byte = static_cast<unsigned char>(c);
+      out += "\\udc";
+      out += kHex[byte >> 4];
+      out += kHex[byte & 0x0F];
       text.remove_prefix(1);
       continue;
     }

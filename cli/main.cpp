@@ -5,21 +5,25 @@
 #include <iostream>
 #include <memory>
 #include <new>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <thread>
 #include <vector>
 
 #include "batch_runner.h"
-#include "engine/recognition.h"
+#include "engine/template_file.h"
 #include "file_job.h"
+#include "input_check.h"
 #include "input_list.h"
+#include "name_escape.h"
 #include "options.h"
 #include "overlay_targets.h"
 #include "pattern_source.h"
-#include "prefixed_messages.h"
 #include "progress_line.h"
 #include "report_format.h"
+#include "standard_streams.h"
 #include "terminal.h"
 
 namespace {
@@ -41,39 +45,74 @@ void print_problems(const std::vector<std::string>& problems) {
   for (const std::string& problem : problems) std::cerr << kProgramName << ": " << problem << '\n';
 }
 
+// Help and version text; a failure to write them is a failure of the command.
+int print_text(std::string_view text) {
+  if (const std::optional<std::string> problem = write_results(text)) {
+    std::cerr << kProgramName << ": cannot write to standard output: " << *problem << '\n';
+    return kSomeNotRead;
+  }
+  return kAllRead;
+}
+
 // A missing default pattern file is reported and the batch goes on, as the desktop program does:
-// every picture is still read and reported, with no plate. A pattern file the user named but that
-// cannot be read is a mistake on the command line instead: reading a whole batch without the
-// templates asked for would only produce wrong "no plate" answers.
+// every picture is still read and reported, with no plate. A pattern file the user named that is
+// not a sound one (missing, not a regular file, of the wrong size, with a bad record) is a mistake
+// on the command line instead: reading a whole batch without the templates asked for would only
+// produce wrong or missing plates. Only a regular file is opened, so a FIFO cannot block.
 bool load_pattern_file(TemplateTable& templates, const Options& options, const char* argv0) {
   const std::filesystem::path pattern_file =
       choose_pattern_file(options.patterns, find_program_directory(argv0));
-  const std::string prefix =
-      std::string(kProgramName) + (options.patterns ? ": " + display_name(pattern_file) : "");
-  PrefixedMessages messages(prefix);
-  const bool opened = load_templates(templates, messages, pattern_file);
-  std::cerr << messages.stderr_lines();
-  return opened || !options.patterns;
+  const std::string name = display_name(pattern_file);
+  const InputFacts facts = inspect_input(pattern_file);
+  FileProblem problem;
+  if (facts.kind != FileKind::regular) {
+    problem = pattern_problem(facts, escaped_name(name));
+  } else if (const TemplateLoadOutcome outcome = load_template_file(templates, pattern_file);
+             !outcome.loaded()) {
+    problem = pattern_problem(outcome, escaped_name(name));
+  } else {
+    return true;
+  }
+  std::cerr << file_message_line(name, problem.line());
+  return !options.patterns;
+}
+
+// More workers than cores only take memory (a workspace of about 10 MB each) and add no speed.
+int usable_jobs(int asked) {
+  const auto cores = static_cast<int>(std::thread::hardware_concurrency());
+  if (cores < 1 || asked <= cores) return asked;
+  std::cerr << kProgramName << ": -j " << asked << " is more than the " << cores
+            << " cores of this machine; reading with " << cores << " workers\n";
+  return cores;
 }
 
 int read_all(const std::vector<std::filesystem::path>& files, const Options& options,
              const TemplateTable& templates, const OverlayTargets& overlays) {
   const ReportDetail detail{options.log, options.candidates};
-  const JobSettings settings{options.json, options.candidates};
+  const JobSettings settings{options.candidates, options.max_distance};
   ProgressLine progress(std::cerr, files.size() > 1 && stderr_is_terminal(), files.size());
   bool any_failed = false;
+  std::optional<std::string> output_problem;
   run_batch(
-      files, options.jobs, templates,
-      [&](std::size_t index, Workspace& workspace) {
-        return process_file(files[index], workspace, settings, overlays.paths[index]);
+      files, usable_jobs(options.jobs), templates,
+      [&](std::size_t index, WorkerState& worker) {
+        return process_file(files[index], worker, settings, overlays.paths[index]);
       },
       [&](std::size_t index, FileReport&& report) {
         progress.clear();
         std::cerr << report.stderr_lines;
-        std::cout << (options.json ? format_json(report, detail) : format_text(report, detail)) << std::flush;
         any_failed = any_failed || report.failed();
-        progress.show(index + 1, report.name);
+        output_problem =
+            write_results(options.json ? format_json(report, detail) : format_text(report, detail));
+        if (output_problem) return false;
+        progress.show(index + 1, escaped_name(report.name));
+        return true;
       });
+  if (output_problem) {
+    std::cerr << kProgramName << ": cannot write the results to standard output: " << *output_problem
+              << "; reading stopped\n";
+    return kSomeNotRead;
+  }
   return any_failed ? kSomeNotRead : kAllRead;
 }
 
@@ -84,30 +123,31 @@ int run(int argc, char** argv) {
     case Action::usage_error:
       return usage_error(command_line.usage_error);
     case Action::show_help:
-      std::cout << help_text();
-      return kAllRead;
+      return print_text(help_text());
     case Action::show_version:
-      std::cout << version_text();
-      return kAllRead;
+      return print_text(version_text());
     case Action::run:
       break;
   }
   const Options& options = command_line.options;
 
-  const InputList inputs = list_inputs(options.inputs, std::cin);
+  // Everything that can end the run with a usage error comes before anything is created.
+  const InputList inputs = list_inputs(options.inputs, std::cin, options.null_separated_names);
+  if (!inputs.usage_error.empty()) return usage_error(inputs.usage_error);
   print_problems(inputs.warnings);
   print_problems(inputs.errors);
   const OverlayTargets overlays = plan_overlay_targets(inputs.files, options);
   if (!overlays.usage_error.empty()) return usage_error(overlays.usage_error);
+  const auto templates = std::make_unique<TemplateTable>();
+  if (!load_pattern_file(*templates, options, argc > 0 ? argv[0] : nullptr)) return kUsageError;
+
   if (options.overlay_dir) {
     std::error_code error;
     std::filesystem::create_directories(*options.overlay_dir, error);
     if (error)
-      return usage_error("cannot create " + display_name(*options.overlay_dir) + ": " + error.message());
+      return usage_error("cannot create " + escaped_name(display_name(*options.overlay_dir)) + ": " +
+                         error.message());
   }
-
-  const auto templates = std::make_unique<TemplateTable>();
-  if (!load_pattern_file(*templates, options, argc > 0 ? argv[0] : nullptr)) return kUsageError;
 
   const int status = read_all(inputs.files, options, *templates, overlays);
   return inputs.errors.empty() ? status : kSomeNotRead;
@@ -116,6 +156,7 @@ int run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  claim_standard_descriptors();
   use_utf8_console();
   try {
     return run(argc, argv);

@@ -1,13 +1,14 @@
 #include "options.h"
 
 #include <charconv>
+#include <limits>
 
 namespace plate::cli {
 
 namespace {
 
-enum class Flag { json, log, candidates, help, version };
-enum class Valued { patterns, overlay, overlay_dir, jobs };
+enum class Flag { json, log, candidates, null_separated_names, help, version };
+enum class Valued { patterns, overlay, overlay_dir, jobs, max_distance };
 
 struct FlagName {
   std::string_view name;
@@ -19,19 +20,29 @@ struct ValuedName {
 };
 
 constexpr FlagName kFlags[] = {
-    {"--json", Flag::json}, {"--log", Flag::log}, {"--candidates", Flag::candidates},
-    {"--help", Flag::help}, {"-h", Flag::help},   {"--version", Flag::version},
+    {"--json", Flag::json},
+    {"--log", Flag::log},
+    {"--candidates", Flag::candidates},
+    {"-0", Flag::null_separated_names},
+    {"--null", Flag::null_separated_names},
+    {"--help", Flag::help},
+    {"-h", Flag::help},
+    {"--version", Flag::version},
 };
 constexpr ValuedName kValued[] = {
-    {"--patterns", Valued::patterns}, {"--overlay", Valued::overlay}, {"--overlay-dir", Valued::overlay_dir},
-    {"--jobs", Valued::jobs},         {"-j", Valued::jobs},
+    {"--patterns", Valued::patterns},
+    {"--overlay", Valued::overlay},
+    {"--overlay-dir", Valued::overlay_dir},
+    {"--jobs", Valued::jobs},
+    {"-j", Valued::jobs},
+    {"--max-distance", Valued::max_distance},
 };
 
-std::optional<int> parse_jobs(std::string_view text) {
+std::optional<int> parse_number(std::string_view text, int lowest, int highest) {
   int value = 0;
   const char* end = text.data() + text.size();
   const auto [stop, error] = std::from_chars(text.data(), end, value);
-  if (error != std::errc{} || stop != end || value < 1 || value > kMaxJobs) return std::nullopt;
+  if (error != std::errc{} || stop != end || value < lowest || value > highest) return std::nullopt;
   return value;
 }
 
@@ -66,6 +77,9 @@ class Parser {
           break;
         case Flag::candidates:
           result_.options.candidates = true;
+          break;
+        case Flag::null_separated_names:
+          result_.options.null_separated_names = true;
           break;
         case Flag::help:
           result_.action = Action::show_help;
@@ -110,11 +124,19 @@ class Parser {
         result_.options.overlay_dir = std::filesystem::path(value);
         break;
       case Valued::jobs:
-        if (const std::optional<int> jobs = parse_jobs(value)) {
+        if (const std::optional<int> jobs = parse_number(value, 1, kMaxJobs)) {
           result_.options.jobs = *jobs;
         } else {
           fail("option '" + std::string(v.name) + "' needs a number of workers from 1 to " +
                std::to_string(kMaxJobs) + ", not '" + std::string(value) + "'");
+        }
+        break;
+      case Valued::max_distance:
+        if (const std::optional<int> limit = parse_number(value, 0, std::numeric_limits<int>::max())) {
+          result_.options.max_distance = *limit;
+        } else {
+          fail("option '" + std::string(v.name) + "' needs a distance of 0 or more, not '" +
+               std::string(value) + "'");
         }
         break;
     }
@@ -145,10 +167,12 @@ std::string help_text() {
 Reads the serial numbers of Japanese number plates in 24-bit BMP pictures.
 
 FILE is a picture, a directory (its .bmp files, in name order) or '-' (a list
-of file names, one a line, on standard input).
+of file names, one a line, on standard input). Only regular files are read.
 
 Output, one line per file: the file name, the plates read (a middle dot stands
-for a missing leading digit) and the processing time, separated by tabs.
+for a missing leading digit) and the processing time, separated by tabs. Names
+show control characters, backslashes and bytes that are not UTF-8 as C escapes
+(\n, \t, \\, \377), as 'ls -b' does. In JSON such a byte 0xXX is \udcXX.
 
 Options:
   --json              one JSON object per file (JSON Lines) instead
@@ -161,13 +185,23 @@ Options:
   --overlay OUT.bmp   write the picture with the plates framed and labelled
                       (one input file)
   --overlay-dir DIR   the same for several files: DIR/NAME-overlay.bmp
-  -j, --jobs N        read N files in parallel (default 1); output keeps the
-                      input order
+  --max-distance N    leave out plates whose least sure digit is further than
+                      N degrees from its template (default: keep every plate
+                      the run reads; the run itself accepts below 30)
+  -j, --jobs N        read N files in parallel (default 1, at most the
+                      machine's cores); output keeps the input order
+  -0, --null          the names on standard input end with a NUL byte, as
+                      'find -print0' writes them, instead of a line end
   -h, --help          show this help
   --version           show the version
 
-Exit status: 0 when every file was read, 1 when any file could not be read,
-2 for a usage error.
+An overlay never replaces an input file; it is written whole or not at all.
+
+Exit status: 0 when every file was read; 1 when any file could not be read or
+the results could not be written to standard output (reading stops there);
+2 for a usage error (also a NUL byte in a newline-separated name list, or a
+--patterns file that is missing, not a regular file, of the wrong size or
+with a bad record).
 )";
 }
 

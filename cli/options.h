@@ -19,10 +19,12 @@ struct Options {
   bool json = false;
   bool log = false;
   bool candidates = false;
+  bool null_separated_names = false;              // -0: the list on standard input is NUL-separated
   std::optional<std::filesystem::path> patterns;  // absent: the usual search (pattern_source.h)
   std::optional<std::filesystem::path> overlay_file;
   std::optional<std::filesystem::path> overlay_dir;
   int jobs = 1;
+  std::optional<int> max_distance;  // drop plates whose worst character distance is above it
 };
 
 enum class Action { run, show_help, show_version, usage_error };

@@ -17,7 +17,8 @@ struct OverlayTargets {
 
 // --overlay takes exactly one input file. --overlay-dir gives DIR/NAME-overlay.bmp for input NAME.bmp
 // (the suffix keeps a picture from being overwritten when DIR is the directory it came from);
-// two inputs that would write the same file are refused rather than one overlay lost. Nothing is
+// two inputs that would write the same file are refused rather than one overlay lost, and so is a
+// target that is one of the inputs, compared by file identity, not by spelling. Nothing is
 // created here.
 OverlayTargets plan_overlay_targets(const std::vector<std::filesystem::path>& files, const Options& options);
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "json_text.h"
+#include "name_escape.h"
 
 namespace plate::cli {
 
@@ -88,15 +89,28 @@ std::string json_digit(std::uint8_t character) {
   return out;
 }
 
+std::string json_choice(const std::optional<TemplateChoice>& choice) {
+  if (!choice) return "null";
+  return JsonObject{}
+      .raw("digit", json_digit(static_cast<std::uint8_t>(choice->digit)))
+      .number("template", choice->index)
+      .number("distance", choice->distance)
+      .close();
+}
+
+// "distance" and "template" belong to the shown digit. When the 0/8 check changed the digit,
+// "matched" names the template that read the candidate, and both may differ.
 std::string json_character(const CharacterReport& c) {
   JsonObject o;
   o.raw("digit", json_digit(static_cast<std::uint8_t>(c.digit)))
       .number("x_min", c.x_min)
       .number("x_max", c.x_max)
       .number("y_min", c.y_min)
-      .number("y_max", c.y_max);
-  if (c.distance) o.number("distance", *c.distance);
-  return o.close();
+      .number("y_max", c.y_max)
+      .raw("template", c.shown ? std::to_string(c.shown->index) : "null")
+      .raw("distance", c.shown ? std::to_string(c.shown->distance) : "null");
+  if (c.matched) o.raw("matched", json_choice(c.matched));
+  return o.raw("runner_up", json_choice(c.runner_up)).close();
 }
 
 std::string json_plate(const PlateReport& p) {
@@ -111,6 +125,7 @@ std::string json_plate(const PlateReport& p) {
       .number("digit_count", p.digit_count)
       .number("group_id", p.group_id)
       .raw("frame", frame)
+      .number("worst_distance", p.worst_distance)
       .raw("characters", json_array(p.characters, json_character))
       .close();
 }
@@ -156,7 +171,7 @@ std::string json_text_value(const std::string& text) {
 
 std::string format_text(const FileReport& report, ReportDetail detail) {
   if (report.error) return {};
-  std::string out = report.name;
+  std::string out = escaped_name(report.name);
   for (std::size_t i = 0; i < report.plates.size(); ++i) {
     out += i > 0 ? ' ' : '\t';
     out += report.plates[i].text;
@@ -174,7 +189,11 @@ std::string format_text(const FileReport& report, ReportDetail detail) {
 std::string format_json(const FileReport& report, ReportDetail detail) {
   JsonObject o;
   o.string("file", report.name);
-  if (report.error) return o.string("error", *report.error).close() + "\n";
+  if (report.error) {
+    o.string("error", *report.error);
+    if (!report.error_detail.empty()) o.string("reason", report.error_detail);
+    return o.close() + "\n";
+  }
   o.number("processing_ms", report.processing_ms)
       .number("elapsed_us", report.elapsed_us)
       .raw("plates", json_array(report.plates, json_plate))

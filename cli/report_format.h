@@ -12,7 +12,8 @@ struct ReportDetail {
   bool candidates = false;  // the review of every candidate
 };
 
-// Lines for a person or a shell pipeline: "NAME<TAB>PLATE PLATE<TAB>N ms", then, as asked, one
+// Lines for a person or a shell pipeline: "NAME<TAB>PLATE PLATE<TAB>N ms" (NAME escaped by
+// escaped_name, so that it is one field whatever it holds), then, as asked, one
 // indented line per candidate and per log line. A file that could not be read gives no line:
 // its message is on stderr.
 std::string format_text(const FileReport& report, ReportDetail detail);

@@ -94,11 +94,7 @@ int measure_contrast(ContrastWorkArea& work, const Plane& picture, std::int32_t 
   work.histogram.fill(0);
   for (std::int32_t y = y_lo; y < y_hi; ++y) {
     for (std::int32_t x = x_lo; x < x_hi; ++x) {
-      const std::int32_t brightness = (std::int32_t{picture.channel_unchecked(x, y, Channel::blue)} +
-                                       std::int32_t{picture.channel_unchecked(x, y, Channel::green)} +
-                                       std::int32_t{picture.channel_unchecked(x, y, Channel::red)}) /
-                                      3;
-      ++work.histogram[brightness];
+      ++work.histogram[pixel_brightness(picture, x, y)];
     }
   }
 

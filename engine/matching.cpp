@@ -76,21 +76,62 @@ bool proportion_accepted(const ShapeRecord& candidate, std::uint8_t character) {
   return character == '1' ? in_one_window(proportion) : in_digit_window(proportion);
 }
 
-// The nearest template that the windows accept, if it is nearer than the acceptance limit; else
-// nullptr. A nearer template refused by a window leaves the best so far as it is.
-const ShapeRecord* best_template(const TemplateTable& templates, const ShapeRecord& candidate) {
+namespace {
+
+// Every template is compared, and each one that both windows accept is ranked by its distance,
+// the earlier first on ties. The nearest is the decision's best template; taking the windows'
+// verdict also for templates that are not nearer than the best so far changes no decision.
+MatchRecord match_candidate(const TemplateTable& templates, const ShapeRecord& candidate,
+                            std::array<std::int32_t, kTemplateCount>& accepted_distances) {
+  MatchRecord record{kNoTemplate, kNoDistance, kNoTemplate, kNoDistance, kNoTemplate, kNoDistance, 0, 0, {}};
   std::int32_t best_distance = kStartingBestDistance;
-  const ShapeRecord* best = nullptr;
-  for (const ShapeRecord& template_record : templates) {
+  std::int32_t runner_up_distance = kStartingBestDistance;
+  for (std::int32_t t = 0; t < kTemplateCount; ++t) {
+    const ShapeRecord& template_record = templates[static_cast<std::size_t>(t)];
+    accepted_distances[static_cast<std::size_t>(t)] = kNoDistance;
     const SignatureMatch match = signature_distance(template_record, candidate);
-    if (match.distance >= best_distance) continue;  // ties keep the earlier template
+    if (match.distance >= runner_up_distance) continue;  // ties keep the earlier template
     if (!rotation_accepted(match.rotation, template_record.character)) continue;
     if (!proportion_accepted(candidate, template_record.character)) continue;
-    best_distance = match.distance;
-    best = &template_record;
+    accepted_distances[static_cast<std::size_t>(t)] = match.distance;
+    if (match.distance < best_distance) {
+      record.runner_up_template = record.nearest_template;
+      runner_up_distance = best_distance;
+      record.nearest_template = t;
+      best_distance = match.distance;
+    } else {
+      record.runner_up_template = t;
+      runner_up_distance = match.distance;
+    }
   }
-  return best_distance < kAcceptanceLimit ? best : nullptr;
+  if (record.nearest_template != kNoTemplate) record.nearest_distance = best_distance;
+  if (record.runner_up_template != kNoTemplate) record.runner_up_distance = runner_up_distance;
+  if (best_distance < kAcceptanceLimit)
+    record.matched_digit = templates[static_cast<std::size_t>(record.nearest_template)].character;
+  return record;
 }
+
+// The template of the digit the candidate shows: the nearest one, unless the 0/8 check changed the
+// digit; then the nearest accepted template of the new digit, if any.
+void record_shown_digit(MatchRecord& record, std::uint8_t shown_digit, const TemplateTable& templates,
+                        const std::array<std::int32_t, kTemplateCount>& accepted_distances) {
+  record.shown_digit = shown_digit;
+  if (shown_digit == 0) return;
+  if (shown_digit == record.matched_digit) {
+    record.shown_template = record.nearest_template;
+    record.shown_distance = record.nearest_distance;
+    return;
+  }
+  for (std::int32_t t = 0; t < kTemplateCount; ++t) {
+    const std::int32_t distance = accepted_distances[static_cast<std::size_t>(t)];
+    if (distance == kNoDistance || templates[static_cast<std::size_t>(t)].character != shown_digit) continue;
+    if (record.shown_template != kNoTemplate && distance >= record.shown_distance) continue;
+    record.shown_template = t;
+    record.shown_distance = distance;
+  }
+}
+
+}  // namespace
 
 bool is_comparable(const ShapeRecord& record) {
   if (record.point_count < 0 || record.point_count > kMaxContourPoints) return false;
@@ -166,6 +207,10 @@ PLATE_AVX2_CLONE SignatureMatch signature_distance(const ShapeRecord& template_r
   return {best_distance, (turn - best_offset) % kOneLap};
 }
 
+// The crossing is judged by brightness, (B + G + R) / 3, the measure the middle level is taken in:
+// by its green byte alone, dark-green ink (green 90 to 140, brightness 55 to 100) is never below the
+// level, and an '8' on a private plate became '0'.
+//
 // Notes:
 //  1. The contrast is measured over the box without its right-most column and top row.
 //  2. Rows run from y_a = (y_max + 2 y_min) / 3 up to, not including, y_b = (y_min + 2 y_max) / 3;
@@ -181,7 +226,7 @@ void check_zero_eight(ContrastWorkArea& work, const Plane& picture, ShapeRecord&
   const std::int32_t y_from = (candidate.y_max + 2 * candidate.y_min) / 3;
   const std::int32_t y_to = (candidate.y_min + 2 * candidate.y_max) / 3;
   for (std::int32_t y = y_from; y < y_to; ++y) {
-    if (std::int32_t{picture.green_unchecked(x_middle, y)} < levels.middle) {
+    if (pixel_brightness(picture, x_middle, y) < levels.middle) {
       candidate.character = '8';
       return;
     }
@@ -189,14 +234,26 @@ void check_zero_eight(ContrastWorkArea& work, const Plane& picture, ShapeRecord&
   candidate.character = '0';
 }
 
+MatchRecord match_shape(const TemplateTable& templates, const ShapeRecord& shape) {
+  std::array<std::int32_t, kTemplateCount> accepted_distances;
+  MatchRecord record = match_candidate(templates, shape, accepted_distances);
+  record_shown_digit(record, record.matched_digit, templates, accepted_distances);
+  return record;
+}
+
 void decide_characters(Workspace& workspace) {
   CandidateTable& candidates = workspace.candidates;
+  MatchTable& matches = workspace.result.matches;
+  std::fill(matches.begin(), matches.end(), MatchRecord{});
+  std::array<std::int32_t, kTemplateCount> accepted_distances;
   for (int c = 0; c < candidates.count; ++c) {
     ShapeRecord& candidate = candidates.records[c];
-    const ShapeRecord* matched = best_template(workspace.templates, candidate);
-    if (matched == nullptr) continue;
-    candidate.character = matched->character;
+    MatchRecord& record = matches[static_cast<std::size_t>(c)];
+    record = match_candidate(workspace.templates, candidate, accepted_distances);
+    if (record.matched_digit == 0) continue;
+    candidate.character = record.matched_digit;
     check_zero_eight(workspace.contrast, workspace.display, candidate);
+    record_shown_digit(record, candidate.character, workspace.templates, accepted_distances);
   }
 }
 

@@ -34,6 +34,7 @@
 #include <string_view>
 
 #include "contour_tracer.h"
+#include "engine/group_runs.h"
 #include "workspace.h"
 
 namespace plate {
@@ -306,27 +307,18 @@ Verdict interpret_group(Workspace& workspace, GroupEntry& entry, Digits digits) 
 
 void interpret_plates(Workspace& workspace) {
   CharacterList& list = workspace.result.characters;
-  std::int32_t j = 0;
-  while (j < list.count) {
-    const std::int32_t group_id = list.entries[j].group_id;
-    if (group_id == 0) {
-      ++j;
-      continue;
-    }
-    std::int32_t n = 1;
-    while (j + n < list.count && list.entries[j + n].group_id == group_id) ++n;
-    const std::span<CharacterEntry> members(list.entries.data() + j, static_cast<std::size_t>(n));
-
-    GroupEntry& entry = workspace.result.groups[group_id];
-    entry.digit_count = n;
+  for_each_group_run(list, [&](const GroupRun& run) {
+    const std::span<CharacterEntry> members(list.entries.data() + run.first_entry,
+                                            static_cast<std::size_t>(run.entry_count));
+    GroupEntry& entry = workspace.result.groups[static_cast<std::size_t>(run.group_id)];
+    entry.digit_count = run.entry_count;
     const Verdict verdict = interpret_group(workspace, entry, members);
     if (!verdict.passed) {
       workspace.result.log.append(verdict.line);
       for (CharacterEntry& member : members) member.group_id = 0;
       entry.digit_count = 0;
     }
-    j += n;
-  }
+  });
 }
 
 }  // namespace plate

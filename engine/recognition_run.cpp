@@ -16,27 +16,36 @@
 
 namespace plate {
 
-namespace {
-
-void reset_workspace(Workspace& workspace) {
-  workspace.trace_marks.fill(0);
-  workspace.result.log.clear();
-  std::memset(&workspace.candidates, 0, sizeof workspace.candidates);  // every character becomes 0
+void run_phase(Workspace& workspace, RunPhase phase) {
+  switch (phase) {
+    case RunPhase::reset:
+      workspace.trace_marks.fill(0);
+      workspace.result.log.clear();
+      std::memset(&workspace.candidates, 0, sizeof workspace.candidates);  // every character becomes 0
+      return;
+    case RunPhase::seed_scan:
+      scan_seeds(workspace);
+      return;
+    case RunPhase::clear_trace_marks:
+      workspace.trace_marks.fill(0);
+      return;
+    case RunPhase::matching:
+      decide_characters(workspace);
+      return;
+    case RunPhase::grouping:
+      build_character_list(workspace.candidates, workspace.result.characters);
+      group_characters(workspace.result);
+      sort_characters(workspace.result.characters);
+      return;
+    case RunPhase::interpretation:
+      interpret_plates(workspace);
+      return;
+  }
 }
-
-}  // namespace
 
 void run_recognition(Workspace& workspace) {
   const std::uint32_t start_tick = millisecond_tick();
-  reset_workspace(workspace);
-  scan_seeds(workspace);
-  // Plate interpretation traces dots and hyphens from scratch, without the seed scan's marks.
-  workspace.trace_marks.fill(0);
-  decide_characters(workspace);
-  build_character_list(workspace.candidates, workspace.result.characters);
-  group_characters(workspace.result);
-  sort_characters(workspace.result.characters);
-  interpret_plates(workspace);
+  for (const RunPhase phase : kRunPhases) run_phase(workspace, phase);
   workspace.result.processing_ms = elapsed_ms(start_tick, millisecond_tick());
 }
 

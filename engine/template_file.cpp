@@ -1,52 +1,73 @@
+#include "engine/template_file.h"
+
 #include <cstring>
 #include <fstream>
+#include <system_error>
 
 #include "matching.h"
-#include "recognition.h"
-#include "template_file.h"
 
 namespace plate {
 
 namespace {
 
-// The file is not validated, but a point count outside 0..1024 would send the matcher past the
-// record's arrays, and a start direction or signature entry no trace can produce would overflow
-// its sums; such a template is emptied instead, which makes it unusable like a missing one.
-void empty_unusable_templates(TemplateTable& templates) {
-  for (ShapeRecord& record : templates) {
-    if (!is_comparable(record)) record.point_count = 0;
-  }
+char* table_bytes(TemplateTable& templates) { return reinterpret_cast<char*>(templates.data()); }
+
+bool is_digit_template(const ShapeRecord& record) {
+  return record.character >= '0' && record.character <= '9' && is_comparable(record);
 }
 
-char* table_bytes(TemplateTable& templates) { return reinterpret_cast<char*>(templates.data()); }
+// An empty record (a short file's zero tail) is unusable but not bad: it never matches. Any other
+// record that is no digit template is emptied, which makes it unusable in the same way.
+std::int32_t empty_unsound_records(TemplateTable& templates) {
+  std::int32_t first_bad = -1;
+  for (std::int32_t k = 0; k < kTemplateCount; ++k) {
+    ShapeRecord& record = templates[static_cast<std::size_t>(k)];
+    const bool empty = record.character == 0 && record.point_count == 0;
+    if (empty || is_digit_template(record)) continue;
+    record.point_count = 0;
+    if (first_bad < 0) first_bad = k;
+  }
+  return first_bad;
+}
+
+TemplateLoadOutcome judge(TemplateTable& templates, std::uintmax_t file_bytes) {
+  const std::int32_t first_bad = empty_unsound_records(templates);
+  if (file_bytes != kPatternFileBytes) return {TemplateLoadStatus::wrong_size, file_bytes, first_bad};
+  if (first_bad >= 0) return {TemplateLoadStatus::bad_record, file_bytes, first_bad};
+  // Ten zero records are the size of a pattern file but hold no template at all.
+  for (const ShapeRecord& record : templates)
+    if (record.point_count == 0) return {TemplateLoadStatus::bad_record, file_bytes, 0};
+  return {TemplateLoadStatus::loaded, file_bytes, -1};
+}
 
 }  // namespace
 
-void fill_templates(TemplateTable& templates, std::span<const std::byte> bytes) {
+TemplateLoadOutcome fill_templates(TemplateTable& templates, std::span<const std::byte> bytes) {
   const std::size_t n = bytes.size() < kPatternFileBytes ? bytes.size() : kPatternFileBytes;
   std::memset(table_bytes(templates), 0, kPatternFileBytes);
   if (n > 0) std::memcpy(table_bytes(templates), bytes.data(), n);
-  empty_unusable_templates(templates);
+  return judge(templates, bytes.size());
 }
 
-bool load_templates(TemplateTable& templates, MessageService& messages,
-                    const std::filesystem::path& pattern_file) {
+TemplateLoadOutcome load_template_file(TemplateTable& templates, const std::filesystem::path& pattern_file) {
   static_assert(sizeof(TemplateTable) == kPatternFileBytes);
   std::memset(table_bytes(templates), 0, kPatternFileBytes);
+  std::error_code error;
+  const std::filesystem::file_status status = std::filesystem::status(pattern_file, error);
+  if (status.type() == std::filesystem::file_type::not_found) return {TemplateLoadStatus::missing, 0, -1};
+  if (error) return {TemplateLoadStatus::unreadable, 0, -1};
+  if (status.type() != std::filesystem::file_type::regular) return {TemplateLoadStatus::not_a_regular_file, 0, -1};
+  const std::uintmax_t file_bytes = std::filesystem::file_size(pattern_file, error);
   std::ifstream file(pattern_file, std::ios::binary);
-  if (!file) {
-    messages.show_message("EBMPlog00.patがありません。");
-    return false;
-  }
+  if (error || !file) return {TemplateLoadStatus::unreadable, 0, -1};
   // A short file fills the table as far as it reaches, a record cut in the middle keeping the
   // bytes that were read; bytes past the ten records are not read.
   file.read(table_bytes(templates), static_cast<std::streamsize>(kPatternFileBytes));
-  empty_unusable_templates(templates);
-  return true;
-}
-
-bool load_templates(TemplateTable& templates, MessageService& messages) {
-  return load_templates(templates, messages, kPatternFileName);
+  if (file.bad()) {
+    std::memset(table_bytes(templates), 0, kPatternFileBytes);
+    return {TemplateLoadStatus::unreadable, 0, -1};
+  }
+  return judge(templates, file_bytes);
 }
 
 }  // namespace plate

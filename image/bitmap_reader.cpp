@@ -35,7 +35,7 @@
 //     a 2.3 MB buffer allocated on every drop. (Seeking before every row, by contrast, cost 0.8 to
 //     1.6 ms, which is why the file source seeks only when the rows are not adjacent.)
 
-#include "bitmap_reader.h"
+#include "image/bitmap_reader.h"
 
 #include <algorithm>
 #include <array>
@@ -44,15 +44,12 @@
 #include <fstream>
 #include <optional>
 #include <string_view>
+#include <system_error>
 #include <variant>
 
 namespace plate {
 
 namespace {
-
-constexpr std::string_view kReadErrorMessage = "ファイルリードエラーです";
-constexpr std::string_view kTooBigMessage = "Too big width";  // also said of a picture too tall
-constexpr std::string_view kOnly24BitMessage = "24ビットビットマップだけを処理します";
 
 // BITMAPFILEHEADER (14 bytes) followed by the part of the info header that every Windows
 // version of it shares (the 40 bytes of BITMAPINFOHEADER). Offsets count from the file's start.
@@ -69,7 +66,9 @@ constexpr std::size_t kBitCountAt = 28;        // biBitCount
 constexpr std::size_t kCompressionAt = 30;     // biCompression
 
 constexpr std::uint16_t kReadableBitCount = 24;
-constexpr std::uint32_t kUncompressed = 0;  // BI_RGB
+constexpr std::uint32_t kUncompressed = 0;    // BI_RGB
+constexpr std::uint32_t kBitFields = 3;       // BI_BITFIELDS
+constexpr std::uint32_t kAlphaBitFields = 6;  // BI_ALPHABITFIELDS
 
 using HeaderBytes = std::array<std::uint8_t, kHeadersBytes>;
 
@@ -116,21 +115,25 @@ struct RowLayout {
 // that a file failing several checks always gets the same message: a 2000 x 1000 picture of
 // 8 bits per pixel is too big before it is of the wrong kind.
 std::variant<RowLayout, ReadOutcome> lay_out_rows(const BitmapHeaders& headers, std::uint64_t file_bytes) {
-  if (!headers.has_bm_signature) return ReadOutcome::corrupt;
+  if (!headers.has_bm_signature) return ReadOutcome::wrong_signature;
   // A shorter info header lacks fields read above: the 12-byte OS/2 header keeps 16-bit width and
   // height at offset 18, and the 16-byte one ends before the compression field.
-  if (headers.info_header_bytes < kMinInfoHeaderBytes) return ReadOutcome::corrupt;
-  if (headers.width > kFrameWidth) return ReadOutcome::too_big;
+  if (headers.info_header_bytes < kMinInfoHeaderBytes) return ReadOutcome::os2_header;
+  if (headers.width > kFrameWidth) return ReadOutcome::too_wide;
   // Range-checked in 64 bits before the sign is dropped: negating INT_MIN in 32 bits overflows.
   const std::int64_t row_count = headers.height < 0 ? -std::int64_t{headers.height} : headers.height;
-  if (row_count > kFrameHeight) return ReadOutcome::too_big;
-  if (headers.bit_count != kReadableBitCount) return ReadOutcome::unsupported_format;
-  if (headers.compression != kUncompressed) return ReadOutcome::unsupported_format;
+  if (row_count > kFrameHeight) return ReadOutcome::too_tall;
+  if (headers.bit_count != kReadableBitCount) return ReadOutcome::not_24_bit;
+  // Colour masks are no compression, so a user told "compressed" would look for the wrong fault.
+  if (headers.compression == kBitFields || headers.compression == kAlphaBitFields)
+    return ReadOutcome::colour_masks;
+  if (headers.compression != kUncompressed) return ReadOutcome::compressed;
   // A row of no pixels cannot be read, and a negative width would place rows outside the plane.
-  if (headers.width <= 0) return ReadOutcome::corrupt;
+  if (headers.width == 0) return ReadOutcome::zero_width;
+  if (headers.width < 0) return ReadOutcome::negative_width;
   // Pixel data starting inside the headers or past the end of the file means the offset is wrong.
   const std::uint64_t headers_end = kFileHeaderBytes + std::uint64_t{headers.info_header_bytes};
-  if (headers.data_offset < headers_end || headers.data_offset > file_bytes) return ReadOutcome::corrupt;
+  if (headers.data_offset < headers_end || headers.data_offset > file_bytes) return ReadOutcome::bad_pixel_offset;
   if (row_count == 0) return ReadOutcome::empty_picture;
   const std::uint64_t stride = (std::uint64_t(headers.width) * kBytesPerPixel + 3) / 4 * 4;
   return RowLayout{static_cast<std::int32_t>(row_count), headers.height < 0, stride, headers.data_offset};
@@ -199,7 +202,7 @@ ReadOutcome read_rows(ByteSource& source, const RowLayout& layout, Plane& plane)
     const std::span<std::uint8_t> row(plane.row(plane_y), layout.stride);
     if (source.read_at(layout.data_offset + std::uint64_t(i) * layout.stride, row) < row.size()) {
       std::ranges::fill(row, std::uint8_t{0});  // the short row stays black like every row after it
-      return ReadOutcome::truncated;
+      return ReadOutcome::truncated_rows;
     }
   }
   return ReadOutcome::read;
@@ -210,47 +213,31 @@ ReadOutcome read_rows(ByteSource& source, const RowLayout& layout, Plane& plane)
 ReadOutcome read_picture(ByteSource& source, Plane& plane) {
   plane.fill(0);
   if (!source.is_open()) return ReadOutcome::cannot_open;
+  if (source.size() == 0) return ReadOutcome::empty_file;
   HeaderBytes header_bytes{};
-  if (source.read_at(0, header_bytes) < header_bytes.size()) return ReadOutcome::corrupt;
+  if (source.read_at(0, header_bytes) < header_bytes.size()) return ReadOutcome::headers_cut_short;
   const std::variant<RowLayout, ReadOutcome> layout =
       lay_out_rows(decode_headers(header_bytes), source.size());
   if (const ReadOutcome* refusal = std::get_if<ReadOutcome>(&layout)) return *refusal;
   return read_rows(source, std::get<RowLayout>(layout), plane);
 }
 
-std::string_view message_for(ReadOutcome outcome) {
-  switch (outcome) {
-    case ReadOutcome::read:
-    case ReadOutcome::empty_picture:
-      return {};
-    case ReadOutcome::cannot_open:
-    case ReadOutcome::corrupt:
-    case ReadOutcome::truncated:
-      return kReadErrorMessage;
-    case ReadOutcome::too_big:
-      return kTooBigMessage;
-    case ReadOutcome::unsupported_format:
-      return kOnly24BitMessage;
-  }
-  return kReadErrorMessage;
-}
-
-ReadOutcome reported(ReadOutcome outcome, MessageService& messages) {
-  if (const std::string_view text = message_for(outcome); !text.empty()) messages.show_message(text);
-  return outcome;
-}
-
 }  // namespace
 
-ReadOutcome read_bitmap(const std::filesystem::path& path, Plane& loaded_plane, MessageService& messages) {
+ReadOutcome read_bitmap(const std::filesystem::path& path, Plane& loaded_plane) {
+  loaded_plane.fill(0);
+  std::error_code error;
+  const std::filesystem::file_status status = std::filesystem::status(path, error);
+  if (status.type() == std::filesystem::file_type::not_found) return ReadOutcome::missing_file;
+  if (error) return ReadOutcome::cannot_open;
+  if (status.type() != std::filesystem::file_type::regular) return ReadOutcome::not_a_regular_file;
   FileSource file(path);
-  return reported(read_picture(file, loaded_plane), messages);
+  return read_picture(file, loaded_plane);
 }
 
-ReadOutcome read_bitmap_bytes(std::span<const std::byte> file_bytes, Plane& loaded_plane,
-                              MessageService& messages) {
+ReadOutcome read_bitmap_bytes(std::span<const std::byte> file_bytes, Plane& loaded_plane) {
   MemorySource memory(file_bytes);
-  return reported(read_picture(memory, loaded_plane), messages);
+  return read_picture(memory, loaded_plane);
 }
 
 }  // namespace plate

@@ -1,4 +1,4 @@
-#include "bitmap_writer.h"
+#include "image/bitmap_writer.h"
 
 #include <fstream>
 

@@ -1,4 +1,4 @@
-#include "dialog_units.h"
+#include "shell/dialog_units.h"
 
 #include <cstdint>
 #include <limits>

@@ -1,4 +1,4 @@
-#include "drop_rule.h"
+#include "shell/drop_rule.h"
 
 #include <string_view>
 

@@ -1,9 +1,7 @@
-#include "result_dialog_texts.h"
+#include "shell/result_dialog_texts.h"
 
-#include <cstring>
-
-#include "display_text.h"
-#include "read_plates.h"
+#include "present/plate_order.h"
+#include "present/plate_text.h"
 
 namespace plate {
 
@@ -12,11 +10,9 @@ std::string compose_result_text(std::uint32_t processing_ms, const CharacterList
   // Printed unsigned: a signed conversion would show a negative time past 2^31 ms.
   std::string text = "処理時間 = " + std::to_string(processing_ms) + " ms \r\n";
   bool any_plate = false;
-  for (const PlateInList& plate : plates_in_dialog_order(characters)) {
-    if (plate.group_id < 1 || plate.group_id > kMaxGroupId) continue;
-    const GroupEntry& group = groups[static_cast<std::size_t>(plate.group_id)];
+  for (const GroupRun& plate : plates_in_dialog_order(characters)) {
     text += "\r\nNumberplate : ";
-    text += plate_text_to_utf8({group.text, strnlen(group.text, sizeof group.text)});
+    text += plate_text_to_utf8(plate_text_bytes(groups[static_cast<std::size_t>(plate.group_id)]));
     text += "\r\n";
     any_plate = true;
   }

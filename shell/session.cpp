@@ -1,30 +1,39 @@
-#include "session.h"
+#include "shell/session.h"
 
-#include <cstring>
-
-#include "engine/recognition.h"
+#include "engine/template_file.h"
+#include "present/outcome_messages.h"
 
 namespace plate {
 
-Session::Session() : workspace_(std::make_unique<Workspace>()), loaded_(std::make_unique<Plane>()) {}
+Session::Session() : display_(std::make_unique<Plane>()), loaded_(std::make_unique<Plane>()) {}
 
-bool Session::load_templates(MessageService& messages) {
-  return plate::load_templates(workspace_->templates, messages);
+std::vector<OverlayItem> Session::overlay() const {
+  if (overlay_hidden_) return {};
+  return plan_overlay(engine_.result().groups, engine_.result().next_group_id);
+}
+
+TemplateLoadOutcome Session::load_templates(MessageService& messages) {
+  const TemplateLoadOutcome outcome = engine_.load_templates(kPatternFileName);
+  if (const std::string text = template_message(outcome, kPatternFileName); !text.empty())
+    messages.show_message(text);
+  return outcome;
 }
 
 void Session::fill_frame(std::uint8_t level) {
-  workspace_->display.fill(level);
+  display_->fill(level);
 }
 
 ReadOutcome Session::load_file(const std::filesystem::path& path, MessageService& messages) {
-  const ReadOutcome outcome = read_bitmap(path, *loaded_, messages);
-  workspace_->display = *loaded_;
-  std::memset(&workspace_->result.groups, 0, sizeof workspace_->result.groups);
+  const ReadOutcome outcome = read_bitmap(path, *loaded_);
+  *display_ = *loaded_;
+  overlay_hidden_ = true;
+  if (const std::string_view text = bitmap_message(outcome); !text.empty()) messages.show_message(text);
   return outcome;
 }
 
 void Session::recognize() {
-  run_recognition(*workspace_);
+  engine_.run(*display_);
+  overlay_hidden_ = false;
 }
 
 Aftermath Session::perform(Command command) {

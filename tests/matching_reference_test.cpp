@@ -119,12 +119,12 @@ TEST(SignatureDistanceReferenceTest, AgreesOnTheSamplePictures) {
   auto workspace = testing::make_workspace();
   SilentMessages messages;
   std::vector<ShapeRecord> records;
-  if (load_templates(workspace->templates, messages, PLATE_SOURCE_DIR "/data/EBMPlog00.pat")) {
+  if (load_template_file(workspace->templates, PLATE_SOURCE_DIR "/data/EBMPlog00.pat").loaded()) {
     records.assign(workspace->templates.begin(), workspace->templates.end());
   }
   for (const auto& entry : std::filesystem::directory_iterator(PLATE_SOURCE_DIR "/data/samples")) {
     if (entry.path().extension() != ".bmp") continue;
-    ASSERT_EQ(read_bitmap(entry.path(), workspace->display, messages), ReadOutcome::read) << entry.path();
+    ASSERT_EQ(read_bitmap(entry.path(), workspace->display), ReadOutcome::read) << entry.path();
     run_recognition(*workspace);
     records.insert(records.end(), workspace->candidates.records.begin(),
                    workspace->candidates.records.begin() + workspace->candidates.count);

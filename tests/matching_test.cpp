@@ -155,7 +155,8 @@ struct ZeroEightCase {
   int y_max, probe_row;
   char matched, expected;
   std::uint8_t probe_level = kBelowMiddle;
-  bool speckled = true;  // false: no contrast
+  bool speckled = true;     // false: no contrast
+  int probe_blue_red = -1;  // when set, the probe's blue and red bytes; probe_level is its green byte
 };
 
 class CheckZeroEightTest : public ::testing::TestWithParam<ZeroEightCase> {};
@@ -164,6 +165,10 @@ TEST_P(CheckZeroEightTest, ADarkCrossingOnTheMiddleThirdMakesAnEight) {
   const ZeroEightCase& row = GetParam();
   auto workspace = testing::make_workspace();
   paint_box(workspace->display, 100, row.y_max, row.probe_row, row.speckled, row.probe_level);
+  if (row.probe_blue_red >= 0) {
+    std::uint8_t* probe = workspace->display.bytes.data() + Plane::offset_unchecked(109, row.probe_row);
+    probe[int(Channel::blue)] = probe[int(Channel::red)] = std::uint8_t(row.probe_blue_red);
+  }
   ShapeRecord candidate = make_candidate(100, 119, 100, row.y_max);
   candidate.character = static_cast<std::uint8_t>(row.matched);
   check_zero_eight(workspace->contrast, workspace->display, candidate);
@@ -183,7 +188,11 @@ INSTANTIATE_TEST_SUITE_P(Boxes, CheckZeroEightTest, ::testing::ValuesIn(std::vec
     {"probe_at_the_middle_level", 129, 110, '8', '0', 111},
     {"other_digits_untouched", 129, 110, '5', '5'},
     {"no_contrast_keeps_the_zero", 129, 110, '0', '0', kBelowMiddle, false},
-    {"no_contrast_keeps_the_eight", 129, -1, '8', '8', kBelowMiddle, false}}), testing::row_name);
+    {"no_contrast_keeps_the_eight", 129, -1, '8', '8', kBelowMiddle, false},
+    // The middle level is a brightness, (B + G + R) / 3, and the crossing is judged by brightness:
+    // dark-green ink (green 120, brightness 66) is darker than the middle level of about 111.
+    {"dark_green_crossing_makes_an_eight", 129, 112, '0', '8', 120, true, 40},
+    {"bright_pixel_with_low_green_is_no_crossing", 129, 112, '8', '0', 100, true, 230}}), testing::row_name);
 // clang-format on
 
 }  // namespace

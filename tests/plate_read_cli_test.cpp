@@ -104,7 +104,11 @@ TEST(PlateReadCliTest, ReadsFilesDirectoriesAndTheNameListInOrder) {
   const std::string in = (fs::path("pictures") / "").string();
   EXPECT_EQ(names, (std::vector<std::string>{"x.bmp", in + "a.bmp", in + "b.BMP", in + "c.Bmp", "z.bmp",
                                              "x.bmp", "y.bmp"}));
-  EXPECT_EQ(run.err, "bad.bmp: ファイルリードエラーです\nmissing.bmp: ファイルリードエラーです\n");
+  EXPECT_EQ(
+      run.err,
+      "plate-read: bad.bmp: the file is too short to be a BMP picture: it ends inside the 54 bytes of its "
+      "headers (ファイルリードエラーです)\nplate-read: missing.bmp: no such file "
+      "(ファイルリードエラーです)\n");
 }
 
 // Timings differ from run to run; everything else must not.
@@ -129,7 +133,9 @@ TEST(PlateReadCliTest, TwoWorkersGiveTheOutputOfOne) {
   const ProgramRun two = run_plate_read(dir, "--json --candidates -j 2 " + arguments);
   EXPECT_EQ(one.status, 1);
   EXPECT_EQ(two.status, 1);
-  EXPECT_TRUE(contains(one.out, "\n{\"file\":\"missing4.bmp\",\"error\":\"ファイルリードエラーです\"}\n"))
+  EXPECT_TRUE(contains(
+      one.out,
+      "\n{\"file\":\"missing4.bmp\",\"error\":\"ファイルリードエラーです\",\"reason\":\"no such file\"}\n"))
       << one.out;
   EXPECT_EQ(without_timings(two.out), without_timings(one.out));
   EXPECT_EQ(two.err, one.err);
@@ -142,7 +148,9 @@ TEST(PlateReadCliTest, UsageErrorsExitTwoWithAMessageAndNoOutput) {
       {"", "no input file"},
       {"--overlay o.bmp a.bmp a.bmp", "--overlay takes one input file"},
       {"--overlay-dir out a.bmp ./a.bmp", "would both write"},
-      {"--patterns nowhere.pat a.bmp", "nowhere.pat: EBMPlog00.patがありません。"}};
+      {"--patterns nowhere.pat a.bmp", "nowhere.pat: no such file (nowhere.patがありません。)\n"},
+      {"--patterns . a.bmp", ".: a directory; only regular files are read"},
+      {"--patterns a.bmp a.bmp", "bytes, where a pattern file has 164280"}};
   for (const auto& [arguments, message] : cases) {
     const ProgramRun run = run_plate_read(dir, arguments);
     EXPECT_EQ(run.status, 2) << arguments;
@@ -157,10 +165,7 @@ TEST(PlateReadCliTest, OverlayFramesEveryPlateInCyan) {
       run_plate_read(dir, "--json --overlay out.bmp " + quoted(kSamples / "two_plates.bmp"));
   ASSERT_EQ(run.status, 0) << run.err;
   auto overlay = std::make_unique<Plane>();
-  struct Quiet final : MessageService {
-    void show_message(std::string_view) override {}
-  } messages;
-  ASSERT_EQ(read_bitmap(dir / "out.bmp", *overlay, messages), ReadOutcome::read);
+  ASSERT_EQ(read_bitmap(dir / "out.bmp", *overlay), ReadOutcome::read);
   int frames = 0;
   for (std::size_t at = run.out.find("\"frame\":"); at != std::string::npos;
        at = run.out.find("\"frame\":", at + 1)) {

@@ -21,6 +21,7 @@ std::string outcome(std::vector<std::string_view> arguments) {
   if (o.json) s += " +json";
   if (o.log) s += " +log";
   if (o.candidates) s += " +candidates";
+  if (o.null_separated_names) s += " +null";
   if (o.patterns) s += " patterns=" + o.patterns->string();
   if (o.overlay_file) s += " overlay=" + o.overlay_file->string();
   if (o.overlay_dir) s += " overlay-dir=" + o.overlay_dir->string();
@@ -39,6 +40,8 @@ TEST(ParseCommandLineTest, GivesTheOptionsOrTheFirstError) {
   EXPECT_EQ(outcome({"--overlay-dir", "out", "a", "b"}), "run a b overlay-dir=out");
   EXPECT_EQ(outcome({"--overlay=o.bmp", "a"}), "run a overlay=o.bmp");
   EXPECT_EQ(outcome({"-", "a"}), "run - a");
+  EXPECT_EQ(outcome({"-0", "-"}), "run - +null");
+  EXPECT_EQ(outcome({"--null", "-"}), "run - +null");
   EXPECT_EQ(outcome({"--", "--json", "-j"}), "run --json -j");
   EXPECT_EQ(outcome({"--help", "--bogus"}), "help");
   EXPECT_EQ(outcome({"-h"}), "help");

@@ -3,10 +3,10 @@
 #include <array>
 #include <memory>
 
-#include "overlay_drawing.h"
-#include "overlay_font.h"
+#include "present/overlay_drawing.h"
+#include "../present/overlay_font.h"
 
-namespace plate::cli {
+namespace plate {
 namespace {
 
 bool is(const Plane& p, int x, int window_row, Rgb c) {
@@ -28,15 +28,15 @@ TEST(OverlayDrawingTest, FrameIsAFivePixelPenOnThePlannedPathClippedAtTheEdges) 
   picture->fill(255);
   draw_overlay(*picture, {kItem});
   for (const int row : {565, 567, 569, 505, 507, 509})
-    EXPECT_TRUE(is(*picture, 200, row, kFrameColour)) << row;
+    EXPECT_TRUE(is(*picture, 200, row, kOverlayFrameColour)) << row;
   for (const int row : {564, 570, 504, 510}) EXPECT_TRUE(is(*picture, 200, row, kWhite)) << row;
-  for (const int x : {98, 100, 102, 298, 300, 302}) EXPECT_TRUE(is(*picture, x, 537, kFrameColour)) << x;
+  for (const int x : {98, 100, 102, 298, 300, 302}) EXPECT_TRUE(is(*picture, x, 537, kOverlayFrameColour)) << x;
   for (const int x : {97, 103, 297, 303}) EXPECT_TRUE(is(*picture, x, 537, kWhite)) << x;
   // Pen and label reaching past the frame are clipped; the sanitizers catch a stray write.
   draw_overlay(*picture, {{1, {{{1, 766}, {1023, 766}, {1023, 0}, {1, 0}, {1, 766}}}, {1000, 760}, "12-34"}});
-  EXPECT_TRUE(is(*picture, 0, 0, kFrameColour));
-  EXPECT_TRUE(is(*picture, 1023, 0, kFrameColour));
-  EXPECT_TRUE(is(*picture, 1023, 767, kLabelBackground));  // the label, drawn after the frame
+  EXPECT_TRUE(is(*picture, 0, 0, kOverlayFrameColour));
+  EXPECT_TRUE(is(*picture, 1023, 0, kOverlayFrameColour));
+  EXPECT_TRUE(is(*picture, 1023, 767, kOverlayLabelBackground));  // the label, drawn after the frame
 }
 
 TEST(OverlayDrawingTest, LabelIsBlueOnWhiteCellsFromTheLabelOrigin) {
@@ -46,8 +46,8 @@ TEST(OverlayDrawingTest, LabelIsBlueOnWhiteCellsFromTheLabelOrigin) {
   std::array<int, 3> blue_per_cell{};
   for (int row = 571; row < 571 + kCellHeight; ++row) {
     for (int x = 100; x < 100 + 3 * kCellWidth; ++x) {
-      const bool blue = is(*picture, x, row, kLabelColour);
-      EXPECT_TRUE(blue || is(*picture, x, row, kLabelBackground)) << x << "," << row;
+      const bool blue = is(*picture, x, row, kOverlayLabelColour);
+      EXPECT_TRUE(blue || is(*picture, x, row, kOverlayLabelBackground)) << x << "," << row;
       blue_per_cell[std::size_t((x - 100) / kCellWidth)] += blue;
     }
   }
@@ -58,4 +58,4 @@ TEST(OverlayDrawingTest, LabelIsBlueOnWhiteCellsFromTheLabelOrigin) {
 }
 
 }  // namespace
-}  // namespace plate::cli
+}  // namespace plate

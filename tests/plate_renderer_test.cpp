@@ -38,7 +38,7 @@ TEST_P(RenderedPlate, IsReadAsItsTextAndNothingElse) {
   const Scene& scene = GetParam().scene;
   auto workspace = testing::make_workspace();
   FailOnMessage messages;
-  ASSERT_TRUE(load_templates(workspace->templates, messages, PLATE_SOURCE_DIR "/data/EBMPlog00.pat"));
+  ASSERT_TRUE(load_template_file(workspace->templates, PLATE_SOURCE_DIR "/data/EBMPlog00.pat").loaded());
   render_scene(scene, fonts(), workspace->display);
   run_recognition(*workspace);
   std::vector<std::string> read;
@@ -89,7 +89,7 @@ TEST(RenderedScene, IsTheSameForTheSameSeedLiesWhereTheReaderLoadsItAndDiffersFo
   render_scene(scene, fonts(), first->display);
   const std::vector<std::uint8_t> file = encode_bitmap(first->display, scene.width, scene.height);
   FailOnMessage messages;
-  ASSERT_EQ(read_bitmap_bytes(std::as_bytes(std::span(file)), second->display, messages), ReadOutcome::read);
+  ASSERT_EQ(read_bitmap_bytes(std::as_bytes(std::span(file)), second->display), ReadOutcome::read);
   EXPECT_TRUE(first->display.bytes == second->display.bytes);
   render_scene(scene, fonts(), second->display);
   EXPECT_TRUE(first->display.bytes == second->display.bytes);

@@ -1,4 +1,4 @@
-#include "shell/read_plates.h"
+#include "present/plate_order.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +16,7 @@ Plates walk(const std::vector<std::int32_t>& group_ids, std::int32_t count) {
   for (std::size_t i = 0; i < group_ids.size(); ++i) list.entries[i].group_id = group_ids[i];
   list.count = count;
   Plates plates;
-  for (const PlateInList& p : plates_in_dialog_order(list))
+  for (const GroupRun& p : plates_in_dialog_order(list))
     plates.push_back({p.group_id, p.first_entry, p.entry_count});
   return plates;
 }

@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "shell/overlay_plan.h"
+#include "present/overlay_plan.h"
 
 namespace plate {
 namespace {

@@ -71,7 +71,7 @@ bool GlyphRasterizer::has_glyph(char32_t code_point) const {
 }
 
 GlyphBitmap GlyphRasterizer::render(char32_t code_point, double pixel_height, HeightBasis basis,
-                                    double horizontal_scale) const {
+                                    double horizontal_scale, double embolden) const {
   const FT_Face face = face_->face;
   // Built only when something fails.
   const auto what = [&] {
@@ -79,7 +79,7 @@ GlyphBitmap GlyphRasterizer::render(char32_t code_point, double pixel_height, He
     std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(code_point));
     return "glyph " + std::string(code) + " of " + face_->name;
   };
-  if (!(pixel_height > 0.0) || !(horizontal_scale > 0.0))
+  if (!(pixel_height > 0.0) || !(horizontal_scale > 0.0) || !(embolden >= 0.0))
     throw std::invalid_argument(what() + ": size must be positive");
   const FT_UInt index = FT_Get_Char_Index(face, code_point);
   if (index == 0) throw std::runtime_error(what() + ": not in the font");
@@ -91,6 +91,13 @@ GlyphBitmap GlyphRasterizer::render(char32_t code_point, double pixel_height, He
     fail(what() + ": cannot load", error);
   FT_GlyphSlot slot = face->glyph;
   if (slot->format != FT_GLYPH_FORMAT_OUTLINE) throw std::runtime_error(what() + ": not an outline");
+
+  // Thickened before measuring, so that the ink height asked for is the thickened glyph's.
+  if (embolden > 0.0) {
+    const auto strength = static_cast<FT_Pos>(std::lround(embolden * pixel_height * 64.0));
+    if (const FT_Error error = FT_Outline_Embolden(&slot->outline, strength))
+      fail(what() + ": cannot embolden", error);
+  }
 
   // The size FreeType actually used, in 1/64 pixel, against which the correction is measured.
   double measured_26_6 = 0.0;

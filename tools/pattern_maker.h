@@ -1,36 +1,58 @@
 #pragma once
-// Making the pattern file: one traced sample of each digit, drawn from a font, becomes a template.
+// Making the pattern file from a recipe: per digit, where its template's outline comes from.
+//
+// A recipe is a small text file, one line per template in record order (the order decides ties
+// between equal distances), '#' starting a comment:
+//
+//   <digit> font  file=FONT scale=S [embolden=E] height=H   a glyph of a typeface, squeezed to S of
+//                                                           its width, thickened by E x its height,
+//                                                           traced H px tall
+//   <digit> drawn [scale=S] [stroke=MM] height=H            the digit in the plate's construction
+//                                                           (tools/plate_digit_outline.h)
+//   <digit> real  file=SHAPES source=ID height=H            an outline measured from a photographed
+//                                                           plate, taken as it is from a shape file
+//
+// Relative files are found from the recipe's folder.
 
 #include <array>
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "engine/template_file.h"
 #include "engine/workspace.h"
 #include "tools/glyph_raster.h"
+#include "tools/real_shapes.h"
 
 namespace plate::tools {
 
-// How the digits of a plate are drawn: a typeface and a horizontal squeeze towards the plate's
-// 40 : 80 mm cell.
-struct DigitLook {
-  std::filesystem::path font_file;
-  double horizontal_scale;
+enum class OutlineSource { font, drawn, real };
+
+struct DigitRecipe {
+  char digit = '0';
+  OutlineSource source = OutlineSource::drawn;
+  std::filesystem::path file;  // the font (font) or the shape file (real)
+  double horizontal_scale = 1.0;
+  double embolden = 0.0;
+  double stroke_mm = 12.0;
+  double height = 60.0;   // traced ink height (font), cell height (drawn), measured height (real)
+  std::string source_id;  // real only
 };
 
-// How one template set is made: the look, the ink height at which each digit is traced, and
-// the order of the records (which decides ties between equal distances).
-struct TemplateRecipe {
-  DigitLook look;
-  double ink_height;
-  std::array<char, kTemplateCount> record_order;
-};
+using TemplateRecipe = std::array<DigitRecipe, kTemplateCount>;  // in record order
 
-// The recipe of the shipped data/EBMPlog00.pat, the best of tools/template-experiment: Roboto
-// Condensed Bold (fonts-roboto) squeezed to 80 % of its width, which is close to the plate's
-// 40 : 80 cell and keeps the "1" near proportion 3, far from the 2.5 that no window takes;
-// traced 60 px tall; records from '9' down to '0', which decided one more tie right than the
-// rising order.
-TemplateRecipe shipped_recipe();
+// The recipe of the shipped data/EBMPlog00.pat.
+std::filesystem::path shipped_recipe_file();
+
+// Throws std::runtime_error naming the line for anything but ten lines of the forms above, one
+// for each digit.
+TemplateRecipe read_recipe(const std::filesystem::path& path);
+
+// The recipe line that read_recipe reads back as `recipe` (files as given).
+std::string recipe_line(const DigitRecipe& recipe);
+
+// The files a recipe needs, to say what is missing before making it.
+std::vector<std::filesystem::path> files_needed(const TemplateRecipe& recipe);
 
 inline constexpr std::uint8_t kPaperLevel = 255;
 inline constexpr std::uint8_t kInkLevel = 0;
@@ -39,18 +61,27 @@ struct InkBox {
   int x_min, x_max, y_min, y_max;  // plane coordinates of the rendered ink, inclusive
 };
 
-// Draws `digit` (an ASCII '0'..'9') in `look`, `ink_height` pixels tall, dark on the picture,
-// with the bottom-left corner of its ink at plane pixel (x_left, y_bottom). Returns where the
-// ink went. Throws what GlyphRasterizer throws.
-InkBox draw_digit(Plane& picture, const GlyphRasterizer& font, const DigitLook& look, char digit,
-                  double ink_height, int x_left, int y_bottom);
+// Stamps `glyph` dark on the picture with the bottom-left corner of its ink at plane pixel
+// (x_left, y_bottom); returns where the ink went.
+InkBox stamp_digit(Plane& picture, const GlyphBitmap& glyph, int x_left, int y_bottom);
 
-// The record a recognition run makes of `digit` drawn alone on white paper, with `character`
-// set and every entry past point_count zero. `workspace` is used as scratch (its display plane
-// and run result are overwritten; its template table is left alone). Throws std::runtime_error
-// when the run does not store exactly one candidate for the digit.
-ShapeRecord trace_digit(Workspace& workspace, const GlyphRasterizer& font, const DigitLook& look, char digit,
-                        double ink_height);
+// The glyph of a font or drawn recipe, `height` tall. Throws what the renderers throw, and
+// std::invalid_argument for a real recipe, which has no glyph.
+GlyphBitmap recipe_glyph(const DigitRecipe& recipe);
+
+// The record a recognition run makes of `glyph` stamped alone on white paper, with `character`
+// set to `digit` and every entry past point_count zero. `workspace` is used as scratch (its display
+// plane and run result are overwritten; its template table is left alone). Throws
+// std::runtime_error when the run does not store exactly one candidate.
+ShapeRecord trace_glyph(Workspace& workspace, const GlyphBitmap& glyph, char digit);
+
+// A template straight from a measured shape, with `character` set to its digit.
+ShapeRecord template_from_shape(const LabelledShape& shape);
+
+// One template of the recipe. `shapes` are the real shapes already read from the recipe's shape
+// file, or nullptr to read them now.
+ShapeRecord make_template(Workspace& workspace, const DigitRecipe& recipe,
+                          const std::vector<LabelledShape>* shapes = nullptr);
 
 // The ten templates of `recipe`, in its record order.
 TemplateTable make_templates(Workspace& workspace, const TemplateRecipe& recipe);

@@ -1,5 +1,5 @@
-// make-patterns: writes the pattern file from the shipped recipe, and shows any pattern file as a
-// table or as an SVG drawing of its signatures.
+// make-patterns: writes a pattern file from its recipe, and shows any pattern file as a table or as
+// an SVG drawing of its outlines and signatures.
 
 #include <cstdlib>
 #include <exception>
@@ -18,37 +18,41 @@ namespace {
 using namespace plate;
 
 constexpr std::string_view kUsage =
-    "usage: make-patterns write OUT.pat        trace the ten digits of the shipped recipe into OUT.pat\n"
-    "       make-patterns table FILE.pat       print each record: character, points, box, proportion\n"
-    "       make-patterns svg FILE.pat OUT.svg draw each record's outline and smoothed signature\n";
+    "usage: make-patterns write RECIPE OUT.pat  make the ten templates of RECIPE (data/EBMPlog00.recipe\n"
+    "                                           for the shipped file) into OUT.pat\n"
+    "       make-patterns table FILE.pat        print each record: character, points, box, proportion\n"
+    "       make-patterns svg FILE.pat OUT.svg  draw each record's outline and smoothed signature\n";
 
-class StderrMessages final : public MessageService {
- public:
-  void show_message(std::string_view text) override { std::cerr << text << '\n'; }
-};
-
-// The table as the engine would load it, with a note when the file is not ten whole records.
+// The table as the engine would load it, with a note when the file is not ten sound records.
 bool load(const std::filesystem::path& path, TemplateTable& templates) {
-  StderrMessages messages;
-  if (!load_templates(templates, messages, path)) {
-    std::cerr << "make-patterns: cannot open " << path.string() << '\n';
-    return false;
+  const TemplateLoadOutcome outcome = load_template_file(templates, path);
+  switch (outcome.status) {
+    case TemplateLoadStatus::missing:
+    case TemplateLoadStatus::not_a_regular_file:
+    case TemplateLoadStatus::unreadable:
+      std::cerr << "make-patterns: cannot read " << path.string() << '\n';
+      return false;
+    case TemplateLoadStatus::wrong_size:
+      std::cerr << path.string() << " has " << outcome.file_bytes << " bytes instead of " << kPatternFileBytes
+                << "; the engine reads it as far as it reaches, up to that size\n";
+      return true;
+    case TemplateLoadStatus::bad_record:
+      std::cerr << path.string() << ": record " << outcome.first_bad_record
+                << " is no digit template; the engine empties it\n";
+      return true;
+    case TemplateLoadStatus::loaded:
+      return true;
   }
-  const auto size = std::filesystem::file_size(path);
-  if (size != kPatternFileBytes) {
-    std::cerr << path.string() << " has " << size << " bytes instead of " << kPatternFileBytes
-              << "; the engine reads it as far as it reaches, up to that size\n";
-  }
-  return true;
+  return false;
 }
 
-int write_patterns(const std::filesystem::path& out) {
-  const tools::TemplateRecipe recipe = tools::shipped_recipe();
+int write_patterns(const std::filesystem::path& recipe_file, const std::filesystem::path& out) {
+  const tools::TemplateRecipe recipe = tools::read_recipe(recipe_file);
   auto workspace = std::make_unique<Workspace>();
   const TemplateTable templates = tools::make_templates(*workspace, recipe);
   tools::write_pattern_file(out, templates);
-  std::cout << "wrote " << out.string() << " from " << recipe.look.font_file.string() << ", "
-            << recipe.ink_height << " px tall, horizontal scale " << recipe.look.horizontal_scale << "\n";
+  std::cout << "wrote " << out.string() << " from " << recipe_file.string() << ":\n";
+  for (const tools::DigitRecipe& digit : recipe) std::cout << "  " << tools::recipe_line(digit) << '\n';
   tools::print_template_table(std::cout, templates);
   return EXIT_SUCCESS;
 }
@@ -78,7 +82,7 @@ int draw_signatures(const std::filesystem::path& in, const std::filesystem::path
 int main(int argc, char** argv) {
   const std::string_view mode = argc > 1 ? argv[1] : "";
   try {
-    if (mode == "write" && argc == 3) return write_patterns(argv[2]);
+    if (mode == "write" && argc == 4) return write_patterns(argv[2], argv[3]);
     if (mode == "table" && argc == 3) return print_table(argv[2]);
     if (mode == "svg" && argc == 4) return draw_signatures(argv[2], argv[3]);
   } catch (const std::exception& error) {

@@ -1,22 +1,30 @@
-// template-experiment: which font, squeeze and tracing height make the templates that recognise
-// the most digits. Run it without arguments; it prints its tables to standard output.
+// template-experiment: which recipe makes the templates that read real plate digits best. Run it
+// without arguments from anywhere; it reads the real shapes from ../shared beside the project and
+// prints its tables to standard output (about a minute on one core).
 //
-// For every recipe (a font, a horizontal scale and a template height) it makes the ten
-// templates exactly as make-patterns does, then draws the ten digits of the same look side by
-// side at every ink height from 20 to 150 px, once clean and once blurred with a [1 2 1] kernel
-// and sprinkled with noise of about 7 levels, and makes a whole recognition run over each
-// picture. A digit counts as read when the candidate stored for it carries its own character;
-// a missing candidate, no character and a wrong character all count as misses.
+// Plan.
+//  1. The real shapes are split by source into two halves (real_shapes.h): recipes are chosen on
+//     the first and checked on the second, so the choice does not fit the noise of one half.
+//  2. Every option for a digit's template is made once: the digit drawn in the plate's
+//     construction at several heights and stroke widths, three typefaces near the plate's shapes,
+//     and the three real outlines of the first half that lie nearest to the others of their digit
+//     (their medoids, 60 px).
+//  3. Starting from the ten drawn digits, each digit in turn takes the option that raises the
+//     score on the first half (right - 3 x wrong); rounds repeat until nothing changes. The
+//     search runs over drawn digits and typefaces only, and with the real outlines too (from the
+//     drawn digits and from the first search's end; the better on the first half is kept).
+//  4. Every recipe in the table is also scored on digits of other Debian typefaces drawn in the
+//     plate cell (squeezed so that a '0' is half as wide as tall, like a plate digit), 30 to 90 px,
+//     blurred, with noise and turned by -4, 0 and +4 degrees: a recipe that reads real digits but
+//     loses these fits one set only.
 //
-// Each digit sits one row higher than its left neighbour, so the seed scan's every-sixth-row grid
-// meets the ten digits of a picture at different phases, as it meets digits of a real picture.
-//
-// Rejected: scoring templates against digits of other fonts as well. The demo's pictures are
-// drawn in the chosen look, and a template set tuned to several fonts at once is tuned to none;
-// the best recipe is instead cross-checked against the other looks at the end, for information.
+// Rejected: choosing each digit's template on its own digit's shapes. Matching picks the nearest of
+// ten, so a template is only as good as it keeps the other nine digits away; the score of the
+// whole table decides each step.
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -25,208 +33,276 @@
 #include <string>
 #include <vector>
 
+#include "engine/matching.h"
 #include "engine/recognition.h"
 #include "tools/pattern_maker.h"
+#include "tools/real_shapes.h"
 
 namespace {
 
 using namespace plate;
-using tools::DigitLook;
+using tools::DigitRecipe;
+using tools::LabelledShape;
+using tools::OutlineSource;
 using tools::TemplateRecipe;
+using Shapes = std::vector<const LabelledShape*>;
 
-struct NamedFont {
-  const char* name;
-  const char* file;
+struct Option {
+  DigitRecipe recipe;
+  ShapeRecord record;
 };
 
-constexpr std::array<NamedFont, 5> kFonts = {{
-    {"Roboto Condensed Bold", "/usr/share/fonts/truetype/roboto/unhinted/RobotoCondensed-Bold.ttf"},
-    {"Nimbus Sans Narrow Bold", "/usr/share/fonts/opentype/urw-base35/NimbusSansNarrow-Bold.otf"},
-    {"IPAGothic", "/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf"},
-    {"Liberation Sans Narrow Bold", "/usr/share/fonts/truetype/liberation/LiberationSansNarrow-Bold.ttf"},
-    {"DejaVu Sans Condensed Bold", "/usr/share/fonts/truetype/dejavu/DejaVuSansCondensed-Bold.ttf"},
-}};
-constexpr std::array<double, 3> kHorizontalScales = {1.0, 0.9, 0.8};
-constexpr std::array<double, 6> kTemplateHeights = {30, 45, 60, 75, 90, 120};
-constexpr std::array<char, kTemplateCount> kDigitOrder = {'0', '1', '2', '3', '4', '5', '6', '7', '8', '9'};
-
-constexpr int kLowestHeight = 20, kHighestHeight = 150;
-struct Band {
-  int low, high;  // ink heights, inclusive
+constexpr std::array<const char*, 3> kRecipeFonts = {
+    "/usr/share/fonts/truetype/dejavu/DejaVuSansCondensed-Bold.ttf",
+    "/usr/share/fonts/fonts-go/Go-Bold.ttf",
+    "/usr/share/fonts/truetype/noto/NotoSans-Bold.ttf",
 };
-constexpr std::array<Band, 5> kBands = {{{20, 29}, {30, 49}, {50, 79}, {80, 119}, {120, 150}}};
+constexpr const char* kFirstShippedFont =
+    "/usr/share/fonts/truetype/roboto/unhinted/RobotoCondensed-Bold.ttf";
 
-constexpr int kFirstLeft = 20, kSlotWidth = 100, kBaseBottom = 300;
-
-enum Condition { kClean, kDegraded, kConditionCount };
-constexpr std::array<const char*, kConditionCount> kConditionNames = {"clean", "blur+noise"};
-
-constexpr int kNoCharacter = 10;  // confusion column of digits read as nothing
-
-struct Tally {
-  std::array<std::array<int, kBands.size()>, 10> read{}, tried{};
-  std::array<std::array<int, kConditionCount>, 10> read_by_condition{}, tried_by_condition{};
-  std::array<std::array<int, 11>, 10> confusion{};  // [drawn digit][read digit or kNoCharacter]
-
-  int total_read() const { return sum(read); }
-  int total_tried() const { return sum(tried); }
-  int condition_read(int condition) const { return column(read_by_condition, condition); }
-  int condition_tried(int condition) const { return column(tried_by_condition, condition); }
-  int band_read(std::size_t band) const { return column(read, band); }
-  int band_tried(std::size_t band) const { return column(tried, band); }
-  int digit_read(int digit) const { return row(read[static_cast<std::size_t>(digit)]); }
-  int digit_tried(int digit) const { return row(tried[static_cast<std::size_t>(digit)]); }
-
- private:
-  template <std::size_t N>
-  static int row(const std::array<int, N>& cells) {
-    int n = 0;
-    for (const int cell : cells) n += cell;
-    return n;
-  }
-  template <std::size_t N>
-  static int sum(const std::array<std::array<int, N>, 10>& table) {
-    int n = 0;
-    for (const auto& cells : table) n += row(cells);
-    return n;
-  }
-  template <std::size_t N>
-  static int column(const std::array<std::array<int, N>, 10>& table, std::size_t at) {
-    int n = 0;
-    for (const auto& cells : table) n += cells[at];
-    return n;
-  }
+// Typefaces for the check, none of them an option of the search.
+constexpr std::array<const char*, 24> kCheckFonts = {
+    "/usr/share/fonts/truetype/croscore/Arimo-Bold.ttf",
+    "/usr/share/fonts/truetype/croscore/Tinos-Bold.ttf",
+    "/usr/share/fonts/truetype/croscore/Cousine-Bold.ttf",
+    "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf",
+    "/usr/share/fonts/truetype/dejavu/DejaVuSerif-Bold.ttf",
+    "/usr/share/fonts/truetype/dejavu/DejaVuSerifCondensed-Bold.ttf",
+    "/usr/share/fonts/truetype/firacode/FiraCode-Bold.ttf",
+    "/usr/share/fonts/truetype/freefont/FreeSansBold.ttf",
+    "/usr/share/fonts/truetype/freefont/FreeSerifBold.ttf",
+    "/usr/share/fonts/truetype/hack/Hack-Bold.ttf",
+    "/usr/share/fonts/truetype/lato/Lato-Bold.ttf",
+    "/usr/share/fonts/truetype/lato/Lato-Black.ttf",
+    "/usr/share/fonts/truetype/liberation2/LiberationSans-Bold.ttf",
+    "/usr/share/fonts/truetype/liberation2/LiberationSerif-Bold.ttf",
+    "/usr/share/fonts/truetype/noto/NotoSerif-Bold.ttf",
+    "/usr/share/fonts/truetype/noto/NotoSansDisplay-Bold.ttf",
+    "/usr/share/fonts/truetype/open-sans/OpenSans-Bold.ttf",
+    "/usr/share/fonts/truetype/open-sans/OpenSans-CondBold.ttf",
+    "/usr/share/fonts/opentype/cantarell/Cantarell-Bold.otf",
+    "/usr/share/fonts/opentype/urw-base35/NimbusSans-Bold.otf",
+    "/usr/share/fonts/opentype/urw-base35/NimbusSansNarrow-Bold.otf",
+    "/usr/share/fonts/opentype/urw-base35/C059-Bold.otf",
+    "/usr/share/fonts/opentype/urw-base35/P052-Bold.otf",
+    "/usr/share/fonts/opentype/urw-base35/NimbusRoman-Bold.otf",
 };
+constexpr std::array<int, 4> kCheckHeights = {30, 45, 60, 90};
+constexpr std::array<double, 3> kCheckTurns = {-4.0, 0.0, 4.0};
 
-std::size_t band_of(int height) {
-  for (std::size_t b = 0; b < kBands.size(); ++b)
-    if (height <= kBands[b].high) return b;
-  return kBands.size() - 1;
+// --- the check set: other typefaces in the plate cell, blurred, noisy and turned ---
+
+// The glyph turned by `degrees` about its centre (bilinear), on a canvas large enough to hold it.
+tools::GlyphBitmap turned(const tools::GlyphBitmap& glyph, double degrees) {
+  if (degrees == 0.0) return glyph;
+  const double a = degrees * 3.14159265358979 / 180.0, c = std::cos(a), s = std::sin(a);
+  const int side = static_cast<int>(std::ceil(std::hypot(glyph.width, glyph.height))) + 2;
+  tools::GlyphBitmap out;
+  out.width = out.height = side;
+  out.coverage.assign(std::size_t(side) * std::size_t(side), 0);
+  const double gx = glyph.width / 2.0, gy = glyph.height / 2.0, o = side / 2.0;
+  const auto at = [&](int x, int y) {
+    return x < 0 || y < 0 || x >= glyph.width || y >= glyph.height ? 0.0 : double(glyph.at(x, y));
+  };
+  for (int y = 0; y < side; ++y) {
+    for (int x = 0; x < side; ++x) {
+      const double dx = x + 0.5 - o, dy = y + 0.5 - o;
+      const double sx = c * dx - s * dy + gx - 0.5, sy = s * dx + c * dy + gy - 0.5;
+      const int x0 = int(std::floor(sx)), y0 = int(std::floor(sy));
+      const double fx = sx - x0, fy = sy - y0;
+      const double v = at(x0, y0) * (1 - fx) * (1 - fy) + at(x0 + 1, y0) * fx * (1 - fy) +
+                       at(x0, y0 + 1) * (1 - fx) * fy + at(x0 + 1, y0 + 1) * fx * fy;
+      out.coverage[std::size_t(y) * std::size_t(side) + std::size_t(x)] =
+          static_cast<std::uint8_t>(std::lround(v));
+    }
+  }
+  return out;
 }
 
-// Rows that hold the digits of a picture, with a margin; only they are degraded, which keeps the
-// experiment quick.
-constexpr int kDigitRowsLow = kBaseBottom - 10, kDigitRowsHigh = kBaseBottom + 10 + kHighestHeight + 10;
-
-// A little optical blur ([1 2 1] both ways) and sensor noise (triangular, -24..24 levels) over
-// the digits' rows, the same in every run of the experiment: the generator is seeded per picture.
-void degrade(Plane& picture, unsigned seed) {
+// A [1 2 1] blur both ways and triangular noise of -24..24 levels over rows low..high.
+void degrade(Plane& picture, int low, int high, unsigned seed) {
   static Plane blurred;  // 2.3 MB; the tool is single-threaded
-  for (int y = kDigitRowsLow; y <= kDigitRowsHigh; ++y) {
+  for (int y = low; y <= high; ++y) {
     for (int x = 1; x < kFrameWidth - 1; ++x) {
-      for (int c = 0; c < kBytesPerPixel; ++c) {
-        const auto at = [&](int dx, int dy) {
-          return int(picture.bytes[Plane::offset_unchecked(x + dx, y + dy) + std::size_t(c)]);
-        };
-        const int sum = at(-1, -1) + 2 * at(0, -1) + at(1, -1) + 2 * at(-1, 0) + 4 * at(0, 0) + 2 * at(1, 0) +
-                        at(-1, 1) + 2 * at(0, 1) + at(1, 1);
-        blurred.bytes[Plane::offset_unchecked(x, y) + std::size_t(c)] =
-            static_cast<std::uint8_t>((sum + 8) / 16);
-      }
+      const auto at = [&](int dx, int dy) { return int(picture.green_unchecked(x + dx, y + dy)); };
+      const int sum = at(-1, -1) + 2 * at(0, -1) + at(1, -1) + 2 * at(-1, 0) + 4 * at(0, 0) + 2 * at(1, 0) +
+                      at(-1, 1) + 2 * at(0, 1) + at(1, 1);
+      blurred.bytes[Plane::offset_unchecked(x, y) + 1] = static_cast<std::uint8_t>((sum + 8) / 16);
     }
   }
   std::mt19937 random(seed);
-  for (int y = kDigitRowsLow; y <= kDigitRowsHigh; ++y) {
+  for (int y = low; y <= high; ++y) {
     for (int x = 1; x < kFrameWidth - 1; ++x) {
       const int noise = int(random() % 25) + int(random() % 25) - 24;
       const std::size_t at = Plane::offset_unchecked(x, y);
-      const int level = std::clamp(int(blurred.bytes[at + 1]) + noise, 0, 255);
-      picture.bytes[at] = picture.bytes[at + 1] = picture.bytes[at + 2] = static_cast<std::uint8_t>(level);
+      const auto level = static_cast<std::uint8_t>(std::clamp(int(blurred.bytes[at + 1]) + noise, 0, 255));
+      picture.bytes[at] = picture.bytes[at + 1] = picture.bytes[at + 2] = level;
     }
   }
 }
 
-// The character of the candidate whose box centre lies in `ink`, or kNoCharacter.
-int character_read_in(const CandidateTable& candidates, const tools::InkBox& ink) {
-  for (int c = 0; c < candidates.count; ++c) {
-    const ShapeRecord& record = candidates.records[static_cast<std::size_t>(c)];
-    const int x = (record.x_min + record.x_max) / 2, y = (record.y_min + record.y_max) / 2;
-    if (x < ink.x_min || x > ink.x_max || y < ink.y_min || y > ink.y_max) continue;
-    return record.character >= '0' && record.character <= '9' ? record.character - '0' : kNoCharacter;
-  }
-  return kNoCharacter;
-}
-
-Tally score(Workspace& workspace, const DigitLook& look) {
-  const tools::GlyphRasterizer font(look.font_file);
-  Tally tally;
-  for (int height = kLowestHeight; height <= kHighestHeight; ++height) {
-    for (int condition = 0; condition < kConditionCount; ++condition) {
-      workspace.display.fill(tools::kPaperLevel);
-      std::array<tools::InkBox, 10> ink{};
-      for (int digit = 0; digit < 10; ++digit) {
-        ink[std::size_t(digit)] = tools::draw_digit(workspace.display, font, look, char('0' + digit), height,
-                                                    kFirstLeft + digit * kSlotWidth, kBaseBottom + digit);
-      }
-      if (condition == kDegraded) degrade(workspace.display, static_cast<unsigned>(height));
-      run_recognition(workspace);
-      const std::size_t band = band_of(height);
-      for (std::size_t digit = 0; digit < 10; ++digit) {
-        const int read = character_read_in(workspace.candidates, ink[digit]);
-        const int hit = read == int(digit);
-        tally.read[digit][band] += hit;
-        tally.tried[digit][band] += 1;
-        tally.read_by_condition[digit][std::size_t(condition)] += hit;
-        tally.tried_by_condition[digit][std::size_t(condition)] += 1;
-        tally.confusion[digit][std::size_t(read)] += 1;
+// Every digit of every check typeface, traced as a run traces candidates; shapes that no single
+// candidate covers are left out (the matcher never sees them).
+std::vector<LabelledShape> check_shapes(Workspace& workspace) {
+  std::vector<LabelledShape> shapes;
+  int fonts = 0;
+  for (const char* file : kCheckFonts) {
+    if (!std::filesystem::exists(file)) {
+      std::printf("  check typeface missing: %s\n", file);
+      continue;
+    }
+    ++fonts;
+    const tools::GlyphRasterizer font(file);
+    for (const int height : kCheckHeights) {
+      // Squeezed so that the '0' is half as wide as tall, as in the plate's 40 x 80 mm cell.
+      const double scale = height / 2.0 / font.render(U'0', height, tools::HeightBasis::ink).width;
+      for (const double turn : kCheckTurns) {
+        workspace.display.fill(tools::kPaperLevel);
+        constexpr int kBottom = 300, kSlot = 100;
+        for (int d = 0; d < 10; ++d) {
+          const auto glyph =
+              turned(font.render(char32_t('0' + d), height, tools::HeightBasis::ink, scale), turn);
+          tools::stamp_digit(workspace.display, glyph, 20 + d * kSlot, kBottom + d);
+        }
+        degrade(workspace.display, kBottom - 20, kBottom + 140,
+                unsigned(height * 7 + int(turn) + 100 * fonts));
+        run_recognition(workspace);
+        for (int c = 0; c < workspace.candidates.count; ++c) {
+          const ShapeRecord& record = workspace.candidates.records[std::size_t(c)];
+          const int d = (record.x_min + record.x_max) / 2 / kSlot;
+          const int centre = (record.x_min + record.x_max) / 2 - 20 - d * kSlot;
+          if (d < 0 || d > 9 || centre < 0 || centre > height + 20) continue;
+          LabelledShape shape;
+          shape.digit = char('0' + d);
+          shape.source = std::filesystem::path(file).stem().string();
+          shape.height = height;
+          shape.record = record;
+          shape.record.character = 0;
+          shapes.push_back(std::move(shape));
+        }
       }
     }
   }
-  return tally;
+  std::printf("  %zu check outlines from %d typefaces\n", shapes.size(), fonts);
+  return shapes;
 }
 
-double percent(int part, int whole) {
-  return whole > 0 ? 100.0 * part / whole : 0.0;
+// --- the options and the search ---
+
+std::vector<std::vector<Option>> make_options(Workspace& workspace, const std::vector<LabelledShape>& real,
+                                              const Shapes& first_half) {
+  std::vector<std::vector<Option>> options(10);
+  for (int d = 0; d < 10; ++d) {
+    const char digit = char('0' + d);
+    std::vector<DigitRecipe> recipes;
+    for (const double height : {45.0, 60.0, 90.0})
+      for (const double stroke : {11.0, 12.0, 13.0}) {
+        DigitRecipe r;
+        r.digit = digit;
+        r.source = OutlineSource::drawn;
+        r.height = height;
+        r.stroke_mm = stroke;
+        recipes.push_back(r);
+      }
+    for (const char* font : kRecipeFonts) {
+      if (!std::filesystem::exists(font)) continue;
+      DigitRecipe r;
+      r.digit = digit;
+      r.source = OutlineSource::font;
+      r.file = font;
+      r.horizontal_scale = 0.75;
+      r.height = 60;
+      recipes.push_back(r);
+    }
+    for (const DigitRecipe& r : recipes)
+      options[std::size_t(d)].push_back({r, tools::make_template(workspace, r)});
+
+    // The real medoids: the outlines of the first half at 60 px nearest on average to the others.
+    std::vector<const LabelledShape*> same;
+    for (const LabelledShape* s : first_half)
+      if (s->digit == digit && s->height == 60) same.push_back(s);
+    std::vector<std::pair<long, const LabelledShape*>> ranked;
+    for (const LabelledShape* s : same) {
+      long sum = 0;
+      for (const LabelledShape* other : same) sum += signature_distance(s->record, other->record).distance;
+      ranked.emplace_back(sum, s);
+    }
+    std::sort(ranked.begin(), ranked.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (std::size_t k = 0; k < ranked.size() && k < 3; ++k) {
+      DigitRecipe r;
+      r.digit = digit;
+      r.source = OutlineSource::real;
+      r.file = "../../shared/real-digits/dev-shapes.jsonl";  // as the shipped recipe names it
+      r.source_id = ranked[k].second->source;
+      r.height = 60;
+      options[std::size_t(d)].push_back({r, tools::template_from_shape(*ranked[k].second)});
+    }
+  }
+  (void)real;
+  return options;
 }
 
-struct Trial {
-  std::string font_name;
-  TemplateRecipe recipe;
-  Tally tally;
+struct Chosen {
+  std::array<std::size_t, 10> pick{};  // option index per digit
 };
 
-void print_summary_header() {
-  std::printf("%-27s %5s %5s | %6s %6s %6s |", "font", "scale", "tmpl", "all %", "clean", "noisy");
-  for (const Band& band : kBands) std::printf(" %3d-%-3d", band.low, band.high);
-  std::printf(" |");
-  for (int digit = 0; digit < 10; ++digit) std::printf("   '%d'", digit);
+TemplateTable table_of(const std::vector<std::vector<Option>>& options, const Chosen& chosen) {
+  TemplateTable table{};
+  for (std::size_t d = 0; d < 10; ++d) table[d] = options[d][chosen.pick[d]].record;
+  return table;
+}
+
+Chosen search(const std::vector<std::vector<Option>>& options, const Shapes& on, Chosen start,
+              bool with_real) {
+  int best = tools::score_shapes(table_of(options, start), on).all.score();
+  for (bool changed = true; changed;) {
+    changed = false;
+    for (std::size_t d = 0; d < 10; ++d) {
+      for (std::size_t k = 0; k < options[d].size(); ++k) {
+        if (!with_real && options[d][k].recipe.source == OutlineSource::real) continue;
+        Chosen trial = start;
+        trial.pick[d] = k;
+        const int score = tools::score_shapes(table_of(options, trial), on).all.score();
+        if (score > best) {
+          best = score;
+          start = trial;
+          changed = true;
+        }
+      }
+    }
+  }
+  return start;
+}
+
+void print_row(const char* name, const TemplateTable& table, const Shapes& first, const Shapes& second,
+               const Shapes& check) {
+  const auto cell = [&](const Shapes& shapes) {
+    const tools::Counts c = tools::score_shapes(table, shapes).all;
+    std::printf(" | %5.1f %4.1f %5d", 100.0 * c.right / c.total(), 100.0 * c.wrong / c.total(), c.score());
+  };
+  std::printf("%-34s", name);
+  cell(first);
+  cell(second);
+  cell(check);
   std::printf("\n");
 }
 
-void print_summary_line(const Trial& trial) {
-  const Tally& t = trial.tally;
-  std::printf("%-27s %5.2f %3.0fpx | %6.2f %6.2f %6.2f |", trial.font_name.c_str(),
-              trial.recipe.look.horizontal_scale, trial.recipe.ink_height,
-              percent(t.total_read(), t.total_tried()),
-              percent(t.condition_read(kClean), t.condition_tried(kClean)),
-              percent(t.condition_read(kDegraded), t.condition_tried(kDegraded)));
-  for (std::size_t b = 0; b < kBands.size(); ++b)
-    std::printf(" %7.1f", percent(t.band_read(b), t.band_tried(b)));
-  std::printf(" |");
-  for (int digit = 0; digit < 10; ++digit)
-    std::printf(" %5.1f", percent(t.digit_read(digit), t.digit_tried(digit)));
-  std::printf("\n");
+Shapes all_of(const std::vector<LabelledShape>& shapes) {
+  Shapes out;
+  for (const LabelledShape& s : shapes) out.push_back(&s);
+  return out;
 }
 
-void print_details(const Trial& trial) {
-  const Tally& t = trial.tally;
-  std::printf("\n%s, scale %.2f, templates %.0f px: rate by digit and height band (%%)\n",
-              trial.font_name.c_str(), trial.recipe.look.horizontal_scale, trial.recipe.ink_height);
-  std::printf("digit |");
-  for (const Band& band : kBands) std::printf(" %3d-%-3d", band.low, band.high);
-  std::printf(" |   all\n");
-  for (std::size_t digit = 0; digit < 10; ++digit) {
-    std::printf("  '%zu' |", digit);
-    for (std::size_t b = 0; b < kBands.size(); ++b)
-      std::printf(" %7.1f", percent(t.read[digit][b], t.tried[digit][b]));
-    std::printf(" | %5.1f\n", percent(t.digit_read(int(digit)), t.digit_tried(int(digit))));
+TemplateTable font_table(Workspace& workspace, const char* font, double scale) {
+  TemplateRecipe recipe{};
+  for (std::size_t d = 0; d < 10; ++d) {
+    recipe[d].digit = char('0' + 9 - int(d));  // the first shipped file's order, 9 to 0
+    recipe[d].source = OutlineSource::font;
+    recipe[d].file = font;
+    recipe[d].horizontal_scale = scale;
+    recipe[d].height = 60;
   }
-  std::printf("read as:  0    1    2    3    4    5    6    7    8    9 none\n");
-  for (std::size_t digit = 0; digit < 10; ++digit) {
-    std::printf("  '%zu' ", digit);
-    for (const int n : t.confusion[digit]) std::printf(" %4d", n);
-    std::printf("\n");
-  }
+  return tools::make_templates(workspace, recipe);
 }
 
 }  // namespace
@@ -234,58 +310,48 @@ void print_details(const Trial& trial) {
 int main() {
   try {
     auto workspace = std::make_unique<Workspace>();
-    std::vector<Trial> trials;
+    std::printf("reading %s\n", tools::default_shape_file().c_str());
+    const std::vector<LabelledShape> real = tools::read_shape_file(tools::default_shape_file());
+    const Shapes first = tools::half_of(real, tools::Half::first);
+    const Shapes second = tools::half_of(real, tools::Half::second);
+    std::printf("making the check set\n");
+    const std::vector<LabelledShape> check_set = check_shapes(*workspace);
+    const Shapes check = all_of(check_set);
+    std::printf("making the options\n");
+    const auto options = make_options(*workspace, real, first);
+
+    Chosen drawn{};  // option 4: drawn, 60 px, 12 mm strokes
+    drawn.pick.fill(4);
+    const Chosen without_real = search(options, first, drawn, false);
+    // Each step keeps only a strict gain, so the end depends on the start: both starts are tried.
+    const Chosen from_drawn = search(options, first, drawn, true);
+    const Chosen from_fonts = search(options, first, without_real, true);
+    const auto first_score = [&](const Chosen& c) {
+      return tools::score_shapes(table_of(options, c), first).all.score();
+    };
+    const Chosen with_real = first_score(from_drawn) >= first_score(from_fonts) ? from_drawn : from_fonts;
+
     std::printf(
-        "Recognition rate of each recipe over its own look: 10 digits x %d heights (%d..%d px) x %d "
-        "conditions\n\n",
-        kHighestHeight - kLowestHeight + 1, kLowestHeight, kHighestHeight, int(kConditionCount));
-    print_summary_header();
-    for (const NamedFont& font : kFonts) {
-      if (!std::filesystem::exists(font.file)) {
-        std::printf("%-27s missing: %s\n", font.name, font.file);
-        continue;
-      }
-      for (const double scale : kHorizontalScales) {
-        for (const double height : kTemplateHeights) {
-          Trial trial{font.name, {{font.file, scale}, height, kDigitOrder}, {}};
-          try {
-            workspace->templates = tools::make_templates(*workspace, trial.recipe);
-          } catch (const std::exception& error) {
-            std::printf("%-27s %5.2f %3.0fpx | no templates: %s\n", font.name, scale, height, error.what());
-            continue;
-          }
-          trial.tally = score(*workspace, trial.recipe.look);
-          print_summary_line(trial);
-          std::fflush(stdout);
-          trials.push_back(std::move(trial));
-        }
-      }
-    }
-    if (trials.empty()) return 1;
+        "\nright %%, wrong %%, score (right - 3 x wrong) on: the first half of the real shapes (%zu, chosen "
+        "on), the second half (%zu, held back from the choice), other typefaces (%zu)\n",
+        first.size(), second.size(), check.size());
+    std::printf("%-34s | %-16s | %-16s | %-16s\n", "templates", "real, 1st half", "real, 2nd half",
+                "typefaces");
+    if (std::filesystem::exists(kFirstShippedFont))
+      print_row("Roboto Cond. Bold 80 % (first file)", font_table(*workspace, kFirstShippedFont, 0.8), first,
+                second, check);
+    if (std::filesystem::exists(kRecipeFonts[0]))
+      print_row("DejaVu Sans Cond. Bold 75 %", font_table(*workspace, kRecipeFonts[0], 0.75), first, second,
+                check);
+    print_row("drawn, 60 px, 12 mm", table_of(options, drawn), first, second, check);
+    print_row("search: drawn and typefaces", table_of(options, without_real), first, second, check);
+    print_row("search: also real outlines", table_of(options, with_real), first, second, check);
 
-    const auto best = std::max_element(trials.begin(), trials.end(), [](const Trial& a, const Trial& b) {
-      return a.tally.total_read() < b.tally.total_read();
-    });
-    print_details(*best);
-
-    // Ties between equal distances go to the earlier record; the reversed order shows whether
-    // any decision of the best recipe rests on one.
-    TemplateRecipe reversed = best->recipe;
-    std::reverse(reversed.record_order.begin(), reversed.record_order.end());
-    workspace->templates = tools::make_templates(*workspace, reversed);
-    std::printf("\nrecords in order 0..9: %d of %d read; in order 9..0: %d\n", best->tally.total_read(),
-                best->tally.total_tried(), score(*workspace, reversed.look).total_read());
-
-    const TemplateRecipe shipped = tools::shipped_recipe();
-    std::printf("make-patterns ships: %s, scale %.2f, %.0f px, order %.10s\n", shipped.look.font_file.c_str(),
-                shipped.look.horizontal_scale, shipped.ink_height, shipped.record_order.data());
-
-    std::printf("\nthe best templates against the other looks (same scale):\n");
-    workspace->templates = tools::make_templates(*workspace, best->recipe);
-    for (const NamedFont& font : kFonts) {
-      if (!std::filesystem::exists(font.file)) continue;
-      const Tally tally = score(*workspace, {font.file, best->recipe.look.horizontal_scale});
-      std::printf("  %-28s %6.2f %%\n", font.name, percent(tally.total_read(), tally.total_tried()));
+    for (const auto& [name, chosen] :
+         {std::pair{"drawn and typefaces", without_real}, {"also real outlines", with_real}}) {
+      std::printf("\nrecipe of the search over %s:\n", name);
+      for (std::size_t d = 0; d < 10; ++d)
+        std::printf("%s\n", tools::recipe_line(options[d][chosen.pick[d]].recipe).c_str());
     }
     return 0;
   } catch (const std::exception& error) {

@@ -4,9 +4,9 @@
 
 #include <QApplication>
 
-#include "display_string.h"
-#include "main_window.h"
-#include "modal_presenter.h"
+#include "shell/qt/display_string.h"
+#include "shell/qt/main_window.h"
+#include "shell/qt/modal_presenter.h"
 #include "resources/main_window.h"
 #include "shell/session.h"
 

@@ -1,4 +1,4 @@
-#include "main_window.h"
+#include "shell/qt/main_window.h"
 
 #include <QAction>
 #include <QDragEnterEvent>
@@ -9,11 +9,11 @@
 #include <QMouseEvent>
 #include <vector>
 
-#include "display_string.h"
-#include "modal_presenter.h"
-#include "picture_view.h"
+#include "shell/qt/display_string.h"
+#include "shell/qt/modal_presenter.h"
+#include "shell/qt/picture_view.h"
 #include "resources/main_window.h"
-#include "result_dialog.h"
+#include "shell/qt/result_dialog.h"
 #include "shell/drop_rule.h"
 #include "shell/session.h"
 
@@ -58,7 +58,7 @@ MainWindow::MainWindow(Session& session, ModalPresenter& presenter)
     : session_(session),
       presenter_(presenter),
       messages_(*this, presenter),
-      view_(new PictureView(session.workspace(), this)) {
+      view_(new PictureView(session, this)) {
   setWindowTitle(toDisplayString(resources::kWindowTitle));
   resize(resources::kWindowWidth, resources::kWindowHeight);
   setCentralWidget(view_);
@@ -132,7 +132,7 @@ void MainWindow::perform(Command command) {
 // A run blocked the window until it returned; the dialog reads the run result it left, and the
 // repaint after it draws the new overlay.
 void MainWindow::showResult() {
-  ResultDialog dialog(session_.workspace().result, *view_);
+  ResultDialog dialog(session_.result(), *view_);
   presenter_.present(dialog);
 }
 

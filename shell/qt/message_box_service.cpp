@@ -1,9 +1,9 @@
-#include "message_box_service.h"
+#include "shell/qt/message_box_service.h"
 
 #include <QMessageBox>
 
-#include "display_string.h"
-#include "modal_presenter.h"
+#include "shell/qt/display_string.h"
+#include "shell/qt/modal_presenter.h"
 #include "resources/main_window.h"
 
 namespace plate {

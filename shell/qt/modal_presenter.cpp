@@ -1,4 +1,4 @@
-#include "modal_presenter.h"
+#include "shell/qt/modal_presenter.h"
 
 #include <QDialog>
 

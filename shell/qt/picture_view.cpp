@@ -1,20 +1,18 @@
-#include "picture_view.h"
+#include "shell/qt/picture_view.h"
 
 #include <QImage>
 #include <QPainter>
 #include <QPolygonF>
 
-#include "display_string.h"
-#include "shell/display_text.h"
-#include "shell/overlay_plan.h"
+#include "shell/qt/display_string.h"
+#include "present/plate_text.h"
+#include "present/overlay_plan.h"
 
 namespace plate {
 
 namespace {
 
-const QColor kFrameColour(0, 255, 255);
-const QColor kLabelColour(0, 0, 255);
-const QColor kLabelBackground(255, 255, 255);
+QColor toColour(Rgb colour) { return QColor(colour.red, colour.green, colour.blue); }
 
 // The plane's rows run bottom-up; QImage's run top-down, so the wrapped rows are flipped into a
 // copy that the painter can draw as it stands.
@@ -31,8 +29,8 @@ void drawLabel(QPainter& painter, const OverlayItem& item) {
   const QFontMetrics metrics = painter.fontMetrics();
   const QRect cell(item.label_origin.x, item.label_origin.y, metrics.horizontalAdvance(text),
                    metrics.height());
-  painter.fillRect(cell, kLabelBackground);
-  painter.setPen(kLabelColour);
+  painter.fillRect(cell, toColour(kOverlayLabelBackground));
+  painter.setPen(toColour(kOverlayLabelColour));
   painter.drawText(cell, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
 }
 
@@ -42,12 +40,12 @@ void drawLabel(QPainter& painter, const OverlayItem& item) {
 void drawFrame(QPainter& painter, const OverlayItem& item) {
   QPolygonF path;
   for (const WindowPoint& point : item.frame_path) path << QPointF(point.x + 0.5, point.y + 0.5);
-  painter.setPen(QPen(kFrameColour, kOverlayPenWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+  painter.setPen(QPen(toColour(kOverlayFrameColour), kOverlayPenWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
   painter.drawPolyline(path);
 }
 
-void drawOverlay(QPainter& painter, const RunResult& result) {
-  for (const OverlayItem& item : plan_overlay(result.groups, result.next_group_id)) {
+void drawOverlay(QPainter& painter, const std::vector<OverlayItem>& overlay) {
+  for (const OverlayItem& item : overlay) {
     drawFrame(painter, item);
     drawLabel(painter, item);
   }
@@ -55,8 +53,7 @@ void drawOverlay(QPainter& painter, const RunResult& result) {
 
 }  // namespace
 
-PictureView::PictureView(const Workspace& workspace, QWidget* parent)
-    : QWidget(parent), workspace_(workspace) {
+PictureView::PictureView(const Session& session, QWidget* parent) : QWidget(parent), session_(session) {
   QPalette classBackground = palette();
   classBackground.setColor(QPalette::Window, Qt::black);
   setPalette(classBackground);
@@ -68,8 +65,8 @@ void PictureView::paintEvent(QPaintEvent*) {
   QFont labelFont = font();
   labelFont.setStyleStrategy(QFont::NoAntialias);
   painter.setFont(labelFont);
-  painter.drawImage(0, 0, toImage(workspace_.display));
-  drawOverlay(painter, workspace_.result);
+  painter.drawImage(0, 0, toImage(session_.display()));
+  drawOverlay(painter, session_.overlay());
 }
 
 }  // namespace plate

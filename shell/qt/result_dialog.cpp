@@ -1,9 +1,9 @@
-#include "result_dialog.h"
+#include "shell/qt/result_dialog.h"
 
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-#include "display_string.h"
+#include "shell/qt/display_string.h"
 #include "resources/result_dialog.h"
 #include "shell/result_dialog_texts.h"
 

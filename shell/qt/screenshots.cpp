@@ -16,8 +16,8 @@
 #include <QUrl>
 #include <cstdio>
 
-#include "main_window.h"
-#include "modal_presenter.h"
+#include "shell/qt/main_window.h"
+#include "shell/qt/modal_presenter.h"
 #include "shell/session.h"
 
 namespace {

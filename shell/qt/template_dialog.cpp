@@ -1,11 +1,11 @@
-#include "template_dialog.h"
+#include "shell/qt/template_dialog.h"
 
 #include <QFontMetrics>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-#include "display_string.h"
+#include "shell/qt/display_string.h"
 
 namespace plate {
 

@@ -1,4 +1,4 @@
-#include "dropped_files.h"
+#include "shell/win32/dropped_files.h"
 
 #include <string>
 

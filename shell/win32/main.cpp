@@ -4,8 +4,8 @@
 
 #include <windows.h>
 
-#include "main_window.h"
-#include "message_box_service.h"
+#include "shell/win32/main_window.h"
+#include "shell/win32/message_box_service.h"
 #include "shell/session.h"
 
 namespace {

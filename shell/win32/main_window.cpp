@@ -1,4 +1,4 @@
-#include "main_window.h"
+#include "shell/win32/main_window.h"
 
 #include <climits>
 #include <filesystem>
@@ -6,14 +6,14 @@
 #include <string>
 #include <vector>
 
-#include "dropped_files.h"
-#include "painting.h"
+#include "shell/win32/dropped_files.h"
+#include "shell/win32/painting.h"
 #include "resources/main_window.h"
-#include "result_dialog.h"
+#include "shell/win32/result_dialog.h"
 #include "shell/drop_rule.h"
-#include "shell/overlay_plan.h"
+#include "present/overlay_plan.h"
 #include "shell/session.h"
-#include "wide_text.h"
+#include "shell/win32/wide_text.h"
 
 namespace plate {
 
@@ -133,7 +133,7 @@ void MainWindow::perform(Command command) {
   // A run blocked the window until it returned; the dialog reads the result it left, and the
   // repaint after it draws the new overlay.
   if (next == Aftermath::show_result_then_repaint)
-    show_result_dialog(instance_, handle_, session_.workspace().result);
+    show_result_dialog(instance_, handle_, session_.result());
   repaint();
 }
 
@@ -149,8 +149,7 @@ void MainWindow::drop(HDROP files) {
 void MainWindow::paint() {
   PAINTSTRUCT paint_info;
   const HDC dc = BeginPaint(handle_, &paint_info);
-  const RunResult& result = session_.workspace().result;
-  paint_frame(dc, session_.workspace().display, plan_overlay(result.groups, result.next_group_id));
+  paint_frame(dc, session_.display(), session_.overlay());
   EndPaint(handle_, &paint_info);
 }
 

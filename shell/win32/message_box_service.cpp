@@ -1,7 +1,7 @@
-#include "message_box_service.h"
+#include "shell/win32/message_box_service.h"
 
 #include "resources/main_window.h"
-#include "wide_text.h"
+#include "shell/win32/wide_text.h"
 
 namespace plate {
 

@@ -1,14 +1,13 @@
-#include "painting.h"
+#include "shell/win32/painting.h"
 
-#include "shell/display_text.h"
-#include "wide_text.h"
+#include "present/plate_text.h"
+#include "shell/win32/wide_text.h"
 
 namespace plate {
 
 namespace {
 
-constexpr COLORREF kFrameColour = RGB(0, 255, 255);  // cyan
-constexpr COLORREF kLabelColour = RGB(0, 0, 255);    // blue
+constexpr COLORREF to_colorref(Rgb colour) { return RGB(colour.red, colour.green, colour.blue); }
 
 // A Plane is a bottom-up 24-bit DIB as it stands: a positive height says row 0 is the bottom row.
 BITMAPINFO display_plane_description() {
@@ -30,14 +29,14 @@ void paint_frame(HDC dc, const Plane& display, std::span<const OverlayItem> over
   StretchDIBits(dc, 0, 0, kFrameWidth, kFrameHeight, 0, 0, kFrameWidth, kFrameHeight, display.bytes.data(),
                 &description, DIB_RGB_COLORS, SRCCOPY);
 
-  const HPEN frame_pen = CreatePen(PS_SOLID, kOverlayPenWidth, kFrameColour);
+  const HPEN frame_pen = CreatePen(PS_SOLID, kOverlayPenWidth, to_colorref(kOverlayFrameColour));
   const HGDIOBJ previous_pen = SelectObject(dc, frame_pen);
   for (const OverlayItem& item : overlay) {
     const auto& path = item.frame_path;
     MoveToEx(dc, path.front().x, path.front().y, nullptr);
     for (std::size_t i = 1; i < path.size(); ++i) LineTo(dc, path[i].x, path[i].y);
 
-    SetTextColor(dc, kLabelColour);
+    SetTextColor(dc, to_colorref(kOverlayLabelColour));
     const std::wstring label = widen(plate_text_to_utf8(item.label));
     TextOutW(dc, item.label_origin.x, item.label_origin.y, label.c_str(), static_cast<int>(label.size()));
   }

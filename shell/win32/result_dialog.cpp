@@ -1,8 +1,8 @@
-#include "result_dialog.h"
+#include "shell/win32/result_dialog.h"
 
 #include "resources/result_dialog.h"
 #include "shell/result_dialog_texts.h"
-#include "wide_text.h"
+#include "shell/win32/wide_text.h"
 
 namespace plate {
 

@@ -1,4 +1,4 @@
-#include "wide_text.h"
+#include "shell/win32/wide_text.h"
 
 #include <windows.h>
 

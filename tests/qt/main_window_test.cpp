@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "resources/result_dialog.h"
-#include "shell/overlay_plan.h"
+#include "present/overlay_plan.h"
 #include "shell/qt/modal_presenter.h"
 #include "shell/qt/result_dialog.h"
 #include "shell/result_dialog_texts.h"
@@ -168,7 +168,7 @@ class MainWindowTest final : public QObject {
       QCOMPARE(dynamic_cast<QMessageBox&>(dialog).standardButtons(),
                QMessageBox::StandardButtons(QMessageBox::Ok));
       QVERIFY(window.isVisible() &&
-              session_->workspace().display.green_unchecked(0, kFrameHeight - 1) == 255);
+              session_->display().green_unchecked(0, kFrameHeight - 1) == 255);
     };
     window.start();
     QCOMPARE(presenter_.shown, QStringList{"メッセージ|EBMPlog00.patがありません。"});
@@ -200,8 +200,6 @@ class MainWindowTest final : public QObject {
     QFETCH(QSize, size);
     QFETCH(QStringList, messages);
     dropFiles(*window_, {picture("first.bmp")});
-    session_->workspace().result.groups[1] = {4, 300, 100, 700, 600, "12-34"};  // over the picture
-    session_->workspace().result.next_group_id = 2;
     const QImage before = grabClientArea();
     QStringList paths;
     for (const QString& file : files) paths << picture(file);
@@ -264,7 +262,7 @@ class MainWindowTest final : public QObject {
       QVERIFY(layoutMatchesTemplate(shown));
     };
     items[0]->trigger();
-    const RunResult& result = session_->workspace().result;
+    const RunResult& result = session_->result();
     const auto lines = [](const std::string& utf8) {
       return QString::fromUtf8(utf8).replace("\r\n", "\n") + u'|';
     };
@@ -283,21 +281,18 @@ class MainWindowTest final : public QObject {
     QTest::newRow("full stop blackens") << '.' << QColor(Qt::black);
   }
 
-  // Two plates over the picture, 2 given up in a merge: the frames are drawn with a pen five pixels
-  // wide, and the labels in blue on white from four rows below each frame.
+  // The plates of a run over a sample: the frames are drawn with a pen five pixels wide, and the
+  // labels in blue on white from four rows below each frame.
   void blankingKeepsTheOutlines() {
     QFETCH(char, character);
     QFETCH(QColor, blank);
-    dropFiles(*window_, {picture("first.bmp")});
-    RunResult& result = session_->workspace().result;
-    result.groups[1] = {4, 300, 100, 700, 600, "12-34"};
-    result.groups[3] = {2, 80, 10, 740, 700, "\xA5\xA5\x31\x32"};  // ･･12
-    result.next_group_id = 4;
-    const std::vector<OverlayItem> plates = plan_overlay(result.groups, result.next_group_id);
+    dropFiles(*window_, {kData + "/samples/two_plates.bmp"});
+    session_->recognize();
+    const std::vector<OverlayItem> plates = session_->overlay();
     QCOMPARE(plates.size(), std::size_t{2});
     QTest::keyClick(window_->windowHandle(), character);
     const QImage shown = grabClientArea();
-    QCOMPARE(shown.pixelColor(200, 117), blank);
+    QCOMPARE(shown.pixelColor(2, 2), blank);
     for (const OverlayItem& plate : plates) {
       for (const QPoint at : pointsOnPath(plate)) QCOMPARE(shown.pixelColor(at), kCyan);
       const QPoint bottomMiddle((plate.frame_path[0].x + plate.frame_path[1].x) / 2, plate.frame_path[0].y);

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "image/bitmap_writer.h"
-#include "shell/overlay_plan.h"
+#include "present/overlay_plan.h"
 #include "shell/result_dialog_texts.h"
 #include "shell/session.h"
 #include "shell/win32/dropped_files.h"

@@ -9,7 +9,6 @@
 
 #include "rgb_canvas.h"
 #include "tools/glyph_raster.h"
-#include "tools/pattern_maker.h"
 
 namespace plate::tools {
 
@@ -31,16 +30,13 @@ struct PlacedPlate {
 
 inline constexpr const char* kJapaneseFontFile = "/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf";
 
-// The glyph sources: digits in the look the shipped pattern file was traced from, so that a
-// rendered plate is read with the templates it is meant for, and IPA Gothic for the kanji of the
-// region name and for the hiragana.
+// The glyph source for the kanji of the region name and for the hiragana: IPA Gothic. Digits are
+// drawn in the plate's own construction (tools/plate_digit_outline.h), as real plates show them.
 struct PlateFonts {
-  DigitLook digit_look;
-  GlyphRasterizer digits;
   GlyphRasterizer japanese;
 };
 
-// Throws std::runtime_error when a font file is missing.
+// Throws std::runtime_error when the font file is missing.
 PlateFonts load_plate_fonts();
 
 // Paints the plate onto the canvas; parts that hang over its edge are cut off.

@@ -12,7 +12,7 @@
 
 #include "image/bitmap_writer.h"
 #include "plate_scene.h"
-#include "shell/display_text.h"
+#include "present/plate_text.h"
 
 namespace {
 

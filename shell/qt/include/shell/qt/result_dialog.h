@@ -1,0 +1,19 @@
+#pragma once
+// Dialog 106, the result dialog: the processing time and the plates of the run that has just
+// ended (control 1000), and the maker's contact lines (control 1001). OK closes it with accept,
+// Esc and the close box with reject; the shell uses neither result.
+
+#include "engine/run_result.h"
+#include "shell/qt/template_dialog.h"
+
+namespace plate {
+
+class ResultDialog final : public TemplateDialog {
+  Q_OBJECT
+
+ public:
+  // The texts are composed once, here, from `result`.
+  ResultDialog(const RunResult& result, QWidget& ownerClientArea);
+};
+
+}  // namespace plate

@@ -1,0 +1,201 @@
+// plate-read run the way a careless or hostile user would: overlays aimed at inputs, standard
+// output closed, full or gone, FIFOs, NUL bytes and terminal escapes in names, broken pictures.
+// Each case runs the built program through sh in a fresh directory, under a timeout so that a
+// hang fails rather than stalls the suite, and checks the exit status, standard output, a part of
+// standard error and that no file that was there before has changed.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kSamples = fs::path(PLATE_SOURCE_DIR) / "data" / "samples";
+
+std::string slurp(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void put(const fs::path& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// A 4 x 2 bitmap whose header fields are as given, with all its pixel bytes less `cut`.
+std::string bitmap(std::int32_t width, std::int32_t height, std::uint16_t bits = 24,
+                   std::uint32_t compression = 0, std::uint32_t info_bytes = 40, std::uint32_t offset = 54,
+                   std::size_t cut = 0) {
+  std::string b = "BM";
+  const auto u32 = [&b](std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) b += static_cast<char>(v >> (8 * i));
+  };
+  u32(0), u32(0), u32(offset), u32(info_bytes), u32(static_cast<std::uint32_t>(width));
+  u32(static_cast<std::uint32_t>(height));
+  b += std::string("\x01\x00", 2) + static_cast<char>(bits) + static_cast<char>(bits >> 8);
+  u32(compression);
+  for (int i = 0; i < 5; ++i) u32(0);
+  return b + std::string(24 - cut, '\0');
+}
+
+// The files every case starts from. `plain.bmp` reads and holds no plate.
+fs::path make_fixture(const std::string& name) {
+  const fs::path dir = fs::temp_directory_path() / ("plate_read_hostile_" + name);
+  fs::remove_all(dir);
+  for (const char* sub : {"d", "s"}) fs::create_directories(dir / sub);
+  for (const char* to : {"plain.bmp", "d/x.bmp", "s/p.bmp", "s/p-overlay.bmp"})
+    fs::copy_file(kSamples / "no_plate.bmp", dir / to);
+  fs::copy_file(kSamples / "no_plate.bmp", dir / "n\nl\te\033[31m\xff.bmp");
+  put(dir / "a\xfe.bmp", "");
+  put(dir / "a\xff.bmp", "");
+  put(dir / "h769.bmp", bitmap(4, 769));
+  put(dir / "bitfields.bmp", bitmap(4, 2, 24, 3));
+  put(dir / "os2.bmp", bitmap(4, 2, 24, 0, 12));
+  put(dir / "negative.bmp", bitmap(-4, 2));
+  put(dir / "cut.bmp", bitmap(4, 2, 24, 0, 40, 54, 5));
+  for (const char* fifo : {"f.bmp", "f.pat"}) mkfifo((dir / fifo).c_str(), 0600);
+  return dir;
+}
+
+// Every regular file under `dir` with its bytes, for checking that none changed.
+std::map<fs::path, std::string> contents(const fs::path& dir) {
+  std::map<fs::path, std::string> files;
+  for (const fs::directory_entry& entry : fs::recursive_directory_iterator(dir))
+    if (entry.is_regular_file() && !entry.path().filename().string().starts_with("std"))
+      files[entry.path()] = slurp(entry.path());
+  return files;
+}
+
+// Timings differ from run to run: "<TAB>12 ms" becomes "<TAB>N ms".
+std::string without_timings(const std::string& out) {
+  std::string result;
+  std::size_t from = 0;
+  for (std::size_t at = out.find(" ms\n"); at != std::string::npos; at = out.find(" ms\n", at + 1)) {
+    const std::size_t tab = out.rfind('\t', at);
+    result.append(out, from, tab + 1 - from);
+    result += 'N';
+    from = at;
+  }
+  return result.append(out, from);
+}
+
+struct ProgramRun {
+  int status;
+  std::string out, err;
+};
+
+// Runs `script` with sh in `dir`; $P is the program.
+ProgramRun run_script(const fs::path& dir, const std::string& script) {
+  put(dir / "case.sh", "P='" PLATE_READ_PROGRAM "'\n" + script + "\n");
+  const std::string command =
+      "cd '" + dir.string() + "' && timeout 30 sh case.sh >stdout 2>stderr </dev/null";
+  const int raw = std::system(command.c_str());
+  fs::remove(dir / "case.sh");
+  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(dir / "stdout"), slurp(dir / "stderr")};
+}
+
+struct Hostile {
+  const char* script;
+  int status;
+  std::string out;  // exactly, timings as "N ms"
+  std::string err;  // a part of it
+};
+
+const Hostile kHostile[] = {
+    // An overlay may never replace an input, however it is spelled or linked.
+    {"$P --overlay plain.bmp plain.bmp", 2, "", "--overlay would write the overlay plain.bmp over the input"},
+    {"$P --overlay ./d/../d/x.bmp d/x.bmp", 2, "", "over the input d/x.bmp"},
+    {"ln -s d/x.bmp link.bmp && $P --overlay link.bmp d/x.bmp", 2, "", "over the input d/x.bmp"},
+    {"$P --overlay-dir s s", 2, "", "overlay s/p-overlay.bmp over the input s/p-overlay.bmp"},
+    // A usage error comes before anything is created.
+    {"$P --overlay-dir new plain.bmp ./plain.bmp; r=$?; test -e new && echo created; exit $r", 2, "",
+     "would both write the overlay new/plain-overlay.bmp"},
+    {"$P --overlay-dir new --patterns f.pat plain.bmp; r=$?; test -e new && echo created; exit $r", 2, "",
+     "plate-read: f.pat: a FIFO (named pipe); only regular files are read (f.patがありません。)\n"},
+    // Results that cannot be written are a failure, and reading stops.
+    {"$P -j 4 --overlay-dir out plain.bmp d/x.bmp >&-", 1, "",
+     "cannot write the results to standard output: standard output is closed; reading stopped"},
+    {"$P plain.bmp d/x.bmp >/dev/full", 1, "", "No space left on device; reading stopped"},
+    {"trap '' PIPE; { $P plain.bmp s s s s s s s s s s s s s s s s s s s s; echo $? >status; } | head -1; "
+     "exit $(cat status)",
+     1, "plain.bmp\t\tN ms\n", "Broken pipe; reading stopped"},
+    {"$P --version >&-", 1, "", "standard output is closed"},
+    // The name list: lines, or NUL-terminated names with -0; a NUL in a line is refused.
+    {"printf 'plain.bmp\\0d/x.bmp\\n' | $P -", 2, "",
+     "line 1 of the name list on standard input holds a NUL"},
+    {"printf 'plain.bmp\\0n\\nl\\te\\033[31m\\377.bmp\\0' | $P -0 -", 0,
+     "plain.bmp\t\tN ms\nn\\nl\\te\\033[31m\\377.bmp\t\tN ms\n", ""},
+    // Nothing but regular files is opened: a FIFO never blocks.
+    {"$P f.bmp plain.bmp", 1, "plain.bmp\t\tN ms\n",
+     "plate-read: f.bmp: a FIFO (named pipe); only regular files are read (ファイルリードエラーです)\n"},
+    {"$P --patterns f.pat plain.bmp", 2, "", "plate-read: f.pat: a FIFO"},
+    {"$P /dev/null", 1, "", "plate-read: /dev/null: a device; only regular files are read"},
+    // Names stay one field and cannot steer the terminal; JSON keeps undecodable bytes apart.
+    {"$P n?l*", 0, "n\\nl\\te\\033[31m\\377.bmp\t\tN ms\n", ""},
+    {"$P --json a*", 1,
+     "{\"file\":\"a\\udcfe.bmp\",\"error\":\"ファイルリードエラーです\",\"reason\":\"the file is empty\"}\n"
+     "{\"file\":\"a\\udcff.bmp\",\"error\":\"ファイルリードエラーです\",\"reason\":\"the file is empty\"}\n",
+     "plate-read: a\\376.bmp: the file is empty (ファイルリードエラーです)\n"},
+    // Each message names the check that failed; "Too big width" is never said of a height.
+    {"$P h769.bmp bitfields.bmp os2.bmp negative.bmp cut.bmp missing.bmp", 1, "",
+     "plate-read: h769.bmp: the picture is more than 768 pixels high; at most 768 are read\n"
+     "plate-read: bitfields.bmp: the pixels are laid out by colour masks (BI_BITFIELDS); only plain 24-bit "
+     "RGB pictures are read (24ビットビットマップだけを処理します)\n"
+     "plate-read: os2.bmp: the bitmap info header is shorter than 40 bytes, as in OS/2 bitmaps, which are "
+     "not "
+     "read; save it as a Windows BMP (ファイルリードエラーです)\n"
+     "plate-read: negative.bmp: the width is negative (ファイルリードエラーです)\n"
+     "plate-read: cut.bmp: the file is cut short inside the pixel rows (ファイルリードエラーです)\n"
+     "plate-read: missing.bmp: no such file (ファイルリードエラーです)\n"},
+    {"ln -s loop.bmp loop.bmp && ln -s gone.bmp link.bmp && $P loop.bmp link.bmp", 1, "",
+     "plate-read: loop.bmp: the symbolic links lead round in a loop (ファイルリードエラーです)\n"
+     "plate-read: link.bmp: the symbolic link points to a file that does not exist "
+     "(ファイルリードエラーです)\n"},
+};
+
+TEST(PlateReadHostileTest, EveryCaseEndsAsExpectedAndChangesNoFile) {
+  for (const Hostile& c : kHostile) {
+    const fs::path dir = make_fixture("table");
+    const std::map<fs::path, std::string> before = contents(dir);
+    const ProgramRun run = run_script(dir, c.script);
+    EXPECT_EQ(run.status, c.status) << c.script << "\n" << run.err;
+    EXPECT_EQ(without_timings(run.out), c.out) << c.script;
+    EXPECT_NE(run.err.find(c.err), std::string::npos) << c.script << "\n" << run.err;
+    for (const auto& [path, bytes] : before) EXPECT_TRUE(slurp(path) == bytes) << c.script << ": " << path;
+  }
+}
+
+// Result lines never land in an overlay: the overlays written are the same bytes whether standard
+// output is open, closed or full, and none is left half written.
+TEST(PlateReadHostileTest, OverlaysAreTheSameWhetherStandardOutputIsOpenClosedOrFull) {
+  const fs::path dir = make_fixture("overlays");
+  std::string list;
+  for (const fs::directory_entry& entry : fs::directory_iterator(kSamples))
+    if (entry.path().extension() == ".bmp") list += entry.path().string() + "\n";
+  put(dir / "list", list);
+  const ProgramRun runs[] = {run_script(dir, "$P -j 4 --overlay-dir open - <list"),
+                             run_script(dir, "$P -j 4 --overlay-dir closed - <list >&-"),
+                             run_script(dir, "$P -j 4 --overlay-dir full - <list >/dev/full")};
+  EXPECT_EQ(runs[0].status, 0) << runs[0].err;
+  EXPECT_EQ(runs[1].status, 1);
+  EXPECT_EQ(runs[2].status, 1);
+  for (const char* stopped : {"closed", "full"}) {
+    int written = 0;
+    for (const fs::directory_entry& entry : fs::directory_iterator(dir / stopped)) {
+      ++written;
+      EXPECT_TRUE(slurp(entry.path()) == slurp(dir / "open" / entry.path().filename())) << entry.path();
+    }
+    EXPECT_GT(written, 0) << stopped;
+  }
+}
+
+}  // namespace
