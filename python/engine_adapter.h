@@ -1,36 +1,35 @@
 #pragma once
 // The Python module's one door to the engine and the picture readers. Everything the module needs
-// from engine/, image/, cli/ and shell/ is called here and nowhere else, so that the bindings never
-// see the workspace and a change of engine or reader API stays inside this file and its source.
+// from engine/, image/ and cli/ is called here and nowhere else, so that the bindings only see
+// plate-read's reports and a change of engine or reader API stays inside this file and its source.
 // No Python here: the bindings turn these outcomes into exceptions and dicts.
 
 #include <cstdint>
 #include <filesystem>
-#include <memory>
 #include <optional>
 #include <string>
 
+#include "engine/plane.h"
+#include "engine/recognition_engine.h"
 #include "file_report.h"
-
-namespace plate {
-struct Workspace;
-}
 
 namespace plate::python {
 
-// One run's plates, characters (with their distances), log and timings, in plate-read's terms.
+// One run's plates, characters (with their distances), log and timings, in plate-read's terms; for
+// an input that could not be used, plate-read's error record and message line instead.
 using RunReport = plate::cli::FileReport;
 
-enum class LoadProblem {
+// Which exception an input that could not be used raises.
+enum class Refusal {
   none,
-  cannot_open,  // an I/O failure: `system_error` tells the errno when the system gave one
-  bad_picture,  // the file or array is not a picture the reader takes
+  system,     // the system would not give the file (missing, no permission, ...): OSError with `system_error`
+  bad_input,  // the file or array is not a picture (or pattern file) the reader takes: ValueError
 };
 
-struct LoadOutcome {
-  LoadProblem problem = LoadProblem::none;
-  std::string message;   // the reader's own words, as plate-read prints them
-  int system_error = 0;  // errno of a failed open, 0 when unknown
+struct InputOutcome {
+  Refusal refusal = Refusal::none;
+  int system_error = 0;  // an errno value for Refusal::system
+  std::string words;     // what was wrong, as plate-read words it after the file's name
 };
 
 enum class ChannelOrder { rgb, bgr };
@@ -45,32 +44,27 @@ struct PixelView {
 
 class EngineAdapter {
  public:
-  EngineAdapter();
-  ~EngineAdapter();
-  EngineAdapter(const EngineAdapter&) = delete;
-  EngineAdapter& operator=(const EngineAdapter&) = delete;
-
   // The templates: the file named, else the one plate-read would take (the working directory's,
   // else `shipped_directory`'s). Unlike plate-read, a missing default file is an error too: a
-  // library that silently reads no plate helps nobody.
-  LoadOutcome load_patterns(const std::optional<std::filesystem::path>& named,
-                            const std::filesystem::path& shipped_directory);
+  // library that silently reads no plate helps nobody. On a refusal, `failure` gets plate-read's
+  // record for the pattern file.
+  InputOutcome load_patterns(const std::optional<std::filesystem::path>& named,
+                             const std::filesystem::path& shipped_directory, RunReport& failure);
 
-  // Puts a picture file into the frame as plate-read reads it.
-  LoadOutcome load_file(const std::filesystem::path& path);
+  // Reads a picture file as plate-read reads it and runs it: the report, or plate-read's error
+  // record with the refusal.
+  InputOutcome read_file(const std::filesystem::path& path, RunReport& report);
 
-  // Puts an array into the frame where the bitmap reader places a picture of its size: its top row
-  // at the frame's top, its left column at x = 0, the rest black.
-  LoadOutcome load_pixels(const PixelView& pixels);
-
-  // One recognition run over the frame; the report's `name` is left empty.
-  RunReport run();
-
-  // The name plate-read gives a file in its reports.
-  static std::string display_name(const std::filesystem::path& path);
+  // Puts an array into the frame where the bitmap reader places a picture of its size (its top row
+  // at the frame's top, its left column at x = 0, the rest black) and runs it. The report's `name`
+  // is left empty.
+  InputOutcome read_pixels(const PixelView& pixels, RunReport& report);
 
  private:
-  std::unique_ptr<Workspace> workspace_;
+  RunReport run();
+
+  RecognitionEngine engine_;
+  Plane picture_{};
 };
 
 }  // namespace plate::python

@@ -7,7 +7,6 @@
 #include <pybind11/stl/filesystem.h>
 
 #include <atomic>
-#include <cerrno>
 #include <filesystem>
 #include <optional>
 #include <stdexcept>
@@ -21,19 +20,32 @@ namespace plate::python {
 
 namespace {
 
-// Raises OSError(errno, message, filename) for an I/O failure (Python picks the subclass, such as
-// FileNotFoundError), else ValueError("name: message"). Both carry `filename` and `strerror`, the
-// reader's bare message, as plate-read's JSON "error" field gives it.
-[[noreturn]] void raise_problem(const LoadOutcome& outcome, const std::optional<std::string>& name) {
-  const py::object filename = name ? py::object(py::str(*name)) : py::object(py::none());
+// A name as plate-read's JSON gives it: UTF-8, and a byte that is not part of valid UTF-8 as the
+// lone surrogate Python's "surrogateescape" decodes it to, so that os.fsencode() gives the bytes back.
+py::str name_text(const std::string& name) {
+  return py::reinterpret_steal<py::str>(
+      PyUnicode_DecodeUTF8(name.data(), static_cast<Py_ssize_t>(name.size()), "surrogateescape"));
+}
+
+// Raises OSError(errno, words, filename) for a file the system would not give (Python picks the
+// subclass, such as FileNotFoundError), else ValueError with plate-read's message line. Both carry
+// `filename`, `strerror` (what was wrong, in plate-read's words) and, for files, `error` and
+// `reason`: the fields of plate-read's JSON record for the file.
+[[noreturn]] void raise_refusal(const InputOutcome& outcome, const std::optional<RunReport>& record) {
+  const py::object filename = record ? py::object(name_text(record->name)) : py::object(py::none());
   py::object error;
-  if (outcome.problem == LoadProblem::cannot_open) {
-    error = py::handle(PyExc_OSError)(outcome.system_error != 0 ? outcome.system_error : EIO, outcome.message,
-                                      filename);
+  if (outcome.refusal == Refusal::system) {
+    error = py::handle(PyExc_OSError)(outcome.system_error, outcome.words, filename);
   } else {
-    error = py::handle(PyExc_ValueError)(name ? *name + ": " + outcome.message : outcome.message);
+    std::string message = record ? record->stderr_lines : outcome.words;
+    if (!message.empty() && message.back() == '\n') message.pop_back();
+    error = py::handle(PyExc_ValueError)(message);
     error.attr("filename") = filename;
-    error.attr("strerror") = outcome.message;
+    error.attr("strerror") = outcome.words;
+  }
+  if (record) {
+    error.attr("error") = *record->error;
+    error.attr("reason") = record->error_detail;
   }
   PyErr_SetObject(reinterpret_cast<PyObject*>(Py_TYPE(error.ptr())), error.ptr());
   throw py::error_already_set();
@@ -47,29 +59,49 @@ py::dict add_box(py::dict d, std::int32_t x_min, std::int32_t x_max, std::int32_
   return d;
 }
 
+py::object digit_value(char digit) {
+  return digit == 0 ? py::object(py::none()) : py::object(py::str(std::string(1, digit)));
+}
+
+py::object choice_value(const std::optional<cli::TemplateChoice>& choice) {
+  if (!choice) return py::none();
+  py::dict d;
+  d["digit"] = digit_value(choice->digit);
+  d["template"] = choice->index;
+  d["distance"] = choice->distance;
+  return d;
+}
+
+// "template" and "distance" belong to the shown digit; "matched" is there only when the 0/8 check
+// changed the digit, and names the template that read the candidate.
+py::dict character_dict(const cli::CharacterReport& c) {
+  py::dict d;
+  d["digit"] = digit_value(c.digit);
+  add_box(d, c.x_min, c.x_max, c.y_min, c.y_max);
+  d["template"] = c.shown ? py::object(py::int_(c.shown->index)) : py::object(py::none());
+  d["distance"] = c.shown ? py::object(py::int_(c.shown->distance)) : py::object(py::none());
+  if (c.matched) d["matched"] = choice_value(c.matched);
+  d["runner_up"] = choice_value(c.runner_up);
+  return d;
+}
+
 // The same keys, in the same order, as one line of `plate-read --json`.
-py::dict to_dict(const RunReport& report, const std::optional<std::string>& name) {
+py::dict to_dict(const RunReport& report, bool with_file) {
   py::list plates;
   for (const cli::PlateReport& plate : report.plates) {
     py::list characters;
-    for (const cli::CharacterReport& c : plate.characters) {
-      py::dict character;
-      character["digit"] =
-          c.digit == 0 ? py::object(py::none()) : py::object(py::str(std::string(1, c.digit)));
-      add_box(character, c.x_min, c.x_max, c.y_min, c.y_max);
-      if (c.distance) character["distance"] = *c.distance;
-      characters.append(character);
-    }
+    for (const cli::CharacterReport& c : plate.characters) characters.append(character_dict(c));
     py::dict d;
     d["text"] = plate.text;
     d["digit_count"] = plate.digit_count;
     d["group_id"] = plate.group_id;
     d["frame"] = add_box(py::dict(), plate.x_min, plate.x_max, plate.y_min, plate.y_max);
+    d["worst_distance"] = plate.worst_distance;
     d["characters"] = characters;
     plates.append(d);
   }
   py::dict result;
-  if (name) result["file"] = *name;
+  if (with_file) result["file"] = name_text(report.name);
   result["processing_ms"] = report.processing_ms;
   result["elapsed_us"] = report.elapsed_us;
   result["plates"] = plates;
@@ -82,22 +114,21 @@ class Reader {
   explicit Reader(const std::optional<std::filesystem::path>& patterns) {
     const std::filesystem::path module_file =
         py::module_::import("platereader._platereader").attr("__file__").cast<std::string>();
-    const LoadOutcome outcome = adapter_.load_patterns(patterns, module_file.parent_path());
-    if (outcome.problem != LoadProblem::none) raise_problem(outcome, std::nullopt);
+    RunReport failure;
+    const InputOutcome outcome = adapter_.load_patterns(patterns, module_file.parent_path(), failure);
+    if (outcome.refusal != Refusal::none) raise_refusal(outcome, failure);
   }
 
   py::dict read(const std::filesystem::path& path) {
     const Exclusive use(busy_);
-    const std::string name = EngineAdapter::display_name(path);
-    LoadOutcome outcome;
+    InputOutcome outcome;
     RunReport report;
     {
       const py::gil_scoped_release unlocked;
-      outcome = adapter_.load_file(path);
-      if (outcome.problem == LoadProblem::none) report = adapter_.run();
+      outcome = adapter_.read_file(path, report);
     }
-    if (outcome.problem != LoadProblem::none) raise_problem(outcome, name);
-    return to_dict(report, name);
+    if (outcome.refusal != Refusal::none) raise_refusal(outcome, report);
+    return to_dict(report, true);
   }
 
   py::dict read_array(const py::array& array, const std::string& order) {
@@ -115,15 +146,14 @@ class Reader {
                            array.strides(1),
                            array.strides(2),
                            order == "RGB" ? ChannelOrder::rgb : ChannelOrder::bgr};
-    LoadOutcome outcome;
+    InputOutcome outcome;
     RunReport report;
     {
       const py::gil_scoped_release unlocked;  // `array` keeps the pixels alive meanwhile
-      outcome = adapter_.load_pixels(pixels);
-      if (outcome.problem == LoadProblem::none) report = adapter_.run();
+      outcome = adapter_.read_pixels(pixels, report);
     }
-    if (outcome.problem != LoadProblem::none) raise_problem(outcome, std::nullopt);
-    return to_dict(report, std::nullopt);
+    if (outcome.refusal != Refusal::none) raise_refusal(outcome, std::nullopt);
+    return to_dict(report, false);
   }
 
  private:

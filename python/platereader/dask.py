@@ -7,7 +7,7 @@
     results = platereader.dask.read_files("photos/*.bmp").compute()
 
 Each item is the record `plate-read --json` prints for one file, in the order of the files; a
-file that cannot be read gives {"file": ..., "error": ...} as there. Every worker thread keeps one
+file that cannot be read gives {"file": ..., "error": ..., "reason": ...} as there. Every worker thread keeps one
 Reader per pattern file for as long as it lives. The workers open the files by the names given,
 so on several machines the files must be reachable under the same names on every worker.
 """
@@ -61,8 +61,9 @@ def read_file(path, patterns=None):
     try:
         return _reader(patterns).read(path)
     except (OSError, ValueError) as error:
-        return {"file": error.filename if error.filename is not None else os.fspath(path),
-                "error": error.strerror}
+        if not hasattr(error, "reason"):  # not one of the Reader's refusals of a file
+            raise
+        return {"file": error.filename, "error": error.error, "reason": error.reason}
 
 
 def _default_partitions(count):

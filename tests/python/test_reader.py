@@ -59,8 +59,9 @@ def test_unreadable_files_raise_with_plate_reads_message(reader, tmp_path):
         expected_type = FileNotFoundError if path.name == "missing.bmp" else ValueError
         with pytest.raises(expected_type) as raised:
             reader.read(path)
-        assert (raised.value.filename, raised.value.strerror) == (record["file"], record["error"])
-        assert record["error"] in str(raised.value)
+        error = raised.value
+        assert (error.filename, error.error, error.reason) == (record["file"], record["error"], record["reason"])
+        assert error.strerror.startswith(record["reason"]) and error.strerror in str(error)
 
 
 @pytest.mark.parametrize(
@@ -86,7 +87,7 @@ def test_the_largest_array_and_an_empty_one_are_read(reader):
 
 
 def test_a_missing_pattern_file_raises(tmp_path):
-    with pytest.raises(FileNotFoundError, match="EBMPlog00.pat"):
+    with pytest.raises(FileNotFoundError, match="none.pat"):
         platereader.Reader(tmp_path / "none.pat")
 
 
