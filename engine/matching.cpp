@@ -32,6 +32,7 @@
 #include <cstdlib>
 
 #include "proportion.h"
+#include "signature_step.h"
 #include "workspace.h"
 
 // On x86-64 with GCC or Clang, the matcher's loops are compiled twice, for AVX2 and for the
@@ -51,13 +52,6 @@ namespace {
 constexpr std::int32_t kStartingBestDistance = 32000;
 constexpr std::int32_t kAcceptanceLimit = 30;
 constexpr std::int32_t kOneLap = 360;
-
-// Every candidate point up to 69 points, every third up to 99, every sixth from 100 on.
-int sampling_step(int point_count) {
-  if (point_count < 70) return 1;
-  if (point_count < 100) return 3;
-  return 6;
-}
 
 }  // namespace
 
@@ -183,7 +177,7 @@ PLATE_AVX2_CLONE SignatureMatch signature_distance(const ShapeRecord& template_r
   if (n_s < 1 || n_t < 1) return {kNoMatchDistance, 0};
   const std::int32_t* t = template_record.smoothed_angles;
   const std::int32_t* s = candidate.smoothed_angles;
-  const int step = sampling_step(n_s);
+  const int step = signature_step(n_s);
   const std::int32_t divisor = n_s / step;
 
   std::array<std::int32_t, kMaxContourPoints> sums;  // one per shift

@@ -1,23 +1,13 @@
 #include "shape_record.h"
 
+#include "signature_step.h"
+
 namespace plate {
-
-namespace {
-
-// Half-width of the moving average: short contours are smoothed less, so that a digit's corners
-// survive at every size the seed scan accepts.
-int smoothing_half_width(int point_count) {
-  if (point_count < 70) return 1;
-  if (point_count < 100) return 3;
-  return 6;
-}
-
-}  // namespace
 
 void smooth_signature(ShapeRecord& record) {
   const int n = record.point_count;
   if (n <= 0 || n > kMaxContourPoints) return;
-  const int w = smoothing_half_width(n);
+  const int w = signature_step(n);  // short contours are smoothed less, so that corners survive
   // A(j) continues the chain across its ends as one counterclockwise lap. Since w = 1 whenever
   // n < 70, every wrapped index stays inside 0 .. n - 1 for any n >= 1.
   auto lap_angle = [&](int j) {

@@ -26,7 +26,9 @@ const fs::path kSamples = fs::path(PLATE_SOURCE_DIR) / "data" / "samples";
 
 std::string quoted(const fs::path& path) {
 #ifdef _WIN32
-  return "\"" + path.string() + "\"";
+  std::string out = "\"";  // built in steps: GCC 12 misreads "\"" + path + "\"" as an overlapping copy
+  out += path.string();
+  return out += '"';
 #else
   std::string out = "'";
   for (const char c : path.string()) out += c == '\'' ? std::string("'\\''") : std::string(1, c);

@@ -51,7 +51,9 @@ TEST(CandidateReviewTest, AgreesWithTheRunAndItsMatchRecordsOnEverySample) {
                        [](const auto& a, const auto& b) { return a.first < b.first; });
       EXPECT_EQ(m.nearest_template, accepted.empty() ? kNoTemplate : accepted[0].second);
       EXPECT_EQ(m.runner_up_template, accepted.size() < 2 ? kNoTemplate : accepted[1].second);
-      if (accepted.size() >= 2) EXPECT_EQ(m.runner_up_distance, accepted[1].first);
+      if (accepted.size() >= 2) {
+        EXPECT_EQ(m.runner_up_distance, accepted[1].first);
+      }
       if (m.read() && m.shown_template != kNoTemplate) {
         EXPECT_EQ(engine.templates()[std::size_t(m.shown_template)].character, m.shown_digit);
         EXPECT_EQ(m.shown_distance, r.templates[std::size_t(m.shown_template)].match.distance);

@@ -105,14 +105,23 @@ class MainWindowDropTest : public ::testing::TestWithParam<DropCase> {
   void SetUp() override {
     handle_ = window_.create();
     ASSERT_NE(handle_, nullptr);
-    ASSERT_EQ(session_.workspace().display.bytes.front(), 255);  // white from creation on
-    // A picture and the overlay of a run over it, for the drop to act on.
+    ASSERT_EQ(session_.display().bytes.front(), 255);  // white from creation on
+    // The plates of a run over a sample, then a grey frame under them, for the drop to act on.
+    const fs::path data = fs::path(PLATE_SOURCE_DIR) / "data";
+    if (!fs::exists(data / "EBMPlog00.pat")) GTEST_SKIP() << "no shipped pattern file in " << data;
+    const fs::path working_directory = fs::current_path();
+    fs::current_path(data);  // the session reads the pattern file from there, as the program does
+    const bool loaded = session_.load_templates(messages_).loaded();
+    fs::current_path(working_directory);
+    ASSERT_TRUE(loaded);
+    ASSERT_EQ(session_.load_file(data / "samples" / "two_plates.bmp", messages_), ReadOutcome::read);
+    session_.recognize();
+    ASSERT_FALSE(session_.overlay().empty());
     session_.fill_frame(128);
-    put_one_plate(session_.workspace().result);
   }
 
-  std::uint8_t display_level() const { return session_.workspace().display.bytes.back(); }
-  bool overlay_kept() const { return session_.workspace().result.groups[1].digit_count != 0; }
+  std::uint8_t display_level() const { return session_.display().bytes.back(); }
+  bool overlay_kept() const { return !session_.overlay().empty(); }
 
   Session session_;
   RecordingMessages messages_;
