@@ -80,6 +80,9 @@ InputOutcome EngineAdapter::read_file(const std::filesystem::path& path, RunRepo
   const cli::InputFacts facts = cli::inspect_input(path);
   if (facts.kind != cli::FileKind::regular)
     return refuse(name, cli::picture_problem(facts), system_error_of(facts.kind), report);
+  // Only 24-bit bitmaps that fit the frame for now. When image/ loads JPEG and PNG pictures and fits
+  // large ones into the frame (load_picture), this read becomes that load, worded as plate-read
+  // words it, and the report gains the picture's format, size and scale when plate-read's does.
   const ReadOutcome outcome = read_bitmap(path, picture_);
   if (!picture_was_read(outcome))
     return refuse(name, cli::picture_problem(outcome), system_error_of(outcome), report);
@@ -88,8 +91,9 @@ InputOutcome EngineAdapter::read_file(const std::filesystem::path& path, RunRepo
   return {};
 }
 
-// The frame holds at most 1024 x 768 pixels. Larger arrays are refused until pictures are fitted
-// into the frame; then the fitting goes here, and files and arrays share it.
+// The frame holds at most 1024 x 768 pixels, and larger arrays are refused until image/ fits
+// pictures into the frame. Then this copy fills a DecodedPicture (blue, green, red, top row first)
+// instead of the plane, and fit_into_frame places it, so that arrays and files share the fitting.
 InputOutcome EngineAdapter::read_pixels(const PixelView& pixels, RunReport& report) {
   if (pixels.width > kFrameWidth || pixels.height > kFrameHeight)
     return {Refusal::bad_input, 0,
