@@ -168,43 +168,5 @@ TEST(ReadBitmapFileTest, FileReadsAsItsBytesAndUnopenablePathsAreReadErrors) {
   std::filesystem::remove_all(dir);
 }
 
-// The public BMP test suite: 91 files of every kind and fault, each a 127 x 64 picture.
-TEST(BmpSuiteTest, ReadsTheUncompressed24BitPicturesExactlyAndSpeaksOnceForEveryOther) {
-  const std::filesystem::path suite = PLATE_SOURCE_DIR "/../shared/corpus/bmpsuite";
-  if (!std::filesystem::is_directory(suite)) GTEST_SKIP() << "BMP suite not found at " << suite;
-  std::ifstream ppm(suite / "expected/rgb24.ppm", std::ios::binary);
-  std::string magic;
-  int width = 0, height = 0, max_value = 0;
-  ppm >> magic >> width >> height >> max_value;
-  ppm.get();
-  const std::vector<char> rgb{std::istreambuf_iterator<char>(ppm), {}};
-  ASSERT_EQ(rgb.size(), std::size_t(width * height * 3)) << magic;
-  auto want = plane_of(0);  // padding bytes are zero in these files
-  for (int r = 0; r < height; ++r)
-    for (int x = 0; x < width; ++x)
-      for (int c = 0; c < 3; ++c)
-        want->row(kFrameHeight - 1 - r)[3 * x + 2 - c] = rgb[(r * width + x) * 3 + c];
-
-  auto plane = std::make_unique<Plane>();
-  std::set<std::string> read_files;
-  int files = 0;
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(suite)) {
-    if (entry.path().extension() != ".bmp") continue;
-    ++files;
-    const std::string name = std::filesystem::relative(entry.path(), suite).generic_string();
-    const ReadOutcome outcome = read_bitmap(entry.path(), *plane);
-    if (outcome == read) {
-      read_files.insert(name);
-      EXPECT_EQ(first_difference(*plane, *want), kPlaneBytes) << name;
-    }
-    EXPECT_EQ(bitmap_message(outcome).empty(), read_files.contains(name)) << name;
-  }
-  EXPECT_GE(files, 89);
-  // The 24-bit uncompressed pictures within the frame, two with a colour table before the pixels
-  // and one with a V5 header; reallybig.bmp is 24-bit as well but too big.
-  EXPECT_EQ(read_files, (std::set<std::string>{"g/rgb24.bmp", "g/rgb24pal.bmp", "q/rgb24largepal.bmp",
-                                               "q/rgb24lprof.bmp"}));
-}
-
 }  // namespace
 }  // namespace plate

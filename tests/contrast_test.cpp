@@ -30,18 +30,6 @@ std::vector<std::int32_t> histogram_of(const std::vector<BinRun>& runs, int bin_
   return histogram;
 }
 
-TEST(FindTwoHillsTest, EachBinGrowsABandAtItsOwnHeightTowardsStrictlyHigherNeighbours) {
-  ContrastWorkArea work{};
-  HillBounds main_bounds{}, second_bounds{};
-  find_two_hills(work, histogram_of(kOneHill), main_bounds, second_bounds);
-  const std::vector<std::tuple<int, int, int>> expected = {
-      {5, 10, 14}, {6, 11, 13}, {0, 12, 12}, {4, 11, 13}, {4, 10, 14}};
-  for (int bin = 10; bin <= 14; ++bin) {
-    const Hill& hill = work.hills[static_cast<std::size_t>(bin)];
-    EXPECT_EQ(std::tie(hill.mass, hill.first_bin, hill.last_bin), expected[std::size_t(bin - 10)]) << bin;
-  }
-}
-
 struct HillCase {
   const char* name;
   std::vector<BinRun> runs;
@@ -65,8 +53,7 @@ INSTANTIATE_TEST_SUITE_P(Histograms, FindTwoHillsTest, ::testing::ValuesIn(std::
     {"one_hill", kOneHill, 256, 1, {11, 13}, {0, 0}},
     {"equal_hills_lower_one_is_main", kTwoEqualHills, 256, 2, {11, 13}, {201, 203}},
     {"raised_bright_hill_becomes_main", kRaisedBrightHill, 256, 2, {201, 203}, {11, 13}},
-    {"neighbours_5_and_10", {{50, {5, 10}}}, 256, 1, {50, 51}, {0, 0}},
-    {"equal_neighbours", {{50, {5, 5}}}, 256, 0, {0, 0}, {0, 0}},
+    {"hill_reaching_bin_0", {{0, {2, 2, 1}}}, 256, 1, {0, 2}, {0, 0}},
     {"flat_run", {{50, {7, 7, 7}}}, 256, 0, {0, 0}, {0, 0}},
     {"largest_bin_count", {{1018, {1, 2, 3, 2, 1}}}, 1023, 1, {1019, 1021}, {0, 0}},
     {"too_many_bins_leave_bounds_unwritten", kOneHill, 1024, 0, {-7, -7}, {-7, -7}}}), testing::row_name);
@@ -118,24 +105,11 @@ constexpr ContrastLevels kUnwritten{-1, -1, -1}, kDark13Middle107Light201{107, 2
 INSTANTIATE_TEST_SUITE_P(Pictures, MeasureContrastTest, ::testing::ValuesIn(std::vector<ContrastCase>{
     {"two_hills", kTwoEqualHills, 100, 118, 300, 301, 2, kDark13Middle107Light201},
     {"darker_hill_chosen_by_position", kRaisedBrightHill, 100, 121, 300, 301, 2, kDark13Middle107Light201},
-    {"uniform", {{128, {40}}}, 100, 140, 300, 301, 0, kUnwritten},
     {"two_levels_apart", {{30, {20}}, {200, {20}}}, 100, 140, 300, 301, 0, kUnwritten},
     {"one_hill", {{50, {5, 10}}}, 100, 115, 300, 301, 1, kUnwritten},
-    {"all_white", {{255, {40}}}, 100, 140, 300, 301, 0, kUnwritten},
-    {"rectangle", kTenTimesTwoHills, 200, 218, 100, 110, 2, kDark13Middle107Light201},
     {"both_reversed", kTenTimesTwoHills, 218, 200, 110, 100, 2, kDark13Middle107Light201},
-    {"zero_width", {}, 210, 210, 100, 110, 0, kUnwritten},
-    {"zero_height", {}, 200, 218, 105, 105, 0, kUnwritten}}), testing::row_name);
+    {"zero_width", {}, 210, 210, 100, 110, 0, kUnwritten}}), testing::row_name);
 // clang-format on
-
-TEST(MeasureContrastTest, BrightnessIsTheTruncatedMeanOfTheThreeBytes) {
-  auto workspace = testing::make_workspace();
-  std::uint8_t* pixel = workspace->display.bytes.data() + Plane::offset_unchecked(10, 10);
-  pixel[0] = 255, pixel[1] = 0, pixel[2] = 1;  // 256 / 3
-  ContrastLevels levels{};
-  measure_contrast(workspace->contrast, workspace->display, 10, 11, 10, 11, levels);
-  EXPECT_EQ(workspace->contrast.histogram[85], 1);
-}
 
 }  // namespace
 }  // namespace plate

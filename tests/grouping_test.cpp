@@ -3,9 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <map>
-#include <random>
-#include <set>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -82,16 +79,6 @@ std::vector<Box> pair_of(int first_height, int second_height, int centre_distanc
   return {{100, 120, 200, 200 + first_height}, {x, x + 20, y, y + second_height}};
 }
 
-// 300 digits, each alone: ids 1 to 300, the most that a full list can take.
-IdCase lone_digits() {
-  IdCase c{"three_hundred_lone_digits", {}, {}, 301};
-  for (int k = 0; k < kMaxCharacters; ++k) {
-    c.boxes.push_back({(k % 20) * 50, (k % 20) * 50 + 9, (k / 20) * 50, (k / 20) * 50 + 19});
-    c.ids.push_back(k + 1);
-  }
-  return c;
-}
-
 const std::vector<std::int32_t> kLinked{1, 1}, kApart{1, 2};
 
 // Both tolerances come from the height of the digit that stands first in the list: 20 high, it
@@ -106,53 +93,18 @@ INSTANTIATE_TEST_SUITE_P(Lists, GroupIdTest, ::testing::ValuesIn(std::vector<IdC
                {640, 659, 500, 530}, {600, 619, 500, 530}, {900, 919, 100, 140}}, {1, 1, 1, 1, 3, 3, 4}, 5},
     {"lone_digit_between_linked_ones", {{100, 119, 200, 240}, {130, 139, 500, 520}, {150, 169, 200, 240}},
      {1, 2, 1}, 3},
-    lone_digits(),
     {"heights_16_20", pair_of(16, 20, 0, 0), kLinked, 2},
     {"heights_16_21", pair_of(16, 21, 0, 0), kApart, 3},
     {"heights_21_16", pair_of(21, 16, 0, 0), kApart, 3},
     {"spacing_30_of_20", pair_of(20, 25, 30, 0), kLinked, 2},
     {"spacing_31_of_20", pair_of(20, 25, 31, 0), kApart, 3},
-    {"spacing_left_31_of_20", pair_of(20, 25, -31, 0), kApart, 3},
     {"baseline_5_of_20", pair_of(20, 25, 0, 5), kLinked, 2},
     {"baseline_6_of_20", pair_of(20, 25, 0, 6), kApart, 3},
-    {"baseline_below_6_of_20", pair_of(20, 25, 0, -6), kApart, 3},
     {"spacing_37_of_25", pair_of(25, 20, 37, 0), kLinked, 2},
     {"spacing_38_of_25", pair_of(25, 20, 38, 0), kApart, 3},
     {"baseline_6_of_25", pair_of(25, 20, 0, 6), kLinked, 2},
     {"baseline_7_of_25", pair_of(25, 20, 0, 7), kApart, 3}}), testing::row_name);
 // clang-format on
-
-// Equal heights make the tolerances symmetric; the plates are then the connected parts of the
-// link graph, whatever order the seed scan found the digits in.
-TEST_F(GroupingTest, SamePlatesWhateverTheListOrder) {
-  std::vector<Box> boxes;
-  for (int row = 0; row < 4; ++row) {
-    for (int col = 0; col < 9; ++col) {
-      // Chains of four (gaps of 55 link, 61 do not), so shuffled orders must merge groups; rows
-      // stand at least 19 rows apart, past the baseline tolerance.
-      const std::int32_t x = 20 + col * 55 + (col / 4) * 6 + row * 3, y = 100 + row * 30 + (row % 2) * 11;
-      boxes.push_back({x, x + 19, y, y + 40});
-    }
-  }
-  // The plates as sets of boxes (by x_min, which no two share), whatever their ids and positions.
-  const auto plates = [&] {
-    std::map<std::int32_t, std::set<std::int32_t>> by_id;
-    for (int k = 0; k < list().count; ++k) by_id[list().entries[k].group_id].insert(list().entries[k].x_min);
-    std::set<std::set<std::int32_t>> result;
-    for (const auto& [id, members] : by_id) result.insert(members);
-    return result;
-  };
-  group(boxes);
-  const auto expected = plates();
-  EXPECT_GT(expected.size(), 4u);
-  EXPECT_LT(expected.size(), boxes.size());
-  std::mt19937 random(1);
-  for (int order = 0; order < 5; ++order) {
-    std::ranges::shuffle(boxes, random);
-    group(boxes);
-    EXPECT_EQ(plates(), expected) << "order " << order;
-  }
-}
 
 }  // namespace
 }  // namespace plate

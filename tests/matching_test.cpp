@@ -19,53 +19,6 @@ ShapeRecord signature(const std::vector<std::int32_t>& smoothed_angles, std::int
   return record;
 }
 
-// n points of 0 but 600 on the points 3, 9, 15, ...: against a one-point template every point
-// meets that point, so the distance is the sum over the sampled points divided by q. Every point
-// sees the 600s, every third point half of them, every sixth point none.
-std::vector<std::int32_t> spikes(int n) {
-  std::vector<std::int32_t> angles(static_cast<std::size_t>(n), 0);
-  for (int k = 3; k < n; k += 6) angles[static_cast<std::size_t>(k)] = 600;
-  return angles;
-}
-
-struct DistanceCase {
-  const char* name;
-  std::vector<std::int32_t> template_angles;
-  std::int32_t template_start;
-  std::vector<std::int32_t> candidate_angles;
-  std::int32_t candidate_start;
-  std::int32_t distance, rotation;
-};
-
-class SignatureDistanceTest : public ::testing::TestWithParam<DistanceCase> {};
-
-TEST_P(SignatureDistanceTest, KeepsTheBestShiftAndItsRotation) {
-  const DistanceCase& row = GetParam();
-  const SignatureMatch match = signature_distance(signature(row.template_angles, row.template_start),
-                                                  signature(row.candidate_angles, row.candidate_start));
-  EXPECT_EQ(match.distance, row.distance);
-  EXPECT_EQ(match.rotation, row.rotation);
-}
-
-// The six shifts of the first template give 0, 30, 30, 60, 60 and 0; shift 0 wins the tie, so the
-// rotation comes from offset 0, not from shift 5's offset 270. The second template is the first
-// read from its fourth point, one lap higher past its end: its only perfect shift, 2, reaches past
-// the end.
-// clang-format off
-INSTANTIATE_TEST_SUITE_P(Signatures, SignatureDistanceTest, ::testing::ValuesIn(std::vector<DistanceCase>{
-    {"itself", {0, 0, 90, 90, 180, 270}, 1, {0, 0, 90, 90, 180, 270}, 1, 0, 0},
-    {"six_points_against_three", {0, 0, 90, 90, 180, 270}, 1, {0, 90, 180}, 2, 0, 45},
-    {"best_shift_reads_past_the_end", {90, 180, 270, 360, 360, 450}, 1, {0, 90, 180}, 2, 0, 135},
-    {"large_offset_gives_negative_rotation", {450, 540, 630}, 7, {0, 90, 180}, 0, 0, -45},
-    {"mean_truncates", {0, 0, 0}, 0, {0, 0, 11}, 0, 3, 0},
-    {"empty_template", {}, 0, {0, 90, 180}, 0, kNoMatchDistance, 0},
-    {"empty_candidate", {0, 90}, 0, {}, 0, kNoMatchDistance, 0},
-    {"every_point_of_69", {0}, 0, spikes(69), 0, 11 * 600 / 69, 0},
-    {"every_third_point_of_70", {0}, 0, spikes(70), 0, 12 * 600 / 23, 0},
-    {"every_third_point_of_99", {0}, 0, spikes(99), 0, 16 * 600 / 33, 0},
-    {"every_sixth_point_of_100", {0}, 0, spikes(100), 0, 0, 0}}), testing::row_name);
-// clang-format on
-
 // A two-point template that lies `distance` from the candidate below, turned by `rotation` degrees.
 struct TemplateSpec {
   char character;
@@ -128,9 +81,7 @@ INSTANTIATE_TEST_SUITE_P(Windows, DecideCharactersTest, ::testing::ValuesIn(std:
     {"distance_30", {{'5', 30, 0}}, 23, 10, 0},
     {"rotation_19", {{'5', 0, 19}}, 23, 10, '5'},
     {"rotation_20", {{'5', 0, 20}}, 23, 10, 0},
-    {"rotation_345", {{'5', 0, 345}}, 23, 10, 0},
     {"rotation_346", {{'5', 0, 346}}, 23, 10, '5'},
-    {"rotation_minus_45", {{'5', 0, -45}}, 23, 10, '5'},
     {"rotation_161_for_5", {{'5', 0, 161}}, 23, 10, 0},
     {"rotation_161_for_0", {{'0', 0, 161}}, 23, 10, '0'},
     {"rotation_199_for_8", {{'8', 0, 199}}, 23, 10, '8'},
@@ -140,11 +91,8 @@ INSTANTIATE_TEST_SUITE_P(Windows, DecideCharactersTest, ::testing::ValuesIn(std:
     {"proportion_2_3_for_1", {{'1', 0, 0}}, 23, 10, 0},
     {"proportion_3_0_for_1", {{'1', 0, 0}}, 30, 10, '1'},
     {"proportion_3_0_for_5", {{'5', 0, 0}}, 30, 10, 0},
-    {"width_0", {{'1', 0, 0}}, 5, 1, 0},
     {"tie_goes_to_the_earlier", {{'3', 5, 0}, {'5', 5, 0}}, 23, 10, '3'},
-    {"nearer_wins", {{'3', 9, 0}, {'5', 4, 0}}, 23, 10, '5'},
     {"nearer_but_refused_keeps_the_best", {{'3', 9, 0}, {'5', 4, 180}}, 23, 10, '3'},
-    {"no_templates", {}, 23, 10, 0},
     {"matched_zero_with_a_dark_crossing_is_8", {{'0', 0, 0}}, 40, 20, '8', true}}), testing::row_name);
 // clang-format on
 
@@ -184,15 +132,11 @@ INSTANTIATE_TEST_SUITE_P(Boxes, CheckZeroEightTest, ::testing::ValuesIn(std::vec
     {"last_scanned_row", 129, 118, '0', '8'},
     {"above_the_scanned_rows", 129, 119, '8', '0'},
     {"three_rows_scan_the_bottom_one", 102, 100, '0', '8'},
-    {"three_rows_scan_no_other", 102, 101, '8', '0'},
-    {"probe_at_the_middle_level", 129, 110, '8', '0', 111},
     {"other_digits_untouched", 129, 110, '5', '5'},
     {"no_contrast_keeps_the_zero", 129, 110, '0', '0', kBelowMiddle, false},
-    {"no_contrast_keeps_the_eight", 129, -1, '8', '8', kBelowMiddle, false},
     // The middle level is a brightness, (B + G + R) / 3, and the crossing is judged by brightness:
     // dark-green ink (green 120, brightness 66) is darker than the middle level of about 111.
-    {"dark_green_crossing_makes_an_eight", 129, 112, '0', '8', 120, true, 40},
-    {"bright_pixel_with_low_green_is_no_crossing", 129, 112, '8', '0', 100, true, 230}}), testing::row_name);
+    {"dark_green_crossing_makes_an_eight", 129, 112, '0', '8', 120, true, 40}}), testing::row_name);
 // clang-format on
 
 }  // namespace

@@ -19,56 +19,9 @@
 namespace plate {
 namespace {
 
-const std::filesystem::path kFont = "/usr/share/fonts/truetype/dejavu/DejaVuSansCondensed-Bold.ttf";
-#define SKIP_WITHOUT_FONT() \
-  if (!std::filesystem::exists(kFont)) GTEST_SKIP() << "no DejaVu font (scripts/setup installs it): " << kFont
-
 std::vector<char> bytes_of(const std::filesystem::path& path) {
   std::ifstream file(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(file), {}};
-}
-
-TEST(GlyphRasterTest, HeightsScaleEmboldeningAndBlendingAreAsAsked) {
-  SKIP_WITHOUT_FONT();
-  const tools::GlyphRasterizer font(kFont);
-  const tools::GlyphBitmap ink_tall = font.render(U'8', 60, tools::HeightBasis::ink);
-  EXPECT_GE(ink_tall.height, 60);
-  EXPECT_LE(ink_tall.height, 62);  // one partly covered row at each edge at most
-  const tools::GlyphBitmap squeezed = font.render(U'8', 60, tools::HeightBasis::ink, 0.5);
-  EXPECT_EQ(squeezed.height, ink_tall.height);
-  EXPECT_NEAR(squeezed.width, ink_tall.width / 2.0, 1.5);
-  const tools::GlyphBitmap bold = font.render(U'1', 60, tools::HeightBasis::ink, 1.0, 0.05);
-  EXPECT_LE(bold.height, 62);  // thickened, yet as tall as asked
-  EXPECT_GE(bold.width, font.render(U'1', 60, tools::HeightBasis::ink).width + 2);
-  EXPECT_LT(font.render(U'8', 60, tools::HeightBasis::em).height, 60);  // a digit is shorter than its em
-  EXPECT_THROW(font.render(U'\uFFFF', 60, tools::HeightBasis::em), std::runtime_error);
-
-  auto picture = std::make_unique<Plane>();
-  picture->fill(255);
-  tools::stamp_glyph(*picture, ink_tall, 100, 300, 0);
-  EXPECT_EQ(*std::min_element(picture->bytes.begin(), picture->bytes.end()), 0);  // full coverage is ink
-  // Glyph row r lands on plane row 300 - r: no ink outside columns 100.., rows ..300.
-  for (int y = 0; y < kFrameHeight; ++y) {
-    for (int x = 0; x < kFrameWidth; ++x) {
-      const bool inside = x >= 100 && x < 100 + ink_tall.width && y <= 300 && y > 300 - ink_tall.height;
-      ASSERT_TRUE(inside || picture->green_unchecked(x, y) == 255) << x << "," << y;
-    }
-  }
-}
-
-// The drawn digits fill the plate cell, 2 : 1 (round edges may leave the outermost pixel partly
-// covered or empty), the '1' one 12 mm stroke wide; odd requests fail.
-TEST(PlateDigitOutlineTest, DigitsFillTheCellWithTwelveMillimetreStrokes) {
-  for (char digit = '0'; digit <= '9'; ++digit) {
-    const tools::GlyphBitmap glyph = tools::render_plate_digit(digit, 80);
-    EXPECT_GE(glyph.height, 79) << digit;
-    EXPECT_LE(glyph.height, 80) << digit;
-    EXPECT_GE(glyph.width, digit == '1' ? 12 : 39) << digit;
-    EXPECT_LE(glyph.width, digit == '1' ? 12 : 40) << digit;
-  }
-  EXPECT_LE(tools::render_plate_digit('0', 80, 0.5).width, 20);
-  EXPECT_THROW(tools::render_plate_digit('A', 80), std::invalid_argument);
-  EXPECT_THROW(tools::render_plate_digit('0', 0), std::invalid_argument);
 }
 
 TEST(RecipeTest, LinesReadBackAsWrittenAndBadLinesNameTheirLine) {

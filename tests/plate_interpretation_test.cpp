@@ -16,10 +16,9 @@ using testing::Box;
 
 // Inks of the test pictures. Background (200/201) and digits (40/41) put one pixel in three on
 // the lower of two neighbouring levels, so that each forms a hill in the brightness histogram:
-// contrast analysis then gives dark level 41, light level 200 and middle level 120. Black and grey
-// fall in bins that grow no hill, so marks drawn with them leave the levels as they are. Grey lies
-// at or below the middle level but not below the dark one.
-enum class Ink : std::uint8_t { black = 0, grey = 100, digit = 41, background = 201, none = 1 };
+// contrast analysis then gives dark level 41, light level 200 and middle level 120. Black falls in
+// a bin that grows no hill, so marks drawn with it leave the levels as they are.
+enum class Ink : std::uint8_t { black = 0, digit = 41, background = 201, none = 1 };
 using enum Ink;
 
 struct Paint {
@@ -119,32 +118,20 @@ TEST_P(PlateCaseTest, KeepsOrWithdrawsTheGroupWithItsLine) {
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(OneDigit, PlateCaseTest, ::testing::ValuesIn(std::vector<PlateCase>{
     {"two_dots", kOne, digit, {kLeftDot, kRightDot}, kPasses, "\xA5\xA5\xA5" "1", {359, 529, 295, 374}},
-    {"three_dots", kOne, digit, {kLeftDot, kRightDot, {{445, 450, 310, 315}}}, kPasses},
     {"flat_contrast", kOne, black, {kLeftDot, kRightDot}, "1groutp, cannot recognize contrast"},
     {"dot_9_high", kOne, digit, {{{430, 439, 310, 319}}, kRightDot}, kPasses},
     {"dot_10_high", kOne, digit, {{{430, 439, 310, 320}}, kRightDot}, "1groutp, too big dot"},
     {"one_dot", kOne, digit, {kLeftDot}, "1groutp, too few dots"},
-    {"grey_dots_escape_the_level_scan", kOne, digit, {{kLeftDot.box, grey}, {kRightDot.box, grey}},
-     "1groutp, too few dots"},
-    {"dots_from_the_digits_top_row_up", kOne, digit,
-     {{{430, 435, kTop, kTop + 5}}, {{460, 465, kTop, kTop + 5}}}, "1groutp, too few dots"},
     {"dark_equal_to_light_over_18", kOne, digit, {kLeftDot, kRightDot, kDarkPatch232}, kPasses},
     {"dark_one_more", kOne, digit, {kLeftDot, kRightDot, kDarkPatch232, {{380, 380, 320, 320}}},
      "1groutp, too large black area"},
     {"frame_touching_column_0", {{140, 160, 300, kTop}}, digit,
-     {{{70, 75, 310, 315}}, {{100, 105, 310, 315}}}, ""},
-    {"at_the_bottom_row", {{500, 519, 6, 46}}, digit, {{{430, 435, 16, 21}}, {{460, 465, 16, 21}}},
-     kPasses}}), testing::row_name);
+     {{{70, 75, 310, 315}}, {{100, 105, 310, 315}}}, ""}}), testing::row_name);
 
 INSTANTIATE_TEST_SUITE_P(TwoDigits, PlateCaseTest, ::testing::ValuesIn(std::vector<PlateCase>{
     {"two_dots", kTwo, digit, {kLeftDot, kRightDot}, kPasses, "\xA5\xA5" "12", {389, 559, 295, 382}},
     {"three_dots", kTwo, digit, {kLeftDot, kRightDot, {{445, 450, 310, 315}}}, "2groutp, not two dots"},
-    {"big_blob_passed_over", kTwo, digit, {kLeftDot, kRightDot, {{445, 454, 305, 315}}}, kPasses},
     {"black_area", kTwo, digit, {kLeftDot, kRightDot, {{392, 420, 300, kTop}}}, "2groutp, over 90% black"},
-    {"flat_contrast_passes_unsearched", kTwo, black, {}, kPasses},
-    // Window -35..25: the columns left of 1 yield nothing, the rest are scanned as usual.
-    {"window_past_the_left_edge", {{115, 135, 300, kTop}, {175, 195, 300, kTop}}, digit,
-     {{{5, 10, 310, 315}}, {{15, 20, 310, 315}}}, kPasses},
     // Digits two rows high, far apart, on the frame's bottom or top rows: windows at -2472 and at
     // 3570, whose columns must not be read at all (they would fall outside the plane's bytes).
     {"window_far_left_of_the_plane", {{7, 9, 1, 3}, {999, 1001, 1, 3}}, digit, {{{500, 520, 1, 2}, digit}},
@@ -158,28 +145,21 @@ INSTANTIATE_TEST_SUITE_P(TwoDigits, PlateCaseTest, ::testing::ValuesIn(std::vect
 
 INSTANTIATE_TEST_SUITE_P(ThreeDigits, PlateCaseTest, ::testing::ValuesIn(std::vector<PlateCase>{
     {"one_dot", kThree, digit, {kThreeDigitDot}, kPasses, "\xA5" "123", {439, 589, 295, 382}},
-    {"grey_dot_found_by_the_edge_scan", kThree, digit, {{kThreeDigitDot.box, grey}}, kPasses},
     {"no_dot", kThree, digit, {}, "3groutp, too many dots or no dot"},
-    {"two_dots", kThree, digit, {{{470, 472, 310, 315}}, {{484, 486, 310, 315}}},
-     "3groutp, too many dots or no dot"},
     {"dot_11_judged_by_the_second_digit", kThree, digit, {{{475, 486, 305, 316}}}, kPasses},
     {"dot_12", kThree, digit, {{{475, 486, 305, 317}}}, "3groutp, too big dot"},
-    {"flat_contrast", kThree, black, {kThreeDigitDot}, "3groutp, cannot recognize contrast"},
     // One row high, on the frame's top rows: the edge scan must not look above row 767.
     {"on_the_top_row", {{500, 519, 766, 767}, {530, 549, 766, 767}, {560, 579, 766, 767}}, digit, {},
      "3groutp, too many dots or no dot"}}), testing::row_name);
 
 INSTANTIATE_TEST_SUITE_P(FourAndMoreDigits, PlateCaseTest, ::testing::ValuesIn(std::vector<PlateCase>{
     {"hyphen", kFour, digit, {kHyphen}, kPasses, "12-34", {459, 639, 295, 382}},
-    {"flat_contrast", kFour, black, {kHyphen}, "3groutp, cannot recognize contrast"},
     {"hyphen_column_on_the_second_digits_edge", {kD1, kD2, {550, 568, 300, kTop}, kFour[3]}, digit, {kHyphen},
      "4groutp, no hyphn (0)"},
     {"no_hyphen", kFour, digit, {}, "4groutp, no hyphn"},
     {"hyphen_15_high_23_wide", kFour, digit, {{{553, 576, 318, 333}}}, kPasses},
     {"hyphen_16_high", kFour, digit, {{{557, 571, 318, 334}}}, "4groutp, too big hyphn"},
     {"hyphen_24_wide", kFour, digit, {{{553, 577, 318, 321}}}, "4groutp, too big hyphn"},
-    {"first_blob_decides", kFour, digit, {{{560, 568, 302, 320}}, {{557, 571, 330, 333}}},
-     "4groutp, too big hyphn"},
     {"five_digits", {kD1, kD2, kThree[2], {590, 609, 300, kTop}, {620, 639, 300, kTop}}, digit, {kHyphen},
      ""}}), testing::row_name);
 // clang-format on

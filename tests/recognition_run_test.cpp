@@ -19,18 +19,6 @@ void draw_scattered_shapes(Plane& picture) {
   }
 }
 
-TEST(RecognitionRunTest, UniformPicturesYieldNothing) {
-  auto workspace = testing::make_workspace();
-  for (const std::uint8_t level : {std::uint8_t{255}, std::uint8_t{0}}) {
-    workspace->display.fill(level);
-    run_recognition(*workspace);
-    EXPECT_EQ(workspace->candidates.count, 0);
-    EXPECT_EQ(workspace->result.characters.count, 0);
-    EXPECT_EQ(workspace->result.next_group_id, 1);
-    EXPECT_TRUE(workspace->result.log.view().empty());
-  }
-}
-
 // Entries past point_count are left over from earlier traces and carry no meaning.
 bool same_meaningful_fields(const ShapeRecord& a, const ShapeRecord& b) {
   const auto n = static_cast<std::size_t>(a.point_count);

@@ -38,8 +38,7 @@ INSTANTIATE_TEST_SUITE_P(Steps, FindSeedTest,
                                            SeedCase{"step_of_35", 135, 120, 100, false, 0, 0},
                                            SeedCase{"step_of_36", 136, 120, 100, true, 11, 118},
                                            SeedCase{"odd_step_rounds_down", 255, 0, 0, true, 10, 127},
-                                           SeedCase{"dark_to_bright", 100, 150, 200, false, 0, 0},
-                                           SeedCase{"uniform", 90, 90, 90, false, 0, 0}),
+                                           SeedCase{"dark_to_bright", 100, 150, 200, false, 0, 0}),
                          testing::row_name);
 
 struct OutlineCase {
@@ -93,12 +92,9 @@ TEST_P(ScanSeedsTest, StoresEachDigitSizedShapeOnceFromTheBottomRowUpAndLeftToRi
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Pictures, ScanSeedsTest, ::testing::ValuesIn(std::vector<ScanCase>{
-    {"black", {{0, kFrameWidth - 1, 0, kFrameHeight - 1}}, {}},
-    {"crossed_by_eight_scanned_rows", {{100, 119, 200, 248}}, {100}},
     {"three_shapes", {{500, 519, 100, 139}, {100, 119, 300, 339}, {300, 319, 100, 139}}, {300, 500, 100}},
     {"touching_the_frame_rim",
-     {{0, 19, 300, 339}, {1004, 1023, 300, 339}, {300, 319, 0, 39}, {500, 519, 728, 767}}, {}},
-    {"proportion_2_5", {{300, 309, 300, 324}}, {}}}), testing::row_name);
+     {{0, 19, 300, 339}, {1004, 1023, 300, 339}, {300, 319, 0, 39}, {500, 519, 728, 767}}, {}}}), testing::row_name);
 // clang-format on
 
 TEST(ScanSeedsTest, CandidateTableKeepsTheFirst300) {

@@ -18,6 +18,7 @@
 
 #include "image/bitmap_writer.h"
 #include "present/overlay_plan.h"
+#include "resources/result_dialog.h"
 #include "shell/result_dialog_texts.h"
 #include "shell/session.h"
 #include "shell/win32/dropped_files.h"
@@ -61,17 +62,6 @@ void put_one_plate(RunResult& result) {
   constexpr char kText[] = {'\xA5', '\xA5', '1', '2', '\0'};  // "･･12"
   std::memcpy(result.groups[1].text, kText, sizeof kText);
   result.next_group_id = 2;
-}
-
-TEST(DroppedFilesTest, EveryPathArrivesWholeAndInOrder) {
-  const std::vector<fs::path> paths = {
-      fs::path(L"C:\\") / std::wstring(300, L'認') / L"ナンバー.bmp",  // past MAX_PATH
-      L"C:\\notes.txt",
-      L"C:\\second.bmp",
-  };
-  const HDROP drop = make_drop(paths);
-  EXPECT_EQ(dropped_files(drop), paths);
-  DragFinish(drop);
 }
 
 // More than 255 bytes in the Japanese ANSI code page, so a narrow path buffer would cut it.
@@ -204,6 +194,12 @@ TEST(ResultDialogTest, ShowsTheRunResultWithThePlateTextsMiddleDots) {
   const HWND dialog = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(106), nullptr,
                                          result_dialog_procedure, reinterpret_cast<LPARAM>(&result));
   ASSERT_NE(dialog, nullptr);
+  wchar_t caption[64] = {};
+  GetWindowTextW(dialog, caption, 64);
+  EXPECT_EQ(caption,
+            widen(resources::kResultDialog.caption));  // the Japanese texts survived the resource compiler
+  EXPECT_EQ(control_text(dialog, resources::kStaticControlId),
+            widen(resources::kResultDialog.controls[2].text));
   EXPECT_EQ(control_text(dialog, 1000), L"処理時間 = 47 ms \r\n\r\nNumberplate : ･･12\r\n");
   EXPECT_EQ(control_text(dialog, 1001), widen(compose_contact_text()));
   DestroyWindow(dialog);
