@@ -14,8 +14,6 @@
 
 namespace plate::cli {
 
-namespace {
-
 // The error is what the desktop window says, where it says something in Japanese; the reason says
 // which check failed.
 FileReport unreadable(const std::string& name, const FileProblem& problem) {
@@ -26,8 +24,6 @@ FileReport unreadable(const std::string& name, const FileProblem& problem) {
   failed.stderr_lines = file_message_line(name, problem.line());
   return failed;
 }
-
-}  // namespace
 
 std::string file_message_line(std::string_view name, std::string_view text) {
   return std::string(kProgramName) + ": " + escaped_name(name) + ": " + std::string(text) + "\n";

@@ -10,6 +10,7 @@
 #include "engine/plane.h"
 #include "engine/recognition_engine.h"
 #include "file_report.h"
+#include "input_check.h"
 
 namespace plate::cli {
 
@@ -27,6 +28,9 @@ struct WorkerState {
 // "plate-read: NAME: TEXT" and a line end, the form of every message about one file; the name is
 // escaped as the text output shows it.
 std::string file_message_line(std::string_view name, std::string_view text);
+
+// The report of a file that could not be used: `error`, `error_detail` and the message line.
+FileReport unreadable(const std::string& name, const FileProblem& problem);
 
 // Reads `path` into worker.picture and runs worker.engine over it. A file that cannot be read gives
 // a report with `error` (which check failed, with the desktop's message in parentheses) and no

@@ -1,0 +1,124 @@
+"""platereader.Reader: files and arrays, errors in plate-read's words, threads."""
+
+import struct
+import threading
+
+import numpy as np
+import pytest
+
+import platereader
+from conftest import SAMPLES, bmp_pixels, plate_read_json, sample_files, without_timings
+
+
+@pytest.fixture(scope="module")
+def reader():
+    return platereader.Reader()
+
+
+def test_files_read_as_plate_read_reads_them(reader):
+    files = sample_files()
+    assert [without_timings(reader.read(f)) for f in files] == plate_read_json(*files)
+
+
+def test_plate_text_keeps_the_middle_dot(reader):
+    texts = [plate["text"] for plate in reader.read(SAMPLES / "two_plates.bmp")["plates"]]
+    assert texts == ["\uff65839", "12-04"]
+
+
+@pytest.mark.parametrize("path", sample_files(), ids=lambda p: p.stem)
+def test_an_array_reads_as_its_file_in_either_channel_order(reader, path):
+    expected = without_timings(reader.read(path))
+    del expected["file"]
+    bgr = bmp_pixels(path)
+    views = {"BGR": bgr, "RGB": bgr[..., ::-1]}  # a strided view, as Pillow users often pass
+    for order, pixels in views.items():
+        assert without_timings(reader.read_array(pixels, order=order)) == expected, order
+        assert without_timings(reader.read_array(np.ascontiguousarray(pixels), order)) == expected, order
+
+
+def bmp_header(width, height, bits=24):
+    return b"BM" + bytes(12) + struct.pack("<IiiHHI", 40, width, height, 1, bits, 0) + bytes(20)
+
+
+BAD_FILES = {
+    "missing.bmp": None,
+    "too_wide.bmp": bmp_header(1025, 10),
+    "eight_bits.bmp": bmp_header(10, 10, bits=8),
+    "cut_short.bmp": bmp_header(10, 10) + bytes(40),
+    "header_only.bmp": b"BM" + bytes(20),
+}
+
+
+def test_unreadable_files_raise_with_plate_reads_message(reader, tmp_path):
+    paths = []
+    for name, content in BAD_FILES.items():
+        paths.append(tmp_path / name)
+        if content is not None:
+            paths[-1].write_bytes(content)
+    for path, record in zip(paths, plate_read_json(*paths)):
+        expected_type = FileNotFoundError if path.name == "missing.bmp" else ValueError
+        with pytest.raises(expected_type) as raised:
+            reader.read(path)
+        error = raised.value
+        assert (error.filename, error.error, error.reason) == (record["file"], record["error"], record["reason"])
+        assert error.strerror.startswith(record["reason"]) and error.strerror in str(error)
+
+
+@pytest.mark.parametrize(
+    "array, order",
+    [
+        (np.zeros((10, 10, 3), np.float32), "RGB"),
+        (np.zeros((10, 10, 4), np.uint8), "RGB"),
+        (np.zeros((10, 10), np.uint8), "RGB"),
+        (np.zeros((769, 10, 3), np.uint8), "RGB"),
+        (np.zeros((10, 1025, 3), np.uint8), "BGR"),
+        (np.zeros((10, 10, 3), np.uint8), "rgb"),
+    ],
+    ids=["float", "four_channels", "grey", "too_tall", "too_wide", "unknown_order"],
+)
+def test_arrays_the_reader_cannot_take_raise_value_error(reader, array, order):
+    with pytest.raises(ValueError):
+        reader.read_array(array, order)
+
+
+def test_the_largest_array_and_an_empty_one_are_read(reader):
+    assert reader.read_array(np.full((768, 1024, 3), 255, np.uint8))["plates"] == []
+    assert reader.read_array(np.zeros((0, 0, 3), np.uint8))["plates"] == []
+
+
+def test_a_missing_pattern_file_raises(tmp_path):
+    with pytest.raises(FileNotFoundError, match="none.pat"):
+        platereader.Reader(tmp_path / "none.pat")
+
+
+def read_in_threads(readers, rounds):
+    files = sample_files()
+    results = [[] for _ in readers]
+    errors = []
+
+    def work(index):
+        try:
+            for _ in range(rounds):
+                results[index].append([without_timings(readers[index].read(f)) for f in files])
+        except RuntimeError as error:
+            errors.append(error)
+
+    threads = [threading.Thread(target=work, args=(i,)) for i in range(len(readers))]
+    for thread in threads:
+        thread.start()
+    for thread in threads:
+        thread.join()
+    return results, errors
+
+
+def test_threads_with_their_own_readers_read_alike():
+    results, errors = read_in_threads([platereader.Reader() for _ in range(2)], rounds=5)
+    assert not errors
+    expected = plate_read_json(*sample_files())
+    assert all(batch == expected for thread in results for batch in thread)
+
+
+def test_a_reader_shared_between_threads_refuses_the_second():
+    shared = platereader.Reader()
+    _, errors = read_in_threads([shared, shared], rounds=20)
+    assert errors and "not shared between threads" in str(errors[0])
