@@ -19,9 +19,11 @@ std::vector<std::string> split_log(std::string_view log) {
   return lines;
 }
 
-std::optional<TemplateChoice> choice(const TemplateTable& templates, std::int32_t index, std::int32_t distance) {
+std::optional<TemplateChoice> choice(const TemplateTable& templates, std::int32_t index,
+                                     std::int32_t distance) {
   if (index == kNoTemplate) return std::nullopt;
-  return TemplateChoice{static_cast<char>(templates[static_cast<std::size_t>(index)].character), index, distance};
+  return TemplateChoice{static_cast<char>(templates[static_cast<std::size_t>(index)].character), index,
+                        distance};
 }
 
 CharacterReport report_character(const RecognitionEngine& engine, const CharacterEntry& entry) {
@@ -32,6 +34,7 @@ CharacterReport report_character(const RecognitionEngine& engine, const Characte
                             entry.x_max,
                             entry.y_min,
                             entry.y_max,
+                            std::nullopt,
                             choice(templates, match.shown_template, match.shown_distance),
                             std::nullopt,
                             choice(templates, match.runner_up_template, match.runner_up_distance)};
@@ -55,6 +58,7 @@ FileReport report_run(const RecognitionEngine& engine, std::optional<std::int32_
                       group.x_max,
                       group.y_min,
                       group.y_max,
+                      std::nullopt,
                       {},
                       0};
     for (std::int32_t k = 0; k < run.entry_count; ++k) {
