@@ -19,11 +19,9 @@ std::vector<std::string> split_log(std::string_view log) {
   return lines;
 }
 
-std::optional<TemplateChoice> choice(const TemplateTable& templates, std::int32_t index,
-                                     std::int32_t distance) {
+std::optional<TemplateChoice> choice(const TemplateTable& templates, std::int32_t index, std::int32_t distance) {
   if (index == kNoTemplate) return std::nullopt;
-  return TemplateChoice{static_cast<char>(templates[static_cast<std::size_t>(index)].character), index,
-                        distance};
+  return TemplateChoice{static_cast<char>(templates[static_cast<std::size_t>(index)].character), index, distance};
 }
 
 CharacterReport report_character(const RecognitionEngine& engine, const CharacterEntry& entry) {
@@ -34,10 +32,10 @@ CharacterReport report_character(const RecognitionEngine& engine, const Characte
                             entry.x_max,
                             entry.y_min,
                             entry.y_max,
-                            std::nullopt,
                             choice(templates, match.shown_template, match.shown_distance),
                             std::nullopt,
-                            choice(templates, match.runner_up_template, match.runner_up_distance)};
+                            choice(templates, match.runner_up_template, match.runner_up_distance),
+                            std::nullopt};
   if (match.changed_by_zero_eight_check())
     character.matched = choice(templates, match.nearest_template, match.nearest_distance);
   return character;
@@ -58,9 +56,9 @@ FileReport report_run(const RecognitionEngine& engine, std::optional<std::int32_
                       group.x_max,
                       group.y_min,
                       group.y_max,
-                      std::nullopt,
                       {},
-                      0};
+                      0,
+                      std::nullopt};
     for (std::int32_t k = 0; k < run.entry_count; ++k) {
       const CharacterEntry& entry = result.characters.entries[static_cast<std::size_t>(run.first_entry + k)];
       plate.characters.push_back(report_character(engine, entry));

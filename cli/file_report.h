@@ -21,12 +21,12 @@ struct TemplateChoice {
 struct CharacterReport {
   char digit;                               // '0'..'9', as shown
   std::int32_t x_min, x_max, y_min, y_max;  // plane coordinates, rows from the bottom
-  std::optional<PixelBox> source_box;       // the same box in the original picture's pixels
   // The template of the shown digit. Absent only when the 0/8 check turned the digit into one
   // whose template the windows refused; `matched` then says which template read the candidate.
   std::optional<TemplateChoice> shown;
   std::optional<TemplateChoice> matched;    // set only when the 0/8 check changed the digit
   std::optional<TemplateChoice> runner_up;  // the second-nearest accepted template, if any
+  std::optional<PixelBox> source_box;       // the same box in the original picture's pixels
 
   // The distance that vouches for this digit: its own template's, else the one that read it.
   std::int32_t distance() const { return shown ? shown->distance : matched->distance; }
@@ -37,9 +37,9 @@ struct PlateReport {
   std::int32_t digit_count;
   std::int32_t group_id;
   std::int32_t x_min, x_max, y_min, y_max;  // the plate frame, plane coordinates
-  std::optional<PixelBox> source_box;       // the plate frame in the original picture's pixels
   std::vector<CharacterReport> characters;  // left to right
   std::int32_t worst_distance;              // the largest of its characters' distances
+  std::optional<PixelBox> source_box;       // the plate frame in the original picture's pixels
 };
 
 // The picture as it was before it was fitted into the frame.
