@@ -4,6 +4,9 @@
 
 #include "image/bitmap_reader.h"
 #include "image/bitmap_writer.h"
+#ifdef PLATE_READ_PICTURES
+#include "image/picture_loader.h"
+#endif
 #include "input_check.h"
 #include "input_list.h"
 #include "name_escape.h"
@@ -25,6 +28,23 @@ FileReport unreadable(const std::string& name, const FileProblem& problem) {
   return failed;
 }
 
+#ifdef PLATE_READ_PICTURES
+namespace {
+
+// Each plate frame and character box of the report, also in the original picture's pixels.
+void add_source_boxes(FileReport& report, const LoadedPicture& loaded) {
+  const FrameMapping& mapping = loaded.mapping;
+  for (PlateReport& plate : report.plates) {
+    plate.source_box = frame_box_to_source(mapping, {plate.x_min, plate.x_max, plate.y_min, plate.y_max});
+    for (CharacterReport& c : plate.characters)
+      c.source_box = frame_box_to_source(mapping, {c.x_min, c.x_max, c.y_min, c.y_max});
+  }
+  report.source = SourceReport{loaded.format ? std::string(format_name(*loaded.format)) : std::string(),
+                               mapping.source.width, mapping.source.height, mapping.scale()};
+}
+}  // namespace
+#endif
+
 std::string file_message_line(std::string_view name, std::string_view text) {
   return std::string(kProgramName) + ": " + escaped_name(name) + ": " + std::string(text) + "\n";
 }
@@ -35,8 +55,14 @@ FileReport process_file(const std::filesystem::path& path, WorkerState& worker, 
   // Nothing but a regular file is opened for reading, so that a FIFO cannot hang the batch.
   const InputFacts facts = inspect_input(path);
   if (facts.kind != FileKind::regular) return unreadable(name, picture_problem(facts));
+#ifdef PLATE_READ_PICTURES
+  const LoadedPicture loaded = load_picture(path, worker.picture);
+  if (loaded.outcome != PictureOutcome::loaded)
+    return unreadable(name, picture_problem(loaded.outcome, loaded.bitmap_outcome));
+#else
   const ReadOutcome outcome = read_bitmap(path, worker.picture);
   if (!picture_was_read(outcome)) return unreadable(name, picture_problem(outcome));
+#endif
 
   const auto start = std::chrono::steady_clock::now();
   const RunResult& result = worker.engine.run(worker.picture);
@@ -46,6 +72,9 @@ FileReport process_file(const std::filesystem::path& path, WorkerState& worker, 
   report.name = name;
   report.elapsed_us = std::chrono::duration_cast<std::chrono::microseconds>(elapsed).count();
   if (settings.review_candidates) report.candidates = review_candidates(worker.engine);
+#ifdef PLATE_READ_PICTURES
+  add_source_boxes(report, loaded);
+#endif
 
   if (overlay_path) {
     draw_overlay(worker.picture, plan_overlay(result.groups, result.next_group_id));

@@ -34,7 +34,8 @@ CharacterReport report_character(const RecognitionEngine& engine, const Characte
                             entry.y_max,
                             choice(templates, match.shown_template, match.shown_distance),
                             std::nullopt,
-                            choice(templates, match.runner_up_template, match.runner_up_distance)};
+                            choice(templates, match.runner_up_template, match.runner_up_distance),
+                            std::nullopt};
   if (match.changed_by_zero_eight_check())
     character.matched = choice(templates, match.nearest_template, match.nearest_distance);
   return character;
@@ -56,7 +57,8 @@ FileReport report_run(const RecognitionEngine& engine, std::optional<std::int32_
                       group.y_min,
                       group.y_max,
                       {},
-                      0};
+                      0,
+                      std::nullopt};
     for (std::int32_t k = 0; k < run.entry_count; ++k) {
       const CharacterEntry& entry = result.characters.entries[static_cast<std::size_t>(run.first_entry + k)];
       plate.characters.push_back(report_character(engine, entry));

@@ -8,6 +8,7 @@
 
 #include "engine/candidate_review.h"
 #include "engine/recognition_engine.h"
+#include "image/frame_fit.h"
 
 namespace plate::cli {
 
@@ -25,6 +26,7 @@ struct CharacterReport {
   std::optional<TemplateChoice> shown;
   std::optional<TemplateChoice> matched;    // set only when the 0/8 check changed the digit
   std::optional<TemplateChoice> runner_up;  // the second-nearest accepted template, if any
+  std::optional<PixelBox> source_box;       // the same box in the original picture's pixels
 
   // The distance that vouches for this digit: its own template's, else the one that read it.
   std::int32_t distance() const { return shown ? shown->distance : matched->distance; }
@@ -37,6 +39,14 @@ struct PlateReport {
   std::int32_t x_min, x_max, y_min, y_max;  // the plate frame, plane coordinates
   std::vector<CharacterReport> characters;  // left to right
   std::int32_t worst_distance;              // the largest of its characters' distances
+  std::optional<PixelBox> source_box;       // the plate frame in the original picture's pixels
+};
+
+// The picture as it was before it was fitted into the frame.
+struct SourceReport {
+  std::string format;  // "bmp", "jpeg", "png"
+  std::int32_t width = 0, height = 0;
+  double scale = 1.0;  // frame pixels per picture pixel
 };
 
 struct FileReport {
@@ -46,6 +56,7 @@ struct FileReport {
   std::optional<std::string> error;
   std::string error_detail;                  // which check failed, in English
   std::optional<std::string> overlay_error;  // the overlay picture asked for could not be written
+  std::optional<SourceReport> source;        // set when the picture came through the loader
   std::uint32_t processing_ms = 0;           // the run's own measure
   std::int64_t elapsed_us = 0;               // wall time around the run, measured by plate-read
   std::vector<PlateReport> plates;           // in the order the result dialog lists them

@@ -143,6 +143,12 @@ FileProblem picture_problem(ReadOutcome outcome) {
   return {std::string(describe(outcome)), too_big ? std::string() : std::string(bitmap_message(outcome))};
 }
 
+FileProblem picture_problem(PictureOutcome outcome, std::optional<ReadOutcome> bitmap_outcome) {
+  if (bitmap_outcome) return picture_problem(*bitmap_outcome);
+  return {std::string(describe(outcome, bitmap_outcome)),
+          std::string(picture_message(outcome, bitmap_outcome))};
+}
+
 FileProblem pattern_problem(const InputFacts& facts, const std::string& shown_name) {
   return {kind_problem(facts), template_message({load_status_of(facts.kind), 0, -1}, shown_name)};
 }

@@ -5,10 +5,12 @@
 // is the reader's or the loader's typed outcome; this only words it.
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "engine/template_load.h"
 #include "image/bitmap_reader.h"
+#include "image/picture_outcome.h"
 
 namespace plate::cli {
 
@@ -45,6 +47,8 @@ struct FileProblem {
 // reader's outcome.
 FileProblem picture_problem(const InputFacts& facts);
 FileProblem picture_problem(ReadOutcome outcome);
+// A picture the loader refused; `bitmap_outcome` is read_bitmap's outcome when it handled the file.
+FileProblem picture_problem(PictureOutcome outcome, std::optional<ReadOutcome> bitmap_outcome);
 
 // The pattern file, alike; `shown_name` is the name as messages show it, for the window's text.
 FileProblem pattern_problem(const InputFacts& facts, const std::string& shown_name);

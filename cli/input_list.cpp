@@ -1,6 +1,7 @@
 #include "input_list.h"
 
 #include <algorithm>
+#include <string_view>
 #include <system_error>
 
 #include "name_escape.h"
@@ -10,11 +11,22 @@ namespace plate::cli {
 
 namespace {
 
-bool has_bitmap_extension(const std::filesystem::path& path) {
+#ifdef PLATE_READ_PICTURES
+constexpr std::string_view kNoPictureWarning = ": no .bmp, .jpg, .jpeg or .png file in the directory";
+#else
+constexpr std::string_view kNoPictureWarning = ": no .bmp file in the directory";
+#endif
+
+// The extensions a directory is read for, in any letter case.
+bool has_picture_extension(const std::filesystem::path& path) {
   std::string extension = display_name(path.extension());
   std::transform(extension.begin(), extension.end(), extension.begin(),
                  [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+#ifdef PLATE_READ_PICTURES
+  return extension == ".bmp" || extension == ".jpg" || extension == ".jpeg" || extension == ".png";
+#else
   return extension == ".bmp";
+#endif
 }
 
 void add_directory(const std::filesystem::path& directory, InputList& list) {
@@ -23,7 +35,7 @@ void add_directory(const std::filesystem::path& directory, InputList& list) {
   for (std::filesystem::directory_iterator it(directory, error), end; !error && it != end;
        it.increment(error)) {
     std::error_code type_error;
-    if (it->is_regular_file(type_error) && has_bitmap_extension(it->path())) pictures.push_back(it->path());
+    if (it->is_regular_file(type_error) && has_picture_extension(it->path())) pictures.push_back(it->path());
   }
   if (error) {
     list.errors.push_back(escaped_name(display_name(directory)) +
@@ -31,7 +43,7 @@ void add_directory(const std::filesystem::path& directory, InputList& list) {
     return;
   }
   if (pictures.empty())
-    list.warnings.push_back(escaped_name(display_name(directory)) + ": no .bmp file in the directory");
+    list.warnings.push_back(escaped_name(display_name(directory)) + std::string(kNoPictureWarning));
   std::sort(pictures.begin(), pictures.end(),
             [](const auto& a, const auto& b) { return a.filename() < b.filename(); });
   list.files.insert(list.files.end(), pictures.begin(), pictures.end());

@@ -98,35 +98,62 @@ std::string json_choice(const std::optional<TemplateChoice>& choice) {
       .close();
 }
 
+std::string json_box(const std::optional<PixelBox>& box) {
+  if (!box) return "null";
+  return JsonObject{}
+      .number("x_min", box->x_min)
+      .number("x_max", box->x_max)
+      .number("y_min", box->y_min)
+      .number("y_max", box->y_max)
+      .close();
+}
+
+// The picture's size and scale, and each box in its pixels, are given only for pictures that came
+// through the loader, so that the 24-bit-only program's output keeps its form.
+std::string json_source(const SourceReport& source) {
+  char scale[32];
+  std::snprintf(scale, sizeof scale, "%.6g", source.scale);
+  return JsonObject{}
+      .string("format", source.format)
+      .number("width", source.width)
+      .number("height", source.height)
+      .raw("scale", scale)
+      .close();
+}
+
 // "distance" and "template" belong to the shown digit. When the 0/8 check changed the digit,
 // "matched" names the template that read the candidate, and both may differ.
-std::string json_character(const CharacterReport& c) {
+std::string json_character(const CharacterReport& c, bool has_source) {
   JsonObject o;
   o.raw("digit", json_digit(static_cast<std::uint8_t>(c.digit)))
       .number("x_min", c.x_min)
       .number("x_max", c.x_max)
       .number("y_min", c.y_min)
-      .number("y_max", c.y_max)
-      .raw("template", c.shown ? std::to_string(c.shown->index) : "null")
+      .number("y_max", c.y_max);
+  if (has_source) o.raw("source_box", json_box(c.source_box));
+  o.raw("template", c.shown ? std::to_string(c.shown->index) : "null")
       .raw("distance", c.shown ? std::to_string(c.shown->distance) : "null");
   if (c.matched) o.raw("matched", json_choice(c.matched));
   return o.raw("runner_up", json_choice(c.runner_up)).close();
 }
 
-std::string json_plate(const PlateReport& p) {
+std::string json_plate(const PlateReport& p, bool has_source) {
   const std::string frame = JsonObject{}
                                 .number("x_min", p.x_min)
                                 .number("x_max", p.x_max)
                                 .number("y_min", p.y_min)
                                 .number("y_max", p.y_max)
                                 .close();
-  return JsonObject{}
-      .string("text", p.text)
+  JsonObject o;
+  o.string("text", p.text)
       .number("digit_count", p.digit_count)
       .number("group_id", p.group_id)
-      .raw("frame", frame)
-      .number("worst_distance", p.worst_distance)
-      .raw("characters", json_array(p.characters, json_character))
+      .raw("frame", frame);
+  if (has_source) o.raw("source_box", json_box(p.source_box));
+  return o.number("worst_distance", p.worst_distance)
+      .raw("characters",
+           json_array(p.characters,
+                      [has_source](const CharacterReport& c) { return json_character(c, has_source); }))
       .close();
 }
 
@@ -194,9 +221,12 @@ std::string format_json(const FileReport& report, ReportDetail detail) {
     if (!report.error_detail.empty()) o.string("reason", report.error_detail);
     return o.close() + "\n";
   }
+  const bool has_source = report.source.has_value();
+  if (has_source) o.raw("source", json_source(*report.source));
   o.number("processing_ms", report.processing_ms)
       .number("elapsed_us", report.elapsed_us)
-      .raw("plates", json_array(report.plates, json_plate))
+      .raw("plates", json_array(report.plates,
+                                [has_source](const PlateReport& p) { return json_plate(p, has_source); }))
       .raw("log", json_array(report.log_lines, json_text_value));
   if (detail.candidates) o.raw("candidates", json_array(report.candidates, json_candidate));
   if (report.overlay_error) o.string("overlay_error", *report.overlay_error);

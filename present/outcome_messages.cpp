@@ -75,6 +75,45 @@ std::string_view describe(ReadOutcome outcome) {
   return "unknown outcome";
 }
 
+std::string_view picture_message(PictureOutcome outcome, std::optional<ReadOutcome> bitmap_outcome) {
+  if (bitmap_outcome) return bitmap_message(*bitmap_outcome);
+  return outcome == PictureOutcome::loaded ? std::string_view() : kReadErrorMessage;
+}
+
+std::string_view describe(PictureOutcome outcome, std::optional<ReadOutcome> bitmap_outcome) {
+  if (bitmap_outcome) return describe(*bitmap_outcome);
+  switch (outcome) {
+    case PictureOutcome::loaded:
+      return "read";
+    case PictureOutcome::missing:
+      return "no such file";
+    case PictureOutcome::not_regular_file:
+      return "not a regular file; only regular files are read";
+    case PictureOutcome::cannot_open:
+      return "the file cannot be opened";
+    case PictureOutcome::empty_file:
+      return "the file is empty";
+    case PictureOutcome::name_bytes_mismatch:
+      return "the name's extension says one picture format and the bytes are another; rename the file "
+             "to match what it holds";
+    case PictureOutcome::unrecognised_bytes:
+      return "not a picture: the bytes start as none of BMP, JPEG and PNG";
+    case PictureOutcome::too_large:
+      return "the picture has more than 100 million pixels; it is refused before decoding";
+    case PictureOutcome::truncated:
+      return "the file is cut short: the picture data ends before the picture does";
+    case PictureOutcome::corrupt:
+      return "the picture data is damaged and cannot be decoded";
+    case PictureOutcome::cmyk_jpeg:
+      return "a CMYK JPEG (made for print); only grey and colour (RGB) JPEGs are read";
+    case PictureOutcome::unsupported:
+      return "a variant of the format that is not read";
+    case PictureOutcome::bitmap_refused:
+      return "the BMP picture is refused";
+  }
+  return "unknown outcome";
+}
+
 std::string template_message(const TemplateLoadOutcome& outcome, const std::filesystem::path& pattern_file) {
   switch (outcome.status) {
     case TemplateLoadStatus::missing:

@@ -3,6 +3,10 @@
 #include "engine/template_file.h"
 #include "present/outcome_messages.h"
 
+#ifdef PLATE_SHELL_PICTURES
+#include "image/picture_loader.h"
+#endif
+
 namespace plate {
 
 Session::Session() : display_(std::make_unique<Plane>()), loaded_(std::make_unique<Plane>()) {}
@@ -23,11 +27,18 @@ void Session::fill_frame(std::uint8_t level) {
   display_->fill(level);
 }
 
-ReadOutcome Session::load_file(const std::filesystem::path& path, MessageService& messages) {
-  const ReadOutcome outcome = read_bitmap(path, *loaded_);
+LoadOutcome Session::load_file(const std::filesystem::path& path, MessageService& messages) {
+#ifdef PLATE_SHELL_PICTURES
+  const LoadedPicture loaded = load_picture(path, *loaded_);
+  const LoadOutcome outcome = loaded.outcome;
+  const std::string_view text = picture_message(loaded.outcome, loaded.bitmap_outcome);
+#else
+  const LoadOutcome outcome = read_bitmap(path, *loaded_);
+  const std::string_view text = bitmap_message(outcome);
+#endif
   *display_ = *loaded_;
   overlay_hidden_ = true;
-  if (const std::string_view text = bitmap_message(outcome); !text.empty()) messages.show_message(text);
+  if (!text.empty()) messages.show_message(text);
   return outcome;
 }
 

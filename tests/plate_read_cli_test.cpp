@@ -13,6 +13,10 @@
 
 #include "image/bitmap_reader.h"
 
+#ifdef PLATE_READ_PICTURES
+#include "encoded_pictures.h"
+#endif
+
 #ifndef _WIN32
 #include <sys/wait.h>
 #endif
@@ -97,7 +101,7 @@ TEST(PlateReadCliTest, ReadsFilesDirectoriesAndTheNameListInOrder) {
   for (const char* name : {"x.bmp", "y.bmp", "z.bmp", "pictures/b.BMP", "pictures/a.bmp", "pictures/c.Bmp"})
     copy_plain_picture(dir / name);
   std::ofstream(dir / "pictures" / "notes.txt") << "not a picture";
-  std::ofstream(dir / "bad.bmp") << "not a bitmap";
+  std::ofstream(dir / "bad.bmp") << "BM, then no bitmap";
   const ProgramRun run =
       run_plate_read(dir, "x.bmp pictures - bad.bmp missing.bmp y.bmp", "z.bmp\r\n\nx.bmp\n");
   EXPECT_EQ(run.status, 1);
@@ -196,6 +200,84 @@ std::string manifest_columns(const std::string& json) {
     log.append(log.empty() ? "" : " | ").append(json, at + 1, json.find('"', at + 1) - at - 1);
   return (plates.empty() ? "-" : plates) + "\t" + (log.empty() ? "-" : log);
 }
+
+#ifdef PLATE_READ_PICTURES
+// A sample's frame as a picture `k` times its size, each frame pixel a k x k block (so that
+// shrinking it back gives the frame exactly).
+testing::BgrPicture enlarged_frame(const Plane& frame, int k) {
+  testing::BgrPicture picture(kFrameWidth * k, kFrameHeight * k);
+  for (int y = 0; y < picture.height; ++y)
+    for (int x = 0; x < picture.width; ++x) {
+      const int fx = x / k, fy = kFrameHeight - 1 - y / k;
+      picture.set(x, y, frame.channel_unchecked(fx, fy, Channel::blue),
+                  frame.channel_unchecked(fx, fy, Channel::green),
+                  frame.channel_unchecked(fx, fy, Channel::red));
+    }
+  return picture;
+}
+
+testing::Bytes png_of(const testing::BgrPicture& picture) {
+  testing::PngImage png;
+  png.header.width = std::uint32_t(picture.width);
+  png.header.height = std::uint32_t(picture.height);
+  png.header.bit_depth = 8;
+  png.header.color_type = SPNG_COLOR_TYPE_TRUECOLOR;
+  png.data = picture.bgr;
+  for (std::size_t i = 0; i < png.data.size(); i += 3) std::swap(png.data[i], png.data[i + 2]);
+  return testing::encode_png(png);
+}
+
+// The sample's first plate frame, "x_min..x_max y_min..y_max" as its --json line gives it.
+std::string first_box(const std::string& json, const std::string& key) {
+  const std::size_t at = json.find("\"" + key + "\":{");
+  return at == std::string::npos ? std::string() : json.substr(at, json.find('}', at) - at + 1);
+}
+
+// JPEG and PNG pictures of a sample, at the frame's size and at twice it, read in a directory in
+// name order: the same plates as the bitmap, the picture's format, size and scale, and each plate
+// frame also in the picture's pixels (rows from the top, each frame pixel k x k picture pixels).
+TEST(PlateReadCliTest, PhotosOfAnySizeGiveTheSamplesPlatesWithBoxesInPicturePixels) {
+  const fs::path dir = scratch_directory();
+  auto frame = std::make_unique<Plane>();
+  ASSERT_EQ(read_bitmap(kSamples / "two_plates.bmp", *frame), ReadOutcome::read);
+  fs::create_directories(dir / "photos");
+  testing::write_file(dir / "photos" / "a.PNG", png_of(enlarged_frame(*frame, 1)));
+  testing::write_file(dir / "photos" / "b.png", png_of(enlarged_frame(*frame, 2)));
+  testing::write_file(dir / "photos" / "c.jpeg", testing::encode_jpeg(enlarged_frame(*frame, 2)));
+  fs::copy_file(kSamples / "two_plates.bmp", dir / "photos" / "d.bmp");
+  const ProgramRun run = run_plate_read(dir, "--json photos");
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::vector<std::string> lines = lines_of(run.out);
+  ASSERT_EQ(lines.size(), 4u);
+  const std::string bitmap = lines[3];
+  int x_min = 0, x_max = 0, y_min = 0, y_max = 0;
+  ASSERT_EQ(std::sscanf(first_box(bitmap, "frame").c_str(),
+                        "\"frame\":{\"x_min\":%d,\"x_max\":%d,\"y_min\":%d,\"y_max\":%d", &x_min, &x_max,
+                        &y_min, &y_max),
+            4);
+  struct Row {
+    const char* source;
+    int k;
+  };
+  const Row rows[] = {{R"("source":{"format":"png","width":1024,"height":768,"scale":1})", 1},
+                      {R"("source":{"format":"png","width":2048,"height":1536,"scale":0.5})", 2},
+                      {R"("source":{"format":"jpeg","width":2048,"height":1536,"scale":0.5})", 0}};
+  for (std::size_t i = 0; i < 3; ++i) {
+    const Row& row = rows[i];
+    EXPECT_TRUE(contains(lines[i], row.source)) << lines[i];
+    EXPECT_EQ(manifest_columns(lines[i]), manifest_columns(bitmap)) << lines[i];
+    if (row.k == 0) continue;  // a JPEG's boxes move by its loss
+    EXPECT_EQ(first_box(lines[i], "frame"), first_box(bitmap, "frame"));
+    const int top = kFrameHeight - 1;
+    EXPECT_EQ(first_box(lines[i], "source_box"),
+              "\"source_box\":{\"x_min\":" + std::to_string(x_min * row.k) +
+                  ",\"x_max\":" + std::to_string((x_max + 1) * row.k - 1) +
+                  ",\"y_min\":" + std::to_string((top - y_max) * row.k) +
+                  ",\"y_max\":" + std::to_string((top - y_min + 1) * row.k - 1) + "}");
+  }
+  EXPECT_TRUE(contains(bitmap, R"("source":{"format":"bmp","width":)")) << bitmap;
+}
+#endif
 
 // data/samples/manifest.tsv holds every sample's plates, in the result dialog's order, and its
 // diagnostic log lines. The pattern file is found beside the program, as no other is given.

@@ -52,10 +52,11 @@ TEST(ReportFormatTest, JsonAndTextLinesHoldEveryFieldInOrder) {
                       300,
                       200,
                       260,
-                      {{'1', 110, 120, 210, 240, TemplateChoice{'1', 4, 7}, {}, TemplateChoice{'7', 2, 21}},
-                       {'8', 130, 140, 210, 240, {}, TemplateChoice{'0', 9, 12}, {}}},
-                      12});
-  r.plates.push_back({"･･56", 2, 3, 500, 600, 200, 260, {}, 0});
+                      {{'1', 110, 120, 210, 240, TemplateChoice{'1', 4, 7}, {}, TemplateChoice{'7', 2, 21}, {}},
+                       {'8', 130, 140, 210, 240, {}, TemplateChoice{'0', 9, 12}, {}, {}}},
+                      12,
+                      {}});
+  r.plates.push_back({"･･56", 2, 3, 500, 600, 200, 260, {}, 0, {}});
   r.log_lines = {"1groutp, too few dots"};
   EXPECT_EQ(
       format_json(r, {}),

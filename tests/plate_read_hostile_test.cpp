@@ -63,6 +63,12 @@ fs::path make_fixture(const std::string& name) {
   put(dir / "negative.bmp", bitmap(-4, 2));
   put(dir / "cut.bmp", bitmap(4, 2, 24, 0, 40, 54, 5));
   for (const char* fifo : {"f.bmp", "f.pat"}) mkfifo((dir / fifo).c_str(), 0600);
+#ifdef PLATE_READ_PICTURES
+  fs::copy_file(fs::path(PLATE_SOURCE_DIR) / "fuzz" / "corpus" / "decode_jpeg" / "truncated.jpg",
+                dir / "cut.jpg");
+  fs::copy_file(kSamples / "no_plate.bmp", dir / "bmp.png");
+  put(dir / "empty.jpg", "");
+#endif
   return dir;
 }
 
@@ -102,6 +108,16 @@ ProgramRun run_script(const fs::path& dir, const std::string& script) {
   fs::remove(dir / "case.sh");
   return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(dir / "stdout"), slurp(dir / "stderr")};
 }
+
+// A bitmap taller than the frame is decoded and fitted where the program decodes pictures; this
+// one ends inside its rows. The 24-bit reader refuses it for its height.
+#ifdef PLATE_READ_PICTURES
+#define H769_LINE                                                                               \
+  "plate-read: h769.bmp: the file is cut short: the picture data ends before the picture does " \
+  "(ファイルリードエラーです)\n"
+#else
+#define H769_LINE "plate-read: h769.bmp: the picture is more than 768 pixels high; at most 768 are read\n"
+#endif
 
 struct Hostile {
   const char* script;
@@ -147,7 +163,7 @@ const Hostile kHostile[] = {
      "plate-read: a\\376.bmp: the file is empty (ファイルリードエラーです)\n"},
     // Each message names the check that failed; "Too big width" is never said of a height.
     {"$P h769.bmp bitfields.bmp os2.bmp negative.bmp cut.bmp missing.bmp", 1, "",
-     "plate-read: h769.bmp: the picture is more than 768 pixels high; at most 768 are read\n"
+     H769_LINE
      "plate-read: bitfields.bmp: the pixels are laid out by colour masks (BI_BITFIELDS); only plain 24-bit "
      "RGB pictures are read (24ビットビットマップだけを処理します)\n"
      "plate-read: os2.bmp: the bitmap info header is shorter than 40 bytes, as in OS/2 bitmaps, which are "
@@ -156,6 +172,16 @@ const Hostile kHostile[] = {
      "plate-read: negative.bmp: the width is negative (ファイルリードエラーです)\n"
      "plate-read: cut.bmp: the file is cut short inside the pixel rows (ファイルリードエラーです)\n"
      "plate-read: missing.bmp: no such file (ファイルリードエラーです)\n"},
+#ifdef PLATE_READ_PICTURES
+    // Photos that cannot be read are told one by one, and the rest are still read.
+    {"$P cut.jpg bmp.png empty.jpg plain.bmp", 1, "plain.bmp\t\tN ms\n",
+     "plate-read: cut.jpg: the file is cut short: the picture data ends before the picture does "
+     "(ファイルリードエラーです)\n"
+     "plate-read: bmp.png: the name's extension says one picture format and the bytes are another; rename "
+     "the file to "
+     "match what it holds (ファイルリードエラーです)\n"
+     "plate-read: empty.jpg: the file is empty (ファイルリードエラーです)\n"},
+#endif
     {"ln -s loop.bmp loop.bmp && ln -s gone.bmp link.bmp && $P loop.bmp link.bmp", 1, "",
      "plate-read: loop.bmp: the symbolic links lead round in a loop (ファイルリードエラーです)\n"
      "plate-read: link.bmp: the symbolic link points to a file that does not exist "

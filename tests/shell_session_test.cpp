@@ -33,7 +33,7 @@ TEST(SessionTest, APathLongerThan255BytesIsReadWhole) {
   }
   Session session;
   SilentMessages messages;
-  EXPECT_EQ(session.load_file(picture, messages), ReadOutcome::read);
+  EXPECT_EQ(session.load_file(picture, messages), kPictureLoaded);
   EXPECT_EQ(session.display().green_unchecked(0, kFrameHeight - 1), 77);
   fs::remove_all(base);
 }

@@ -1,13 +1,14 @@
-// plate-demo: the number plate reader's desktop program. Drop a 24-bit bitmap on the window, then
-// choose 認識 > ナンバープレート認識 (or press G or V) to read its plates. The pattern file
-// EBMPlog00.pat is read from the working directory; the command line is not read.
+// plate-demo: the number plate reader's desktop program. Open a picture (plate-demo FILE, the
+// menu ファイル > 開く…, or a drop on the window), then choose 認識 > ナンバープレート認識 (or
+// press G or V) to read its plates. The pattern file EBMPlog00.pat is read from the working
+// directory.
 
 #include <QApplication>
 
+#include "resources/main_window.h"
 #include "shell/qt/display_string.h"
 #include "shell/qt/main_window.h"
 #include "shell/qt/modal_presenter.h"
-#include "resources/main_window.h"
 #include "shell/session.h"
 
 int main(int argc, char* argv[]) {
@@ -21,5 +22,8 @@ int main(int argc, char* argv[]) {
   plate::ExecPresenter presenter;
   plate::MainWindow window(session, presenter);
   window.start();
+  // plate-demo FILE opens FILE as a drop would, once the window is up.
+  if (const QStringList arguments = QApplication::arguments(); arguments.size() > 1)
+    window.loadFile(arguments[1].toStdU16String());
   return QApplication::exec();
 }

@@ -3,18 +3,19 @@
 #include <QAction>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileDialog>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <vector>
 
+#include "resources/main_window.h"
+#include "shell/drop_rule.h"
 #include "shell/qt/display_string.h"
 #include "shell/qt/modal_presenter.h"
 #include "shell/qt/picture_view.h"
-#include "resources/main_window.h"
 #include "shell/qt/result_dialog.h"
-#include "shell/drop_rule.h"
 #include "shell/session.h"
 
 namespace plate {
@@ -63,6 +64,10 @@ MainWindow::MainWindow(Session& session, ModalPresenter& presenter)
   resize(resources::kWindowWidth, resources::kWindowHeight);
   setCentralWidget(view_);
 
+  QMenu* file = menuBar()->addMenu(toDisplayString(resources::kFileMenuText));
+  QAction* open = file->addAction(toDisplayString(resources::kOpenItemText));
+  open->setShortcut(QKeySequence(toDisplayString(resources::kOpenItemShortcut)));
+  connect(open, &QAction::triggered, this, &MainWindow::openFile);
   QMenu* recognition = menuBar()->addMenu(toDisplayString(resources::kRecognitionMenuText));
   QAction* plateRecognition = recognition->addAction(toDisplayString(resources::kPlateRecognitionItemText));
   plateRecognition->setData(resources::kPlateRecognitionCommand);
@@ -85,6 +90,12 @@ QWidget& MainWindow::clientArea() const {
 void MainWindow::loadFile(const std::filesystem::path& path) {
   session_.load_file(path, messages_);
   view_->update();
+}
+
+void MainWindow::openFile() {
+  const QString chosen = QFileDialog::getOpenFileName(this, toDisplayString(resources::kOpenDialogTitle), {},
+                                                      toDisplayString(resources::kOpenDialogFilter));
+  if (!chosen.isEmpty()) loadFile(chosen.toStdU16String());
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {

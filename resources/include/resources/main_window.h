@@ -20,6 +20,14 @@ inline constexpr std::string_view kRecognitionMenuText = PLATE_RC_RECOGNITION_ME
 inline constexpr std::string_view kPlateRecognitionItemText = PLATE_RC_PLATE_RECOGNITION_ITEM_TEXT;
 inline constexpr int kPlateRecognitionCommand = PLATE_RC_PLATE_RECOGNITION_COMMAND;
 
+// The Qt window's file menu, to the left of 認識, and the dialog its one item opens. The Win32
+// window reads dropped 24-bit bitmaps only and has no such menu.
+inline constexpr std::string_view kFileMenuText = "ファイル";
+inline constexpr std::string_view kOpenItemText = "開く…";
+inline constexpr std::string_view kOpenItemShortcut = "Ctrl+O";
+inline constexpr std::string_view kOpenDialogTitle = "画像を開く";
+inline constexpr std::string_view kOpenDialogFilter = "画像 (*.bmp *.jpg *.jpeg *.png);;すべてのファイル (*)";
+
 // Every message box of the program carries this caption and a single OK button.
 inline constexpr std::string_view kMessageCaption = "メッセージ";
 

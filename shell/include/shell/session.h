@@ -16,7 +16,21 @@
 #include "image/bitmap_reader.h"
 #include "present/overlay_plan.h"
 
+#ifdef PLATE_SHELL_PICTURES
+#include "image/picture_outcome.h"
+#endif
+
 namespace plate {
+
+// What load_file says became of a picture: the loader's outcome where the program decodes JPEG
+// and PNG, the 24-bit bitmap reader's where it does not (Windows).
+#ifdef PLATE_SHELL_PICTURES
+using LoadOutcome = PictureOutcome;
+inline constexpr LoadOutcome kPictureLoaded = PictureOutcome::loaded;
+#else
+using LoadOutcome = ReadOutcome;
+inline constexpr LoadOutcome kPictureLoaded = ReadOutcome::read;
+#endif
 
 // What a window does once a command has been carried out.
 enum class Aftermath {
@@ -45,10 +59,12 @@ class Session {
   // still drawn over the blank frame.
   void fill_frame(std::uint8_t level);
 
-  // A picture arrives: reads it into the loaded plane, copies the whole loaded plane to the display
-  // plane whatever the outcome (a failed read shows black or the rows read so far), and shows the
-  // reader's message for a failure. The last run's overlay disappears; the rest of its result stays.
-  ReadOutcome load_file(const std::filesystem::path& path, MessageService& messages);
+  // A picture arrives: reads it into the loaded plane (a JPEG, a PNG or a bitmap larger than the
+  // frame decoded and fitted, where the program decodes them), copies the whole loaded plane to the
+  // display plane whatever the outcome (a failed read shows black or the rows read so far), and
+  // shows the window's message for a failure. The last run's overlay disappears; the rest of its
+  // result stays.
+  LoadOutcome load_file(const std::filesystem::path& path, MessageService& messages);
 
   // One recognition run over the display plane.
   void recognize();

@@ -1,14 +1,14 @@
 #pragma once
-// The program's one window: the menu "認識", the keyboard and mouse commands and the file drop,
-// each turned into a command of shell/commands.h and carried out on the Session, and the picture
+// The program's one window: the menus "ファイル" (開く…) and "認識", the keyboard and mouse commands and the
+// file drop, each turned into a command of shell/commands.h and carried out on the Session, and the picture
 // with its plate overlay in the client area. The window only routes and shows; the Session holds
 // the workspace and does the work.
 
 #include <QMainWindow>
 #include <filesystem>
 
-#include "shell/qt/message_box_service.h"
 #include "shell/commands.h"
+#include "shell/qt/message_box_service.h"
 
 namespace plate {
 
@@ -42,6 +42,8 @@ class MainWindow final : public QMainWindow {
  private:
   void perform(Command command);
   void showResult();
+  // ファイル > 開く…: the file dialog, then loadFile for the file chosen.
+  void openFile();
 
   Session& session_;
   ModalPresenter& presenter_;
