@@ -163,9 +163,9 @@ Reading judge(const plate::RunResult& result, const PlacedPlate* plate) {
       reading.exact = true;
       continue;
     }
-    const std::string text = plate::plate_text_to_utf8(plate::plate_text_bytes(group)) + " at x " + std::to_string(group.x_min) +
-                             ".." + std::to_string(group.x_max) + ", y " + std::to_string(group.y_min) +
-                             ".." + std::to_string(group.y_max);
+    const std::string text = plate::plate_text_to_utf8(plate::plate_text_bytes(group)) + " at x " +
+                             std::to_string(group.x_min) + ".." + std::to_string(group.x_max) + ", y " +
+                             std::to_string(group.y_min) + ".." + std::to_string(group.y_max);
     (place == Place::on_serial            ? reading.misreads
      : place == Place::elsewhere_on_plate ? reading.on_plate
                                           : reading.off_plate)

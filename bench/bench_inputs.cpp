@@ -67,7 +67,8 @@ BenchInputs load_bench_inputs(const std::filesystem::path& pattern_file,
                               const std::filesystem::path& sample_folder) {
   BenchInputs inputs;
   inputs.templates = std::make_unique<TemplateTable>();
-  if (const TemplateLoadOutcome loaded = load_template_file(*inputs.templates, pattern_file); !loaded.loaded()) {
+  if (const TemplateLoadOutcome loaded = load_template_file(*inputs.templates, pattern_file);
+      !loaded.loaded()) {
     throw std::runtime_error(pattern_file.string() + ": " + describe(loaded));
   }
 

@@ -29,8 +29,6 @@ FileReport unreadable(const std::string& name, const FileProblem& problem) {
 }
 
 #ifdef PLATE_READ_PICTURES
-namespace {
-
 // Each plate frame and character box of the report, also in the original picture's pixels.
 void add_source_boxes(FileReport& report, const LoadedPicture& loaded) {
   const FrameMapping& mapping = loaded.mapping;
@@ -42,7 +40,6 @@ void add_source_boxes(FileReport& report, const LoadedPicture& loaded) {
   report.source = SourceReport{loaded.format ? std::string(format_name(*loaded.format)) : std::string(),
                                mapping.source.width, mapping.source.height, mapping.scale()};
 }
-}  // namespace
 #endif
 
 std::string file_message_line(std::string_view name, std::string_view text) {

@@ -12,6 +12,10 @@
 #include "file_report.h"
 #include "input_check.h"
 
+namespace plate {
+struct LoadedPicture;
+}
+
 namespace plate::cli {
 
 struct JobSettings {
@@ -31,6 +35,9 @@ std::string file_message_line(std::string_view name, std::string_view text);
 
 // The report of a file that could not be used: `error`, `error_detail` and the message line.
 FileReport unreadable(const std::string& name, const FileProblem& problem);
+
+// Gives the report the picture's format, size and scale, and each box also in the picture's pixels.
+void add_source_boxes(FileReport& report, const LoadedPicture& loaded);
 
 // Reads `path` into worker.picture and runs worker.engine over it. A file that cannot be read gives
 // a report with `error` (which check failed, with the desktop's message in parentheses) and no

@@ -19,9 +19,11 @@ std::vector<std::string> split_log(std::string_view log) {
   return lines;
 }
 
-std::optional<TemplateChoice> choice(const TemplateTable& templates, std::int32_t index, std::int32_t distance) {
+std::optional<TemplateChoice> choice(const TemplateTable& templates, std::int32_t index,
+                                     std::int32_t distance) {
   if (index == kNoTemplate) return std::nullopt;
-  return TemplateChoice{static_cast<char>(templates[static_cast<std::size_t>(index)].character), index, distance};
+  return TemplateChoice{static_cast<char>(templates[static_cast<std::size_t>(index)].character), index,
+                        distance};
 }
 
 CharacterReport report_character(const RecognitionEngine& engine, const CharacterEntry& entry) {

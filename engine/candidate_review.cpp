@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
+#include "candidate_table.h"
 #include "matching.h"
 #include "proportion.h"
-#include "candidate_table.h"
 
 namespace plate {
 

@@ -15,9 +15,13 @@ TemplateLoadOutcome RecognitionEngine::load_templates(const std::filesystem::pat
   return load_template_file(workspace_->templates, pattern_file);
 }
 
-void RecognitionEngine::use_templates(const TemplateTable& templates) { workspace_->templates = templates; }
+void RecognitionEngine::use_templates(const TemplateTable& templates) {
+  workspace_->templates = templates;
+}
 
-const TemplateTable& RecognitionEngine::templates() const { return workspace_->templates; }
+const TemplateTable& RecognitionEngine::templates() const {
+  return workspace_->templates;
+}
 
 const RunResult& RecognitionEngine::run(const Plane& picture) {
   workspace_->display = picture;
@@ -25,18 +29,28 @@ const RunResult& RecognitionEngine::run(const Plane& picture) {
   return workspace_->result;
 }
 
-const RunResult& RecognitionEngine::result() const { return workspace_->result; }
+const RunResult& RecognitionEngine::result() const {
+  return workspace_->result;
+}
 
-const Plane& RecognitionEngine::picture() const { return workspace_->display; }
+const Plane& RecognitionEngine::picture() const {
+  return workspace_->display;
+}
 
-int RecognitionEngine::candidate_count() const { return workspace_->candidates.count; }
+int RecognitionEngine::candidate_count() const {
+  return workspace_->candidates.count;
+}
 
 const ShapeRecord& RecognitionEngine::candidate(int index) const {
   return workspace_->candidates.records[static_cast<std::size_t>(index)];
 }
 
-void RecognitionEngine::start_phased_run(const Plane& picture) { workspace_->display = picture; }
+void RecognitionEngine::start_phased_run(const Plane& picture) {
+  workspace_->display = picture;
+}
 
-void RecognitionEngine::run_phase(RunPhase phase) { plate::run_phase(*workspace_, phase); }
+void RecognitionEngine::run_phase(RunPhase phase) {
+  plate::run_phase(*workspace_, phase);
+}
 
 }  // namespace plate

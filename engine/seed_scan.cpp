@@ -24,7 +24,9 @@ bool is_acceptable_outline(const ContourTrace& trace) {
 namespace {
 
 // Whether the left neighbour is brighter than the right one by more than 35 levels.
-bool is_edge_step(std::int32_t left, std::int32_t right) { return left > right + kMinEdgeStep; }
+bool is_edge_step(std::int32_t left, std::int32_t right) {
+  return left > right + kMinEdgeStep;
+}
 
 // Whether any byte of the row at offsets from..to - 1 exceeds the byte six further on (the same
 // channel two pixels to the right) by more than 35: a condition that every seed in those columns

@@ -10,7 +10,9 @@ namespace plate {
 
 namespace {
 
-char* table_bytes(TemplateTable& templates) { return reinterpret_cast<char*>(templates.data()); }
+char* table_bytes(TemplateTable& templates) {
+  return reinterpret_cast<char*>(templates.data());
+}
 
 bool is_digit_template(const ShapeRecord& record) {
   return record.character >= '0' && record.character <= '9' && is_comparable(record);
@@ -56,7 +58,8 @@ TemplateLoadOutcome load_template_file(TemplateTable& templates, const std::file
   const std::filesystem::file_status status = std::filesystem::status(pattern_file, error);
   if (status.type() == std::filesystem::file_type::not_found) return {TemplateLoadStatus::missing, 0, -1};
   if (error) return {TemplateLoadStatus::unreadable, 0, -1};
-  if (status.type() != std::filesystem::file_type::regular) return {TemplateLoadStatus::not_a_regular_file, 0, -1};
+  if (status.type() != std::filesystem::file_type::regular)
+    return {TemplateLoadStatus::not_a_regular_file, 0, -1};
   const std::uintmax_t file_bytes = std::filesystem::file_size(pattern_file, error);
   std::ifstream file(pattern_file, std::ios::binary);
   if (error || !file) return {TemplateLoadStatus::unreadable, 0, -1};

@@ -133,7 +133,8 @@ std::variant<RowLayout, ReadOutcome> lay_out_rows(const BitmapHeaders& headers, 
   if (headers.width < 0) return ReadOutcome::negative_width;
   // Pixel data starting inside the headers or past the end of the file means the offset is wrong.
   const std::uint64_t headers_end = kFileHeaderBytes + std::uint64_t{headers.info_header_bytes};
-  if (headers.data_offset < headers_end || headers.data_offset > file_bytes) return ReadOutcome::bad_pixel_offset;
+  if (headers.data_offset < headers_end || headers.data_offset > file_bytes)
+    return ReadOutcome::bad_pixel_offset;
   if (row_count == 0) return ReadOutcome::empty_picture;
   const std::uint64_t stride = (std::uint64_t(headers.width) * kBytesPerPixel + 3) / 4 * 4;
   return RowLayout{static_cast<std::int32_t>(row_count), headers.height < 0, stride, headers.data_offset};

@@ -5,6 +5,9 @@
 
 #include "file_job.h"
 #include "image/bitmap_reader.h"
+#ifdef PLATE_READ_PICTURES
+#include "image/picture_loader.h"
+#endif
 #include "input_check.h"
 #include "input_list.h"
 #include "name_escape.h"
@@ -80,13 +83,20 @@ InputOutcome EngineAdapter::read_file(const std::filesystem::path& path, RunRepo
   const cli::InputFacts facts = cli::inspect_input(path);
   if (facts.kind != cli::FileKind::regular)
     return refuse(name, cli::picture_problem(facts), system_error_of(facts.kind), report);
-  // Only 24-bit bitmaps that fit the frame for now. When image/ loads JPEG and PNG pictures and fits
-  // large ones into the frame (load_picture), this read becomes that load, worded as plate-read
-  // words it, and the report gains the picture's format, size and scale when plate-read's does.
+#ifdef PLATE_READ_PICTURES
+  const LoadedPicture loaded = load_picture(path, picture_);
+  if (loaded.outcome != PictureOutcome::loaded) {
+    const int system_error = loaded.bitmap_outcome ? system_error_of(*loaded.bitmap_outcome) : 0;
+    return refuse(name, cli::picture_problem(loaded.outcome, loaded.bitmap_outcome), system_error, report);
+  }
+  report = run();
+  cli::add_source_boxes(report, loaded);
+#else
   const ReadOutcome outcome = read_bitmap(path, picture_);
   if (!picture_was_read(outcome))
     return refuse(name, cli::picture_problem(outcome), system_error_of(outcome), report);
   report = run();
+#endif
   report.name = name;
   return {};
 }

@@ -59,6 +59,11 @@ py::dict add_box(py::dict d, std::int32_t x_min, std::int32_t x_max, std::int32_
   return d;
 }
 
+py::object box_value(const std::optional<PixelBox>& box) {
+  if (!box) return py::none();
+  return add_box(py::dict(), box->x_min, box->x_max, box->y_min, box->y_max);
+}
+
 py::object digit_value(char digit) {
   return digit == 0 ? py::object(py::none()) : py::object(py::str(std::string(1, digit)));
 }
@@ -74,10 +79,11 @@ py::object choice_value(const std::optional<cli::TemplateChoice>& choice) {
 
 // "template" and "distance" belong to the shown digit; "matched" is there only when the 0/8 check
 // changed the digit, and names the template that read the candidate.
-py::dict character_dict(const cli::CharacterReport& c) {
+py::dict character_dict(const cli::CharacterReport& c, bool has_source) {
   py::dict d;
   d["digit"] = digit_value(c.digit);
   add_box(d, c.x_min, c.x_max, c.y_min, c.y_max);
+  if (has_source) d["source_box"] = box_value(c.source_box);
   d["template"] = c.shown ? py::object(py::int_(c.shown->index)) : py::object(py::none());
   d["distance"] = c.shown ? py::object(py::int_(c.shown->distance)) : py::object(py::none());
   if (c.matched) d["matched"] = choice_value(c.matched);
@@ -87,21 +93,31 @@ py::dict character_dict(const cli::CharacterReport& c) {
 
 // The same keys, in the same order, as one line of `plate-read --json`.
 py::dict to_dict(const RunReport& report, bool with_file) {
+  const bool has_source = report.source.has_value();
   py::list plates;
   for (const cli::PlateReport& plate : report.plates) {
     py::list characters;
-    for (const cli::CharacterReport& c : plate.characters) characters.append(character_dict(c));
+    for (const cli::CharacterReport& c : plate.characters) characters.append(character_dict(c, has_source));
     py::dict d;
     d["text"] = plate.text;
     d["digit_count"] = plate.digit_count;
     d["group_id"] = plate.group_id;
     d["frame"] = add_box(py::dict(), plate.x_min, plate.x_max, plate.y_min, plate.y_max);
+    if (has_source) d["source_box"] = box_value(plate.source_box);
     d["worst_distance"] = plate.worst_distance;
     d["characters"] = characters;
     plates.append(d);
   }
   py::dict result;
   if (with_file) result["file"] = name_text(report.name);
+  if (has_source) {
+    py::dict source;
+    source["format"] = report.source->format;
+    source["width"] = report.source->width;
+    source["height"] = report.source->height;
+    source["scale"] = report.source->scale;
+    result["source"] = source;
+  }
   result["processing_ms"] = report.processing_ms;
   result["elapsed_us"] = report.elapsed_us;
   result["plates"] = plates;

@@ -45,17 +45,18 @@ TEST(ReportFormatTest, JsonAndTextLinesHoldEveryFieldInOrder) {
   r.processing_ms = 47;
   r.elapsed_us = 47123;
   // The second digit is an 8 the 0/8 check made of a 0, with no accepted '8' template.
-  r.plates.push_back({"12-34",
-                      4,
-                      1,
-                      100,
-                      300,
-                      200,
-                      260,
-                      {{'1', 110, 120, 210, 240, TemplateChoice{'1', 4, 7}, {}, TemplateChoice{'7', 2, 21}, {}},
-                       {'8', 130, 140, 210, 240, {}, TemplateChoice{'0', 9, 12}, {}, {}}},
-                      12,
-                      {}});
+  r.plates.push_back(
+      {"12-34",
+       4,
+       1,
+       100,
+       300,
+       200,
+       260,
+       {{'1', 110, 120, 210, 240, TemplateChoice{'1', 4, 7}, {}, TemplateChoice{'7', 2, 21}, {}},
+        {'8', 130, 140, 210, 240, {}, TemplateChoice{'0', 9, 12}, {}, {}}},
+       12,
+       {}});
   r.plates.push_back({"･･56", 2, 3, 500, 600, 200, 260, {}, 0, {}});
   r.log_lines = {"1groutp, too few dots"};
   EXPECT_EQ(

@@ -3,8 +3,8 @@
 #include <array>
 #include <memory>
 
-#include "present/overlay_drawing.h"
 #include "../present/overlay_font.h"
+#include "present/overlay_drawing.h"
 
 namespace plate {
 namespace {
@@ -30,7 +30,8 @@ TEST(OverlayDrawingTest, FrameIsAFivePixelPenOnThePlannedPathClippedAtTheEdges) 
   for (const int row : {565, 567, 569, 505, 507, 509})
     EXPECT_TRUE(is(*picture, 200, row, kOverlayFrameColour)) << row;
   for (const int row : {564, 570, 504, 510}) EXPECT_TRUE(is(*picture, 200, row, kWhite)) << row;
-  for (const int x : {98, 100, 102, 298, 300, 302}) EXPECT_TRUE(is(*picture, x, 537, kOverlayFrameColour)) << x;
+  for (const int x : {98, 100, 102, 298, 300, 302})
+    EXPECT_TRUE(is(*picture, x, 537, kOverlayFrameColour)) << x;
   for (const int x : {97, 103, 297, 303}) EXPECT_TRUE(is(*picture, x, 537, kWhite)) << x;
   // Pen and label reaching past the frame are clipped; the sanitizers catch a stray write.
   draw_overlay(*picture, {{1, {{{1, 766}, {1023, 766}, {1023, 0}, {1, 0}, {1, 766}}}, {1000, 760}, "12-34"}});

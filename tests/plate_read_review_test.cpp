@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
-#include <algorithm>
 #include <set>
 #include <utility>
 #include <vector>

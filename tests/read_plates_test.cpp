@@ -1,9 +1,9 @@
-#include "present/plate_order.h"
-
 #include <gtest/gtest.h>
 
 #include <array>
 #include <vector>
+
+#include "present/plate_order.h"
 
 namespace plate {
 namespace {

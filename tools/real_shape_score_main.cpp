@@ -54,7 +54,8 @@ int main(int argc, char** argv) {
   try {
     auto templates = std::make_unique<TemplateTable>();
     if (!load_template_file(*templates, patterns).loaded()) {
-      std::cerr << "real-shape-score: " << patterns.string() << " is not a pattern file of ten digit templates\n";
+      std::cerr << "real-shape-score: " << patterns.string()
+                << " is not a pattern file of ten digit templates\n";
       return EXIT_FAILURE;
     }
     const auto shapes = tools::read_shape_file(shapes_file);

@@ -2,9 +2,9 @@
 
 #include <QMessageBox>
 
+#include "resources/main_window.h"
 #include "shell/qt/display_string.h"
 #include "shell/qt/modal_presenter.h"
-#include "resources/main_window.h"
 
 namespace plate {
 

@@ -4,15 +4,17 @@
 #include <QPainter>
 #include <QPolygonF>
 
-#include "shell/qt/display_string.h"
-#include "present/plate_text.h"
 #include "present/overlay_plan.h"
+#include "present/plate_text.h"
+#include "shell/qt/display_string.h"
 
 namespace plate {
 
 namespace {
 
-QColor toColour(Rgb colour) { return QColor(colour.red, colour.green, colour.blue); }
+QColor toColour(Rgb colour) {
+  return QColor(colour.red, colour.green, colour.blue);
+}
 
 // The plane's rows run bottom-up; QImage's run top-down, so the wrapped rows are flipped into a
 // copy that the painter can draw as it stands.
@@ -40,7 +42,8 @@ void drawLabel(QPainter& painter, const OverlayItem& item) {
 void drawFrame(QPainter& painter, const OverlayItem& item) {
   QPolygonF path;
   for (const WindowPoint& point : item.frame_path) path << QPointF(point.x + 0.5, point.y + 0.5);
-  painter.setPen(QPen(toColour(kOverlayFrameColour), kOverlayPenWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+  painter.setPen(
+      QPen(toColour(kOverlayFrameColour), kOverlayPenWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
   painter.drawPolyline(path);
 }
 

@@ -3,8 +3,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-#include "shell/qt/display_string.h"
 #include "resources/result_dialog.h"
+#include "shell/qt/display_string.h"
 #include "shell/result_dialog_texts.h"
 
 namespace plate {

@@ -4,9 +4,9 @@
 
 #include <windows.h>
 
+#include "shell/session.h"
 #include "shell/win32/main_window.h"
 #include "shell/win32/message_box_service.h"
-#include "shell/session.h"
 
 namespace {
 

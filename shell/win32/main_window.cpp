@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "present/overlay_plan.h"
+#include "resources/main_window.h"
+#include "shell/drop_rule.h"
+#include "shell/session.h"
 #include "shell/win32/dropped_files.h"
 #include "shell/win32/painting.h"
-#include "resources/main_window.h"
 #include "shell/win32/result_dialog.h"
-#include "shell/drop_rule.h"
-#include "present/overlay_plan.h"
-#include "shell/session.h"
 #include "shell/win32/wide_text.h"
 
 namespace plate {
@@ -132,8 +132,7 @@ void MainWindow::perform(Command command) {
   if (next == Aftermath::nothing) return;
   // A run blocked the window until it returned; the dialog reads the result it left, and the
   // repaint after it draws the new overlay.
-  if (next == Aftermath::show_result_then_repaint)
-    show_result_dialog(instance_, handle_, session_.result());
+  if (next == Aftermath::show_result_then_repaint) show_result_dialog(instance_, handle_, session_.result());
   repaint();
 }
 

@@ -7,7 +7,9 @@ namespace plate {
 
 namespace {
 
-constexpr COLORREF to_colorref(Rgb colour) { return RGB(colour.red, colour.green, colour.blue); }
+constexpr COLORREF to_colorref(Rgb colour) {
+  return RGB(colour.red, colour.green, colour.blue);
+}
 
 // A Plane is a bottom-up 24-bit DIB as it stands: a positive height says row 0 is the bottom row.
 BITMAPINFO display_plane_description() {

@@ -25,10 +25,19 @@ def test_plate_text_keeps_the_middle_dot(reader):
     assert texts == ["\uff65839", "12-04"]
 
 
+def picture_only(record):
+    """A file's record without what only a file has: its name, format and boxes in its own pixels."""
+    plates = [
+        {**{k: v for k, v in plate.items() if k != "source_box"},
+         "characters": [{k: v for k, v in c.items() if k != "source_box"} for c in plate["characters"]]}
+        for plate in record["plates"]
+    ]
+    return {**{k: v for k, v in record.items() if k not in ("file", "source")}, "plates": plates}
+
+
 @pytest.mark.parametrize("path", sample_files(), ids=lambda p: p.stem)
 def test_an_array_reads_as_its_file_in_either_channel_order(reader, path):
-    expected = without_timings(reader.read(path))
-    del expected["file"]
+    expected = picture_only(without_timings(reader.read(path)))
     bgr = bmp_pixels(path)
     views = {"BGR": bgr, "RGB": bgr[..., ::-1]}  # a strided view, as Pillow users often pass
     for order, pixels in views.items():

@@ -22,9 +22,9 @@ struct ContourPoint {
 struct ShapeRecord {
   std::uint8_t character;  // ASCII '0'..'9', or 0 while nothing is recognised
   std::uint8_t filler[3];
-  std::int32_t point_count;                          // valid entries of the three arrays, 0..1024
-  ContourPoint points[kContourArrayLength];          // contour pixels in tracing order
-  std::int32_t angles[kContourArrayLength];          // entry direction, degrees, unwrapped
+  std::int32_t point_count;                           // valid entries of the three arrays, 0..1024
+  ContourPoint points[kContourArrayLength];           // contour pixels in tracing order
+  std::int32_t angles[kContourArrayLength];           // entry direction, degrees, unwrapped
   std::int32_t smoothed_angles[kContourArrayLength];  // the direction signature
   std::int32_t x_max;
   std::int32_t x_min;

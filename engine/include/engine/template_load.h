@@ -18,7 +18,7 @@ enum class TemplateLoadStatus {
 
 struct TemplateLoadOutcome {
   TemplateLoadStatus status;
-  std::uintmax_t file_bytes;     // the size found, when the file could be read
+  std::uintmax_t file_bytes;      // the size found, when the file could be read
   std::int32_t first_bad_record;  // 0..9 for bad_record; -1 otherwise
 
   bool loaded() const { return status == TemplateLoadStatus::loaded; }

@@ -30,8 +30,8 @@ bool is_comparable(const ShapeRecord& record);
 SignatureMatch signature_distance(const ShapeRecord& template_record, const ShapeRecord& candidate);
 
 // Gives candidate a '0' or '8' by looking for a pixel whose brightness (B + G + R) / 3 is below the
-// box's middle level on the middle column between one and two thirds of its height. Leaves other characters, and any
-// character when the contrast cannot be measured, as they are. The box must lie inside the plane.
+// box's middle level on the middle column between one and two thirds of its height. Leaves other characters,
+// and any character when the contrast cannot be measured, as they are. The box must lie inside the plane.
 void check_zero_eight(ContrastWorkArea& work, const Plane& picture, ShapeRecord& candidate);
 
 // The windows of the decision, public so that a report can say why a template was refused:

@@ -12,9 +12,13 @@ constexpr double pixel_proportion(std::int32_t height, std::int32_t width) {
 }
 
 // Every digit but one.
-constexpr bool in_digit_window(double proportion) { return 1.3 < proportion && proportion < 2.5; }
+constexpr bool in_digit_window(double proportion) {
+  return 1.3 < proportion && proportion < 2.5;
+}
 
 // The digit one.
-constexpr bool in_one_window(double proportion) { return 2.5 < proportion && proportion < 10.0; }
+constexpr bool in_one_window(double proportion) {
+  return 2.5 < proportion && proportion < 10.0;
+}
 
 }  // namespace plate

@@ -18,8 +18,8 @@ struct Rgb {
 };
 
 // The overlay's colours, the same on every front end.
-inline constexpr Rgb kOverlayFrameColour = {0, 255, 255};       // cyan
-inline constexpr Rgb kOverlayLabelColour = {0, 0, 255};         // blue
+inline constexpr Rgb kOverlayFrameColour = {0, 255, 255};        // cyan
+inline constexpr Rgb kOverlayLabelColour = {0, 0, 255};          // blue
 inline constexpr Rgb kOverlayLabelBackground = {255, 255, 255};  // white
 
 struct WindowPoint {
