@@ -34,13 +34,13 @@ std::filesystem::path temporary_beside(const std::filesystem::path& path) {
   return std::filesystem::path(path).replace_filename(name);
 }
 
+// Creates `temporary`, which must not exist, and writes `bytes` into it. A file left half written
+// is removed; one that could not be created is not touched (it may be someone else's).
+#ifndef _WIN32
 std::string reason(int error) {
   return std::generic_category().message(error);
 }
 
-// Creates `temporary`, which must not exist, and writes `bytes` into it. A file left half written
-// is removed; one that could not be created is not touched (it may be someone else's).
-#ifndef _WIN32
 std::optional<std::string> write_new_file(const std::filesystem::path& temporary,
                                           std::span<const std::uint8_t> bytes) {
   // 0666 before the umask, the permissions any new file of the user's gets.

@@ -101,18 +101,45 @@ InputOutcome EngineAdapter::read_file(const std::filesystem::path& path, RunRepo
   return {};
 }
 
-// The frame holds at most 1024 x 768 pixels, and larger arrays are refused until image/ fits
-// pictures into the frame. Then this copy fills a DecodedPicture (blue, green, red, top row first)
-// instead of the plane, and fit_into_frame places it, so that arrays and files share the fitting.
+// An array that fits the frame is placed as the bitmap reader places a picture of its size; a
+// larger one is shrunk into the frame by the fitting that files take, and its boxes are also given
+// in the array's own pixels.
 InputOutcome EngineAdapter::read_pixels(const PixelView& pixels, RunReport& report) {
-  if (pixels.width > kFrameWidth || pixels.height > kFrameHeight)
+  const std::int64_t red_at = pixels.order == ChannelOrder::rgb ? 0 : 2;
+  const std::int64_t blue_at = 2 - red_at;
+  if (pixels.width > kFrameWidth || pixels.height > kFrameHeight) {
+#ifdef PLATE_READ_PICTURES
+    if (!within_pixel_limit(static_cast<std::uint64_t>(pixels.width),
+                            static_cast<std::uint64_t>(pixels.height)))
+      return {Refusal::bad_input, 0,
+              "the array has more than " + std::to_string(kMaxPicturePixels) + " pixels"};
+    DecodedPicture decoded;
+    decoded.source_width = decoded.width = static_cast<int>(pixels.width);
+    decoded.source_height = decoded.height = static_cast<int>(pixels.height);
+    decoded.bgr.resize(static_cast<std::size_t>(pixels.width * pixels.height * 3));
+    std::uint8_t* out = decoded.bgr.data();
+    for (std::int64_t y = 0; y < pixels.height; ++y) {
+      for (std::int64_t x = 0; x < pixels.width; ++x, out += 3) {
+        const std::uint8_t* in = pixels.data + y * pixels.row_stride + x * pixels.column_stride;
+        out[0] = in[blue_at * pixels.channel_stride];
+        out[1] = in[pixels.channel_stride];
+        out[2] = in[red_at * pixels.channel_stride];
+      }
+    }
+    const LoadedPicture fitted{PictureOutcome::loaded, std::nullopt, std::nullopt,
+                               fit_into_frame(decoded, picture_)};
+    report = run();
+    cli::add_source_boxes(report, fitted);
+    report.source->format = "array";
+    return {};
+#else
     return {Refusal::bad_input, 0,
             "a " + std::to_string(pixels.width) + " x " + std::to_string(pixels.height) +
                 " array is larger than the " + std::to_string(kFrameWidth) + " x " +
                 std::to_string(kFrameHeight) + " frame"};
+#endif
+  }
   picture_.fill(0);
-  const std::int64_t red_at = pixels.order == ChannelOrder::rgb ? 0 : 2;
-  const std::int64_t blue_at = 2 - red_at;
   for (std::int64_t y = 0; y < pixels.height; ++y) {
     std::uint8_t* out = picture_.row(kFrameHeight - 1 - static_cast<int>(y));
     for (std::int64_t x = 0; x < pixels.width; ++x, out += kBytesPerPixel) {
