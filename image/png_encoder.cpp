@@ -23,8 +23,8 @@ int append_to(spng_ctx*, void* user, void* data, std::size_t length) {
   return 0;
 }
 
-// zlib's level 3 with the "up" filter: an overlay of a 12-megapixel photo in well under a second,
-// some 10% larger than the default level takes three times as long to make.
+// zlib's level 3 with the "up" filter: for a grainy 12-megapixel photo 1.3 s and 24 MB, where
+// zlib's default level with every filter tried takes 4.1 s for 21 MB (measured on a busy machine).
 constexpr int kCompressionLevel = 3;
 
 }  // namespace
