@@ -91,31 +91,25 @@ auto row_summer(int taps) {
   }
 }
 
-// sum / divisor rounded to nearest, for results of 0 to 255. A multiplication by the reciprocal
-// in double precision (the sums here stay below 2^36, so they convert exactly) truncates to the
-// quotient, or to one less where the numerator is a multiple of the divisor and the reciprocal was
-// rounded down; the correction takes that back. It is never one too many: a quotient that is not
-// whole lies at least 1 / divisor (over 10^-9) below the next integer, far beyond the product's
-// rounding error (below 10^-13). Done in `Sum`, a signed type: the processor converts signed
+// sum / divisor rounded to nearest, for results of 0 to 255, as one multiplication in double
+// precision and a truncation. With n = sum + divisor / 2, the rounded quotient is floor(n /
+// divisor); the multiplication works on n + 1/2 instead, whose quotient lies at least 1/2 / divisor
+// (over 5 * 10^-9) away from every integer, far beyond the product's rounding error (below
+// 10^-13, the sums staying below 2^36 and so converting exactly): truncating it gives the quotient
+// exactly, with no correction step. Done in `Sum`, a signed type: the processor converts signed
 // integers to and from double in one instruction, and 32-bit ones several at a time, so that the
 // compiler vectorises the loop.
 template <typename Sum>
 class RoundedDivision {
  public:
   explicit RoundedDivision(std::uint64_t divisor)
-      : divisor_(static_cast<Sum>(divisor)),
-        half_(static_cast<Sum>(divisor / 2)),
-        reciprocal_(1.0 / double(divisor)) {}
+      : offset_(double(divisor / 2) + 0.5), reciprocal_(1.0 / double(divisor)) {}
   std::uint8_t rounded(Sum sum) const {
-    const Sum numerator = sum + half_;
-    Sum quotient = static_cast<Sum>(double(numerator) * reciprocal_);
-    quotient += (quotient + 1) * divisor_ <= numerator ? 1 : 0;
-    return static_cast<std::uint8_t>(quotient);
+    return static_cast<std::uint8_t>(static_cast<Sum>((double(sum) + offset_) * reciprocal_));
   }
 
  private:
-  Sum divisor_, half_;
-  double reciprocal_;
+  double offset_, reciprocal_;
 };
 
 // Picture rows are summed across once each, in order, and added to the one or two frame rows they
