@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <cstdlib>
 
 #include "overlay_font.h"
@@ -39,10 +40,12 @@ void stamp_nib(const Canvas& canvas, WindowPoint centre, int radius) {
 }
 
 void draw_line(const Canvas& canvas, WindowPoint from, WindowPoint to, int radius) {
-  const int steps = std::max(std::abs(to.x - from.x), std::abs(to.y - from.y));
-  for (int i = 0; i <= steps; ++i) {
-    const int x = steps == 0 ? from.x : from.x + (to.x - from.x) * i / steps;
-    const int y = steps == 0 ? from.y : from.y + (to.y - from.y) * i / steps;
+  // In 64 bits: on a picture tens of thousands of pixels wide the products pass 2^31.
+  const std::int64_t dx = std::int64_t(to.x) - from.x, dy = std::int64_t(to.y) - from.y;
+  const std::int64_t steps = std::max(std::abs(dx), std::abs(dy));
+  for (std::int64_t i = 0; i <= steps; ++i) {
+    const auto x = static_cast<std::int32_t>(steps == 0 ? from.x : from.x + dx * i / steps);
+    const auto y = static_cast<std::int32_t>(steps == 0 ? from.y : from.y + dy * i / steps);
     stamp_nib(canvas, {x, y}, radius);
   }
 }

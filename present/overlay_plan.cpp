@@ -49,7 +49,8 @@ std::vector<OverlayItem> plan_overlay(const GroupTable& groups, std::int32_t nex
 }
 
 std::int32_t overlay_magnification(const FrameMapping& mapping) {
-  return std::max<std::int32_t>(1, static_cast<std::int32_t>(std::lround(1.0 / mapping.scale())));
+  const long magnification = std::lround(1.0 / mapping.scale());
+  return static_cast<std::int32_t>(std::clamp<long>(magnification, 1, kMaxOverlayMagnification));
 }
 
 std::vector<OverlayItem> plan_source_overlay(const GroupTable& groups, std::int32_t next_group_id,

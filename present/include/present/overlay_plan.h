@@ -46,7 +46,10 @@ std::vector<OverlayItem> plan_overlay(const GroupTable& groups, std::int32_t nex
 
 // How many times thicker the overlay is drawn on a picture shrunk by `mapping` to fit the frame: 1
 // for a picture that fits, else 1 / scale rounded (4 for a 4272 x 2848 photo), so that frames and
-// labels look on the picture as they do in the window.
+// labels look on the picture as they do in the window; at most kMaxOverlayMagnification (a
+// 100-megapixel photo would take 12), whose 41-pixel lines and 96 x 128 label cells stand out on
+// any picture, while the pen's cost grows with the square of its width.
+inline constexpr std::int32_t kMaxOverlayMagnification = 8;
 std::int32_t overlay_magnification(const FrameMapping& mapping);
 
 // The items of plan_overlay in the original picture's pixels (rows from its top): each plate frame
