@@ -3,7 +3,6 @@
 #include <chrono>
 
 #include "image/bitmap_reader.h"
-#include "image/bitmap_writer.h"
 #ifdef PLATE_READ_PICTURES
 #include "image/picture_loader.h"
 #endif
@@ -11,9 +10,7 @@
 #include "input_list.h"
 #include "name_escape.h"
 #include "options.h"
-#include "output_file.h"
-#include "present/overlay_drawing.h"
-#include "present/overlay_plan.h"
+#include "overlay_picture.h"
 
 namespace plate::cli {
 
@@ -74,9 +71,13 @@ FileReport process_file(const std::filesystem::path& path, WorkerState& worker, 
 #endif
 
   if (overlay_path) {
-    draw_overlay(worker.picture, plan_overlay(result.groups, result.next_group_id));
-    const std::vector<std::uint8_t> picture = encode_bitmap(worker.picture, kFrameWidth, kFrameHeight);
-    if (const std::optional<std::string> reason = write_file_atomically(*overlay_path, picture)) {
+#ifdef PLATE_READ_PICTURES
+    const FrameMapping& mapping = loaded.mapping;
+#else
+    const FrameMapping mapping;
+#endif
+    if (const std::optional<std::string> reason =
+            write_overlay(path, mapping, worker.picture, result, *overlay_path)) {
       report.overlay_error =
           "cannot write the overlay picture " + escaped_name(display_name(*overlay_path)) + ": " + *reason;
       report.stderr_lines = file_message_line(name, *report.overlay_error);

@@ -42,8 +42,8 @@ void add_source_boxes(FileReport& report, const LoadedPicture& loaded);
 // Reads `path` into worker.picture and runs worker.engine over it. A file that cannot be read gives
 // a report with `error` (which check failed, with the desktop's message in parentheses) and no
 // run; a FIFO, device or socket is never opened. With `overlay_path`, the picture framed and
-// labelled as the desktop window shows it is written there, whole or not at all (through a
-// temporary file renamed into place); a failure to write it is the report's overlay_error.
+// labelled as the desktop window shows it is written there (overlay_picture.h), whole or not at
+// all; a failure to write it is the report's overlay_error.
 FileReport process_file(const std::filesystem::path& path, WorkerState& worker, const JobSettings& settings,
                         const std::optional<std::filesystem::path>& overlay_path);
 

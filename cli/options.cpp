@@ -182,9 +182,10 @@ Options:
   --patterns FILE     the digit templates (default: EBMPlog00.pat in the
                       current directory, else the one installed beside
                       plate-read)
-  --overlay OUT.bmp   write the picture with the plates framed and labelled
-                      (one input file)
-  --overlay-dir DIR   the same for several files: DIR/NAME-overlay.bmp
+  --overlay OUT.png   write the picture at its own size with the plates framed
+                      and labelled, as PNG or (OUT.bmp) BMP (one input file)
+  --overlay-dir DIR   the same for several files: DIR/NAME-overlay.png, or
+                      DIR/NAME-overlay.bmp for NAME.bmp
   --max-distance N    leave out plates whose least sure digit is further than
                       N degrees from its template (default: keep every plate
                       the run reads; the run itself accepts below 30)

@@ -5,6 +5,10 @@
 #include "file_identity.h"
 #include "input_list.h"
 #include "name_escape.h"
+#include "overlay_picture.h"
+#ifdef PLATE_READ_PICTURES
+#include "image/picture_format.h"
+#endif
 
 namespace plate::cli {
 
@@ -39,6 +43,22 @@ class InputFiles {
   std::map<FileIdentity, std::size_t> by_identity_;
 };
 
+#ifdef PLATE_READ_PICTURES
+constexpr const char* kOverlayNames = "an overlay is written as PNG or BMP: name it .png or .bmp";
+
+// A bitmap's overlay stays a bitmap, as it has always been; a photo's is a PNG, a fraction of the
+// size a bitmap of its full size would take.
+std::string_view overlay_suffix(const std::filesystem::path& input) {
+  return format_named_by(input) == PictureFormat::bmp ? "-overlay.bmp" : "-overlay.png";
+}
+#else
+constexpr const char* kOverlayNames = "an overlay is written as a BMP: name it .bmp";
+
+std::string_view overlay_suffix(const std::filesystem::path&) {
+  return "-overlay.bmp";
+}
+#endif
+
 }  // namespace
 
 OverlayTargets plan_overlay_targets(const std::vector<std::filesystem::path>& files, const Options& options) {
@@ -51,6 +71,10 @@ OverlayTargets plan_overlay_targets(const std::vector<std::filesystem::path>& fi
                             "; use --overlay-dir for several";
       return targets;
     }
+    if (!overlay_format_named_by(*options.overlay_file)) {
+      targets.usage_error = "--overlay " + shown(*options.overlay_file) + ": " + kOverlayNames;
+      return targets;
+    }
     targets.usage_error = inputs.overwritten_by(*options.overlay_file, "--overlay");
     targets.paths[0] = *options.overlay_file;
   }
@@ -61,7 +85,7 @@ OverlayTargets plan_overlay_targets(const std::vector<std::filesystem::path>& fi
     std::map<FileIdentity, std::size_t> first_by_identity;
     for (std::size_t i = 0; i < files.size() && targets.usage_error.empty(); ++i) {
       std::filesystem::path target = *options.overlay_dir / files[i].stem();
-      target += "-overlay.bmp";
+      target += overlay_suffix(files[i]);
       std::optional<std::size_t> earlier;
       if (const auto [first, is_new] = first_by_name.emplace(target.filename(), i); !is_new) {
         earlier = first->second;

@@ -16,11 +16,11 @@ void put_u32(std::vector<std::uint8_t>& out, std::uint32_t v) {
   put_u16(out, v >> 16);
 }
 
-}  // namespace
-
-std::vector<std::uint8_t> encode_bitmap(const Plane& plane, int width, int height) {
+// The headers and the rows, bottom row first; `row_from_top(y)` is the picture's row y.
+template <typename RowFromTop>
+std::vector<std::uint8_t> encode_rows(int width, int height, RowFromTop row_from_top) {
   constexpr std::uint32_t kHeadersBytes = 14 + 40;
-  const auto stride = static_cast<std::uint32_t>((3 * width + 3) / 4 * 4);
+  const auto stride = static_cast<std::uint32_t>((3 * std::uint64_t(width) + 3) / 4 * 4);
   const std::uint32_t pixel_bytes = stride * static_cast<std::uint32_t>(height);
   std::vector<std::uint8_t> out;
   out.reserve(kHeadersBytes + pixel_bytes);
@@ -37,12 +37,25 @@ std::vector<std::uint8_t> encode_bitmap(const Plane& plane, int width, int heigh
   put_u32(out, 0);   // uncompressed
   put_u32(out, pixel_bytes);
   for (int i = 0; i < 4; ++i) put_u32(out, 0);  // resolution and palette counts
-  for (int i = 0; i < height; ++i) {
-    const std::uint8_t* row = plane.row(kFrameHeight - height + i);  // bottom row first
-    out.insert(out.end(), row, row + 3 * width);
-    out.insert(out.end(), stride - 3 * static_cast<std::uint32_t>(width), std::uint8_t{0});
+  const std::size_t row_bytes = 3 * std::size_t(width);
+  for (int y = height - 1; y >= 0; --y) {
+    const std::uint8_t* row = row_from_top(y);
+    out.insert(out.end(), row, row + row_bytes);
+    out.insert(out.end(), stride - row_bytes, std::uint8_t{0});
   }
   return out;
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> encode_bitmap(const Plane& plane, int width, int height) {
+  return encode_rows(width, height, [&](int y) { return plane.row(kFrameHeight - 1 - y); });
+}
+
+std::vector<std::uint8_t> encode_bitmap(const DecodedPicture& picture) {
+  const std::size_t row_bytes = 3 * std::size_t(picture.width);
+  return encode_rows(picture.width, picture.height,
+                     [&](int y) { return picture.bgr.data() + std::size_t(y) * row_bytes; });
 }
 
 bool write_bitmap(const std::filesystem::path& path, const Plane& plane, int width, int height) {

@@ -91,65 +91,61 @@ auto row_summer(int taps) {
   }
 }
 
-// sum / divisor rounded to nearest, for results of 0 to 255. A multiplication by the reciprocal
-// in double precision (the sums here stay below 2^36, so they convert exactly) truncates to the
-// quotient, or to one less where the numerator is a multiple of the divisor and the reciprocal was
-// rounded down; the correction takes that back. It is never one too many: a quotient that is not
-// whole lies at least 1 / divisor (over 10^-9) below the next integer, far beyond the product's
-// rounding error (below 10^-13). Done in `Sum`, a signed type: the processor converts signed
-// integers to and from double in one instruction, and 32-bit ones several at a time, so that the
-// compiler vectorises the loop.
-template <typename Sum>
+// sum / divisor rounded to nearest, for results of 0 to 255, as one multiplication in double
+// precision and a truncation. With n = sum + divisor / 2, the rounded quotient is floor(n /
+// divisor); the multiplication works on n + 1/2 instead, whose quotient lies at least 1/2 / divisor
+// (over 5 * 10^-9) away from every integer, far beyond the product's rounding error (below
+// 10^-13): truncating it gives the quotient exactly, with no correction step. The sums are whole
+// numbers below 2^36, which double precision holds exactly. Truncated to a 32-bit signed integer,
+// which the processor converts from double several at a time, so that the compiler vectorises.
 class RoundedDivision {
  public:
   explicit RoundedDivision(std::uint64_t divisor)
-      : divisor_(static_cast<Sum>(divisor)),
-        half_(static_cast<Sum>(divisor / 2)),
-        reciprocal_(1.0 / double(divisor)) {}
-  std::uint8_t rounded(Sum sum) const {
-    const Sum numerator = sum + half_;
-    Sum quotient = static_cast<Sum>(double(numerator) * reciprocal_);
-    quotient += (quotient + 1) * divisor_ <= numerator ? 1 : 0;
-    return static_cast<std::uint8_t>(quotient);
+      : offset_(double(divisor / 2) + 0.5), reciprocal_(1.0 / double(divisor)) {}
+  std::uint8_t rounded(double sum) const {
+    return static_cast<std::uint8_t>(static_cast<std::int32_t>((sum + offset_) * reciprocal_));
   }
 
  private:
-  Sum divisor_, half_;
-  double reciprocal_;
+  double offset_, reciprocal_;
 };
 
 // Picture rows are summed across once each, in order, and added to the one or two frame rows they
 // overlap (two at most, since a frame row is at least as tall as a picture row); a frame row is
-// written out as soon as its last picture row is in. `Sum` holds 256 times the picture's pixel
-// count: 32 bits for every picture up to 8 megapixels (every JPEG, which is decoded at a scale
-// close to the frame's), which lets the compiler work on four sums at once.
+// written out as soon as its last picture row is in. A row's sums across, `Sum`, are at most 255
+// times the picture's width: 32 bits for every picture up to 8 megapixels (every JPEG, which is
+// decoded at a scale close to the frame's), which lets the compiler work on four sums at once. The
+// frame rows' sums, up to 255 times the picture's pixel count, are whole numbers in double
+// precision (exact below 2^53): the processor multiplies and adds those several at a time, where
+// it has no such instruction for 32-bit integers.
 template <typename Sum>
 void shrink_into_frame(const DecodedPicture& picture, PictureSize to, Plane& frame) {
   const ColumnTaps columns = column_taps(picture.width, to.width);
   const auto sum_row_into = row_summer<Sum>(columns.taps);
-  const RoundedDivision<Sum> divide(std::uint64_t(picture.width) * std::uint64_t(picture.height));
+  const RoundedDivision divide(std::uint64_t(picture.width) * std::uint64_t(picture.height));
   const std::uint64_t source_rows = std::uint64_t(picture.height), frame_rows = std::uint64_t(to.height);
   const std::size_t sums_per_row = std::size_t(to.width) * kBytesPerPixel;
-  std::vector<Sum> row_sums(sums_per_row), current(sums_per_row, 0);
+  std::vector<Sum> row_sums(sums_per_row);
+  std::vector<double> current(sums_per_row, 0.0);
   Sum* const row = row_sums.data();
-  Sum* const frame_row_sums = current.data();
+  double* const frame_row_sums = current.data();
   std::uint64_t frame_row_end = source_rows;  // where frame row ty ends, in units of 1 / frame_rows
   int ty = 0;
   for (std::uint64_t sy = 0; sy < source_rows; ++sy) {
     sum_row_into(picture.bgr.data() + sy * std::size_t(picture.width) * 3, columns, row);
     const std::uint64_t begin = sy * frame_rows, end = begin + frame_rows;
     if (end < frame_row_end) {
-      const Sum weight = static_cast<Sum>(frame_rows);
-      for (std::size_t i = 0; i < sums_per_row; ++i) frame_row_sums[i] += weight * row[i];
+      const double weight = double(frame_rows);
+      for (std::size_t i = 0; i < sums_per_row; ++i) frame_row_sums[i] += weight * double(row[i]);
       continue;
     }
     // This picture row completes frame row ty; what is left of it starts the next one.
-    const Sum in_this = static_cast<Sum>(frame_row_end - begin),
-              in_next = static_cast<Sum>(end - frame_row_end);
+    const double in_this = double(frame_row_end - begin), in_next = double(end - frame_row_end);
     std::uint8_t* plane_row = frame.row(kFrameHeight - 1 - ty);
     for (std::size_t i = 0; i < sums_per_row; ++i) {
-      plane_row[i] = divide.rounded(frame_row_sums[i] + in_this * row[i]);
-      frame_row_sums[i] = in_next * row[i];
+      const double sum = double(row[i]);
+      plane_row[i] = divide.rounded(frame_row_sums[i] + in_this * sum);
+      frame_row_sums[i] = in_next * sum;
     }
     ++ty;
     frame_row_end += source_rows;

@@ -89,7 +89,7 @@ PictureOutcome failure_of(std::span<const std::byte> jpeg) {
 
 }  // namespace
 
-DecodeResult decode_jpeg(std::span<const std::byte> jpeg) {
+DecodeResult decode_jpeg(std::span<const std::byte> jpeg, JpegDecodeSize decode_size) {
   const DecompressHandle handle(tjInitDecompress());
   if (!handle) return {PictureOutcome::corrupt, {}};
   const auto* data = reinterpret_cast<const unsigned char*>(jpeg.data());
@@ -109,7 +109,8 @@ DecodeResult decode_jpeg(std::span<const std::byte> jpeg) {
             need_height = turned ? fitted.width : fitted.height;
   int denominator = 1;
   for (const int d : kScaleDenominators) {
-    if (scaled(width, d) >= need_width && scaled(height, d) >= need_height) {
+    if (decode_size == JpegDecodeSize::enough_for_frame && scaled(width, d) >= need_width &&
+        scaled(height, d) >= need_height) {
       denominator = d;
       break;
     }

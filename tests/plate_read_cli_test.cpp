@@ -153,6 +153,7 @@ TEST(PlateReadCliTest, UsageErrorsExitTwoWithAMessageAndNoOutput) {
   const std::pair<std::string, std::string> cases[] = {
       {"", "no input file"},
       {"--overlay o.bmp a.bmp a.bmp", "--overlay takes one input file"},
+      {"--overlay o.jpg a.bmp", "--overlay o.jpg: an overlay is written as"},
       {"--overlay-dir out a.bmp ./a.bmp", "would both write"},
       {"--patterns nowhere.pat a.bmp", "nowhere.pat: no such file (nowhere.patがありません。)\n"},
       {"--patterns . a.bmp", ".: a directory; only regular files are read"},

@@ -5,16 +5,23 @@
 // decoding whole and shrinking) when that still leaves at least its fitted size each way.
 
 #include <cstddef>
+#include <cstdint>
 #include <span>
 
 #include "image/decoded_picture.h"
 
 namespace plate {
 
+enum class JpegDecodeSize : std::uint8_t {
+  enough_for_frame,  // the smallest of 1, 1/2, 1/4, 1/8 that still covers the fitted size
+  full,              // every pixel: the picture at its own size
+};
+
 // Outcomes: loaded; too_large (over kMaxPicturePixels, from the header); cmyk_jpeg (CMYK and
 // YCCK files); truncated (the data ends before the picture does); corrupt (anything else the
 // library rejects). Warnings about damaged but readable data (stray bytes between markers) do not
 // refuse the picture.
-DecodeResult decode_jpeg(std::span<const std::byte> jpeg);
+DecodeResult decode_jpeg(std::span<const std::byte> jpeg,
+                         JpegDecodeSize decode_size = JpegDecodeSize::enough_for_frame);
 
 }  // namespace plate
