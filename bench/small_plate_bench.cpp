@@ -11,7 +11,8 @@
 // that is not on the picture there, or the same plate reported twice). Also shown: the plain union
 // of every tile reading (each text at each place once), to see what the judging drops.
 //
-//   usage: small_plate_bench [--pictures N] [--scales 2,3] [--grid] [--list] [PATTERN_FILE]
+//   usage: small_plate_bench [--pictures N] [--ordinary N] [--scales 2,3] [--grid] [--list] [PATTERN_FILE]
+// --pictures and --ordinary set the sizes of the two sets (200 and 440; accuracy_bench's has 440).
 // --grid prints the development split's figures for a range of judging rules; --list prints every
 // wrong plate with its picture.
 
@@ -122,14 +123,15 @@ std::vector<PlateReading> plain_union(const std::vector<PlateReading>& frame_pla
 struct Picture {
   Scene scene;
   std::vector<PlateReading> frame_plates;
-  std::vector<PlateReading> tile_readings;
+  std::vector<plate::SeenDigit> frame_digits;
+  plate::TileReadings tile_readings;
   double frame_ms = 0;
   double tiles_ms = 0;
 };
 
 std::vector<PlateReading> with_judged(const Picture& p, const plate::JudgingRules& rules) {
   std::vector<PlateReading> all = p.frame_plates;
-  for (PlateReading& r : plate::judge_tile_readings(p.frame_plates, p.tile_readings, rules))
+  for (PlateReading& r : plate::judge_tile_readings(p.frame_plates, p.frame_digits, p.tile_readings, rules))
     all.push_back(std::move(r));
   return all;
 }
@@ -148,7 +150,7 @@ Totals total(const std::vector<Picture>& pictures, std::size_t first, std::size_
     std::vector<std::string> wrong;
     t.alone.add(score(p.frame_plates, p.scene, nullptr));
     t.judged.add(score(with_judged(p, rules), p.scene, list ? &wrong : nullptr));
-    t.united.add(score(plain_union(p.frame_plates, p.tile_readings), p.scene, nullptr));
+    t.united.add(score(plain_union(p.frame_plates, p.tile_readings.plates), p.scene, nullptr));
     t.frame_ms += p.frame_ms;
     t.tiles_ms += p.tiles_ms;
     ++t.pictures;
@@ -182,6 +184,7 @@ std::vector<int> parse_scales(const std::string& text) {
 
 int main(int argc, char** argv) {
   int small_count = 200;
+  int ordinary_count = 440;
   bool grid = false;
   bool list = false;
   plate::SmallPlateSettings settings;
@@ -212,10 +215,12 @@ int main(int argc, char** argv) {
   const auto read_set = [&](int count, auto make) {
     std::vector<Picture> pictures;
     for (int index = 0; index < count; ++index) {
-      Picture p{make(index), {}, {}, 0, 0};
+      Picture p{make(index), {}, {}, {}, 0, 0};
       plate::tools::render_scene(p.scene, fonts, *frame);
       const auto start = std::chrono::steady_clock::now();
-      p.frame_plates = plate::plates_of_run(engine.run(*frame), plate::Tile{});
+      const plate::RunResult& result = engine.run(*frame);
+      p.frame_plates = plate::plates_of_run(result, plate::Tile{});
+      p.frame_digits = plate::digits_of_run(result, plate::Tile{});
       const auto middle = std::chrono::steady_clock::now();
       p.tile_readings = small.tile_readings(*frame, p.scene.width, p.scene.height);
       const auto end = std::chrono::steady_clock::now();
@@ -248,9 +253,10 @@ int main(int argc, char** argv) {
     print_totals("small plates, held-out split", total(smalls, half, smalls.size(), rules, list));
   }
 
-  const std::vector<Picture> ordinary =
-      read_set(440, [](int index) { return plate::bench::make_accuracy_scene(index, index < 400); });
-  print_totals("ordinary plates (accuracy_bench's pictures)",
-               total(ordinary, 0, ordinary.size(), rules, list));
+  const std::vector<Picture> ordinary = read_set(
+      ordinary_count, [](int index) { return plate::bench::make_accuracy_scene(index, index < 400); });
+  if (!ordinary.empty())
+    print_totals("ordinary plates (accuracy_bench's pictures)",
+                 total(ordinary, 0, ordinary.size(), rules, list));
   return 0;
 }

@@ -33,6 +33,45 @@ int root(std::vector<int>& parent, int i) {
   return i;
 }
 
+// Whether `reading` stands just above a digit at least half as tall again as its first digit, within
+// that digit's height and overlapping its digits' columns (widened by that height).
+bool above_larger_digit(const PlateReading& reading, std::span<const SeenDigit> digits) {
+  const FrameBox& first = reading.characters.front().box;
+  const int height = first.y_max - first.y_min;
+  int bottom = first.y_min;
+  for (const ReadCharacter& c : reading.characters) bottom = std::min(bottom, c.box.y_min);
+  const int left = first.x_min;
+  const int right = reading.characters.back().box.x_max;
+  return std::any_of(digits.begin(), digits.end(), [&](const SeenDigit& seen) {
+    const FrameBox& d = seen.box;
+    const int digit_height = d.y_max - d.y_min;
+    return 2 * digit_height >= 3 * height && d.y_max < bottom && d.y_max >= bottom - digit_height &&
+           d.x_max >= left - digit_height && d.x_min <= right + digit_height;
+  });
+}
+
+// How the frame's run voted on a reading's digits: against when it recognised one of them (a
+// digit whose box centre lies in the reading's digit's box) as another digit; for when it
+// recognised at least half of them, each as the same digit.
+enum class Vote { none, against, in_favour };
+
+Vote frame_vote(const PlateReading& reading, std::span<const SeenDigit> frame_digits) {
+  std::size_t agreeing = 0;
+  for (const ReadCharacter& c : reading.characters) {
+    for (const SeenDigit& seen : frame_digits) {
+      const int x = (seen.box.x_min + seen.box.x_max) / 2;
+      const int y = (seen.box.y_min + seen.box.y_max) / 2;
+      if (x < c.box.x_min || x > c.box.x_max || y < c.box.y_min || y > c.box.y_max) continue;
+      if (seen.digit != c.match.shown_digit) return Vote::against;
+      ++agreeing;
+      break;
+    }
+  }
+  return 2 * agreeing >= reading.characters.size() ? Vote::in_favour : Vote::none;
+}
+
+constexpr unsigned kFrameScaleBit = 1u << 1;
+
 struct TextAtPlace {
   std::string text;
   unsigned scales = 0;  // one bit per scale seen (scales below 32)
@@ -66,15 +105,31 @@ std::vector<PlateReading> plates_of_run(const RunResult& result, const Tile& til
   return plates;
 }
 
+std::vector<SeenDigit> digits_of_run(const RunResult& result, const Tile& tile) {
+  std::vector<SeenDigit> digits;
+  for (std::int32_t k = 0; k < result.characters.count; ++k) {
+    const CharacterEntry& e = result.characters.entries[std::size_t(k)];
+    digits.push_back({tile_box_to_frame(tile, {e.x_min, e.x_max, e.y_min, e.y_max}),
+                      result.matches[std::size_t(e.candidate_index)].shown_digit});
+  }
+  return digits;
+}
+
 std::vector<PlateReading> judge_tile_readings(std::span<const PlateReading> frame_plates,
-                                              std::span<const PlateReading> tile_readings,
-                                              const JudgingRules& rules) {
+                                              std::span<const SeenDigit> frame_digits,
+                                              const TileReadings& tiles, const JudgingRules& rules) {
   std::vector<const PlateReading*> open;
-  for (const PlateReading& reading : tile_readings) {
+  std::vector<Vote> votes;
+  for (const PlateReading& reading : tiles.plates) {
+    if (above_larger_digit(reading, frame_digits) || above_larger_digit(reading, tiles.digits)) continue;
+    const Vote vote = frame_vote(reading, frame_digits);
+    if (vote == Vote::against) continue;
     const bool on_frame_plate =
         std::any_of(frame_plates.begin(), frame_plates.end(),
                     [&](const PlateReading& p) { return overlap_area(p.frame, reading.frame) > 0; });
-    if (!on_frame_plate) open.push_back(&reading);
+    if (on_frame_plate) continue;
+    open.push_back(&reading);
+    votes.push_back(vote);
   }
 
   std::vector<int> parent(open.size());
@@ -94,7 +149,7 @@ std::vector<PlateReading> judge_tile_readings(std::span<const PlateReading> fram
       auto text = std::find_if(texts.begin(), texts.end(),
                                [&](const TextAtPlace& t) { return t.text == reading.text; });
       if (text == texts.end()) text = texts.insert(texts.end(), TextAtPlace{reading.text, 0, &reading});
-      text->scales |= 1u << reading.scale;
+      text->scales |= (1u << reading.scale) | (votes[i] == Vote::in_favour ? kFrameScaleBit : 0u);
       if (reading.worst_distance < text->best->worst_distance) text->best = &reading;
     }
     std::sort(texts.begin(), texts.end(), [](const TextAtPlace& a, const TextAtPlace& b) {

@@ -26,9 +26,8 @@ SmallPlateReader::SmallPlateReader(const TemplateTable& templates, SmallPlateSet
 
 SmallPlateReader::~SmallPlateReader() = default;
 
-std::vector<PlateReading> SmallPlateReader::tile_readings(const Plane& frame, int fitted_width,
-                                                          int fitted_height) {
-  std::vector<PlateReading> readings;
+TileReadings SmallPlateReader::tile_readings(const Plane& frame, int fitted_width, int fitted_height) {
+  TileReadings readings;
   for (const int scale : settings_.scales) {
     // A plate and a digit height of margin on either side: about one and a half plate widths.
     const int overlap = settings_.widest_plate * scale * 3 / 2;
@@ -41,8 +40,10 @@ std::vector<PlateReading> SmallPlateReader::tile_readings(const Plane& frame, in
       for (std::size_t k = 0; k < runs.size(); ++k) {
         const GroupEntry& group = result.groups[std::size_t(runs[k].group_id)];
         const CharacterEntry& first = result.characters.entries[std::size_t(runs[k].first_entry)];
-        if (clear_of_cuts(tile, group, first.height)) readings.push_back(std::move(plates[k]));
+        if (clear_of_cuts(tile, group, first.height)) readings.plates.push_back(std::move(plates[k]));
       }
+      const std::vector<SeenDigit> digits = digits_of_run(result, tile);
+      readings.digits.insert(readings.digits.end(), digits.begin(), digits.end());
     }
   }
   return readings;
@@ -51,8 +52,9 @@ std::vector<PlateReading> SmallPlateReader::tile_readings(const Plane& frame, in
 std::vector<PlateReading> SmallPlateReader::read(const Plane& frame, int fitted_width, int fitted_height,
                                                  const RunResult& frame_result) {
   const std::vector<PlateReading> frame_plates = plates_of_run(frame_result, Tile{});
-  const std::vector<PlateReading> readings = tile_readings(frame, fitted_width, fitted_height);
-  return judge_tile_readings(frame_plates, readings, settings_.rules);
+  const std::vector<SeenDigit> frame_digits = digits_of_run(frame_result, Tile{});
+  return judge_tile_readings(frame_plates, frame_digits, tile_readings(frame, fitted_width, fitted_height),
+                             settings_.rules);
 }
 
 }  // namespace plate

@@ -38,9 +38,9 @@ class SmallPlateReader {
   std::vector<PlateReading> read(const Plane& frame, int fitted_width, int fitted_height,
                                  const RunResult& frame_result);
 
-  // Every plate read on a tile, before judging, less those cut by a tile's edge (for benchmarks
-  // that try judging rules without running the tiles again).
-  std::vector<PlateReading> tile_readings(const Plane& frame, int fitted_width, int fitted_height);
+  // What the tiles saw, before judging (for benchmarks that try judging rules without running the
+  // tiles again).
+  TileReadings tile_readings(const Plane& frame, int fitted_width, int fitted_height);
 
   const SmallPlateSettings& settings() const { return settings_; }
 
