@@ -100,7 +100,10 @@ Score score(const std::vector<PlateReading>& reported, const Scene& scene,
     s.wrong += !exact;
     if (!exact && wrong_texts)
       wrong_texts->push_back(plate::plate_text_to_utf8(r.text) + " (x" + std::to_string(r.scale) +
-                             ", worst " + std::to_string(r.worst_distance) + ")");
+                             ", worst " + std::to_string(r.worst_distance) + ") at x " +
+                             std::to_string(r.frame.x_min) + ".." + std::to_string(r.frame.x_max) + ", row " +
+                             std::to_string(767 - r.frame.y_max) + ".." +
+                             std::to_string(767 - r.frame.y_min));
   }
   return s;
 }
@@ -154,7 +157,13 @@ Totals total(const std::vector<Picture>& pictures, std::size_t first, std::size_
     t.frame_ms += p.frame_ms;
     t.tiles_ms += p.tiles_ms;
     ++t.pictures;
-    for (const std::string& w : wrong) std::printf("  wrong on picture %zu: %s\n", i, w.c_str());
+    std::string plates;
+    for (const PlacedPlate& placed : p.scene.plates)
+      plates += " " + placed.serial + (placed.kind == plate::tools::PlateKind::kei ? " kei " : " private ") +
+                std::to_string(int(placed.width_px)) + " px at " + std::to_string(int(placed.left_px)) + "," +
+                std::to_string(int(placed.top_px)) + ";";
+    for (const std::string& w : wrong)
+      std::printf("  wrong on picture %zu: %s; plates:%s\n", i, w.c_str(), plates.c_str());
   }
   return t;
 }
@@ -193,6 +202,8 @@ int main(int argc, char** argv) {
     const std::string argument = argv[i];
     if (argument == "--pictures" && i + 1 < argc)
       small_count = std::stoi(argv[++i]);
+    else if (argument == "--ordinary" && i + 1 < argc)
+      ordinary_count = std::stoi(argv[++i]);
     else if (argument == "--scales" && i + 1 < argc)
       settings.scales = parse_scales(argv[++i]);
     else if (argument == "--grid")
@@ -234,19 +245,25 @@ int main(int argc, char** argv) {
   std::printf("scales:");
   for (const int s : settings.scales) std::printf(" %d", s);
   const plate::JudgingRules& rules = settings.rules;
-  std::printf("; rules: fewest digits %d, worst distance %d at one scale, %d agreed\n", rules.fewest_digits,
-              rules.worst_distance_one_scale, rules.worst_distance_agreed);
+  std::printf("; rules: fewest digits %d (%d at one scale), worst distance %d at one scale, %d agreed\n",
+              rules.fewest_digits, rules.fewest_digits_one_scale, rules.worst_distance_one_scale,
+              rules.worst_distance_agreed);
 
   const std::vector<Picture> smalls = read_set(small_count, make_small_scene);
   const std::size_t half = smalls.size() / 2;
   if (grid) {
-    std::printf("development split by rules (fewest digits, one-scale limit, agreed limit): exact wrong\n");
-    for (int digits = 1; digits <= 3; ++digits)
-      for (int one = 14; one <= 29; one += 3)
-        for (int agreed = one; agreed <= 29; agreed += 3) {
-          const Totals t = total(smalls, 0, half, plate::JudgingRules{digits, one, agreed}, false);
-          std::printf("  %d %2d %2d: %4d %4d\n", digits, one, agreed, t.judged.exact, t.judged.wrong);
-        }
+    std::printf(
+        "development split by rules (fewest digits, at one scale, one-scale limit, agreed limit): exact "
+        "wrong\n");
+    for (int digits = 1; digits <= 2; ++digits)
+      for (int one_digits = digits; one_digits <= 3; ++one_digits)
+        for (int one = 14; one <= 26; one += 3)
+          for (int agreed = one; agreed <= 29; agreed += 3) {
+            const Totals t =
+                total(smalls, 0, half, plate::JudgingRules{digits, one_digits, one, agreed}, false);
+            std::printf("  %d %d %2d %2d: %4d %4d\n", digits, one_digits, one, agreed, t.judged.exact,
+                        t.judged.wrong);
+          }
   }
   if (!smalls.empty()) {
     print_totals("small plates, development split", total(smalls, 0, half, rules, list));

@@ -158,8 +158,11 @@ std::vector<PlateReading> judge_tile_readings(std::span<const PlateReading> fram
     });
     const TextAtPlace& best = texts.front();
     if (texts.size() > 1 && texts[1].scale_count() == best.scale_count()) continue;  // a conflict
-    const int limit = best.scale_count() >= 2 ? rules.worst_distance_agreed : rules.worst_distance_one_scale;
-    if (best.best->digit_count < rules.fewest_digits || best.best->worst_distance > limit) continue;
+    const bool agreed = best.scale_count() >= 2;
+    const int fewest =
+        agreed ? rules.fewest_digits : std::max(rules.fewest_digits, rules.fewest_digits_one_scale);
+    const int limit = agreed ? rules.worst_distance_agreed : rules.worst_distance_one_scale;
+    if (best.best->digit_count < fewest || best.best->worst_distance > limit) continue;
     chosen.push_back(*best.best);
   }
   return chosen;

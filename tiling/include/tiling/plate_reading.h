@@ -55,8 +55,9 @@ struct TileReadings {
 // worst_distance; the run itself accepts a digit below 30.
 struct JudgingRules {
   int fewest_digits = 2;              // a reading with fewer digits is never reported from a tile
+  int fewest_digits_one_scale = 2;    // nor one seen at one scale only with fewer digits
   int worst_distance_one_scale = 20;  // above it, a text seen at one scale only is dropped
-  int worst_distance_agreed = 29;     // above it, even a text two scales agree on is dropped
+  int worst_distance_agreed = 23;     // above it, even a text two scales agree on is dropped
 };
 
 // Chooses, from the readings of the enlarged tiles, the plates to report beside `frame_plates`
