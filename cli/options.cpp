@@ -196,7 +196,7 @@ Options:
                       overlapping tiles, for plates under about 100 pixels
                       wide in the frame; a tile's plate is reported only
                       where the picture's own run read none, after judging
-                      (JSON: "group_id" 0 and "tile_scale"); about 50 times
+                      (JSON: "group_id" 0 and "tile_scale"); about 30 times
                       slower
   -j, --jobs N        read N files in parallel (default 1, at most the
                       machine's cores); output keeps the input order
