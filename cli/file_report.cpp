@@ -59,7 +59,6 @@ FileReport report_run(const RecognitionEngine& engine, std::optional<std::int32_
                       group.y_max,
                       {},
                       0,
-                      std::nullopt,
                       std::nullopt};
     for (std::int32_t k = 0; k < run.entry_count; ++k) {
       const CharacterEntry& entry = result.characters.entries[static_cast<std::size_t>(run.first_entry + k)];

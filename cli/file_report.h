@@ -41,7 +41,8 @@ struct PlateReport {
   std::vector<CharacterReport> characters;  // left to right
   std::int32_t worst_distance;              // the largest of its characters' distances
   std::optional<PixelBox> source_box;       // the plate frame in the original picture's pixels
-  std::optional<int> tile_scale;            // set for a plate read on an enlarged tile: its scale
+  // Set for a plate read on an enlarged tile: its scale.
+  std::optional<int> tile_scale = std::nullopt;
 };
 
 // The picture as it was before it was fitted into the frame.
