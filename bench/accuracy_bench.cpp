@@ -30,87 +30,24 @@
 #include <string>
 #include <vector>
 
+#include "bench_scenes.h"
 #include "engine/grouping.h"
 #include "engine/plate_interpretation.h"
 #include "engine/recognition.h"
 #include "present/outcome_messages.h"
 #include "present/plate_order.h"
 #include "present/plate_text.h"
-#include "tools/plate_renderer/picture_effects.h"
-#include "tools/plate_renderer/plate_scene.h"
 
 namespace {
 
 using plate::tools::PlacedPlate;
 using plate::tools::Scene;
-using plate::tools::SeededGenerator;
+
+using plate::bench::kAccuracyBlurs;
+using plate::bench::kAccuracyNoises;
 
 constexpr int kPlatePictures = 400;
 constexpr int kEmptyPictures = 40;
-constexpr std::array<double, 4> kBlurs{0.0, 0.5, 1.0, 1.5};
-constexpr std::array<double, 4> kNoises{0.0, 3.0, 6.0, 10.0};
-
-int below(SeededGenerator& generator, int bound) {
-  return static_cast<int>(generator.next() % std::uint64_t(bound));
-}
-
-template <typename T, std::size_t N>
-const T& pick(SeededGenerator& generator, const std::array<T, N>& choices) {
-  return choices[std::size_t(below(generator, int(N)))];
-}
-
-plate::tools::Rgb random_grey(SeededGenerator& generator, int low, int high) {
-  const auto level = static_cast<std::uint8_t>(low + below(generator, high - low + 1));
-  return {level, level, level};
-}
-
-// Picture `index` of the set: the digit count and kind cycle, everything else is drawn from the
-// picture's own seed, so the set is the same on every run and every machine.
-Scene make_scene(int index, bool with_plate) {
-  SeededGenerator generator(0xACC0 + std::uint64_t(index) * 7919);
-  constexpr std::array<std::array<int, 2>, 3> kPictureSizes{{{640, 480}, {800, 600}, {1024, 768}}};
-  constexpr std::array<const char32_t*, 8> kRegions{U"品川", U"練馬", U"横浜", U"名古屋",
-                                                    U"大阪", U"札幌", U"足立", U"多摩"};
-  constexpr std::array<char32_t, 12> kHiragana{U'さ', U'す', U'せ', U'そ', U'た', U'ち',
-                                               U'て', U'と', U'な', U'に', U'ぬ', U'ね'};
-  constexpr std::array<const char*, 6> kClasses{"500", "330", "300", "531", "33", "580"};
-
-  Scene scene;
-  const auto& size = pick(generator, kPictureSizes);
-  scene.width = size[0];
-  scene.height = size[1];
-  scene.seed = generator.next();
-  scene.blur_sigma_px = pick(generator, kBlurs);
-  scene.noise_sigma = pick(generator, kNoises);
-  switch (below(generator, 3)) {
-    case 0:
-      scene.background = {plate::tools::BackgroundKind::uniform, random_grey(generator, 20, 230), {}, 0};
-      break;
-    case 1:
-      scene.background = {plate::tools::BackgroundKind::gradient, random_grey(generator, 120, 240),
-                          random_grey(generator, 10, 120), 0};
-      break;
-    default:
-      scene.background = {plate::tools::BackgroundKind::clutter, random_grey(generator, 150, 240),
-                          random_grey(generator, 10, 100), 16 + below(generator, 64)};
-      break;
-  }
-  if (!with_plate) return scene;
-
-  PlacedPlate plate;
-  const int digits = 1 + index % 4;
-  plate.serial = std::to_string(1 + below(generator, 9));  // serial numbers have no leading zero
-  while (int(plate.serial.size()) < digits) plate.serial += char('0' + below(generator, 10));
-  plate.kind = (index / 4) % 2 == 0 ? plate::tools::PlateKind::private_car : plate::tools::PlateKind::kei;
-  plate.width_px = 100 + below(generator, std::min(461, scene.width - 119));
-  plate.left_px = below(generator, scene.width - int(plate.width_px) + 1);
-  plate.top_px = below(generator, scene.height - int(plate.width_px / 2) + 1);
-  plate.region = pick(generator, kRegions);
-  plate.classification = pick(generator, kClasses);
-  plate.hiragana = pick(generator, kHiragana);
-  scene.plates.push_back(plate);
-  return scene;
-}
 
 struct Tally {
   int read = 0;
@@ -137,14 +74,9 @@ enum class Place { on_serial, elsewhere_on_plate, off_plate };
 Place place_of(const plate::GroupEntry& group, const PlacedPlate* plate) {
   if (plate == nullptr) return Place::off_plate;
   const double x = (group.x_min + group.x_max) / 2.0;
-  const double row = picture_row((group.y_min + group.y_max) / 2.0);
-  const plate::tools::PixelBox first = plate::tools::serial_cell(*plate, 0);
-  const plate::tools::PixelBox last = plate::tools::serial_cell(*plate, 3);
-  if (plate::tools::PixelBox{first.left, first.top, last.right, last.bottom}.contains(x, row))
-    return Place::on_serial;
-  const bool on_plate = x >= plate->left_px && x < plate->left_px + plate->width_px && row >= plate->top_px &&
-                        row < plate->top_px + plate->width_px / 2;
-  return on_plate ? Place::elsewhere_on_plate : Place::off_plate;
+  const double y = (group.y_min + group.y_max) / 2.0;
+  if (plate::bench::on_serial_row(x, y, *plate)) return Place::on_serial;
+  return plate::bench::on_plate(x, y, *plate) ? Place::elsewhere_on_plate : Place::off_plate;
 }
 
 struct Reading {
@@ -296,7 +228,7 @@ int main(int argc, char** argv) {
 
   for (int index = 0; index < kPlatePictures + kEmptyPictures; ++index) {
     const bool with_plate = index < kPlatePictures;
-    const Scene scene = make_scene(index, with_plate);
+    const Scene scene = plate::bench::make_accuracy_scene(index, with_plate);
     plate::tools::render_scene(scene, fonts, workspace->display);
     plate::run_recognition(*workspace);
     const PlacedPlate* plate = with_plate ? &scene.plates.front() : nullptr;
@@ -319,8 +251,8 @@ int main(int argc, char** argv) {
     by_width[std::size_t(width_bucket(plate->width_px))].add(reading.exact);
     if (digits >= 3) by_width_three_four[std::size_t(width_bucket(plate->width_px))].add(reading.exact);
     by_kind[plate->kind == plate::tools::PlateKind::kei].add(reading.exact);
-    by_blur[index_of(kBlurs, scene.blur_sigma_px)].add(reading.exact);
-    by_noise[index_of(kNoises, scene.noise_sigma)].add(reading.exact);
+    by_blur[index_of(kAccuracyBlurs, scene.blur_sigma_px)].add(reading.exact);
+    by_noise[index_of(kAccuracyNoises, scene.noise_sigma)].add(reading.exact);
     if (reading.exact) continue;
     const std::string reason = diagnose(*workspace, *plate);
     ++reasons[reason][std::size_t(2 * (digits - 1) + (plate->kind == plate::tools::PlateKind::kei))];
@@ -343,13 +275,13 @@ int main(int argc, char** argv) {
   print_tally("kei (yellow)", by_kind[1]);
   char label[32];
   std::printf("by blur sigma\n");
-  for (std::size_t b = 0; b < kBlurs.size(); ++b) {
-    std::snprintf(label, sizeof label, "%.1f px", kBlurs[b]);
+  for (std::size_t b = 0; b < kAccuracyBlurs.size(); ++b) {
+    std::snprintf(label, sizeof label, "%.1f px", kAccuracyBlurs[b]);
     print_tally(label, by_blur[b]);
   }
   std::printf("by noise sigma\n");
-  for (std::size_t b = 0; b < kNoises.size(); ++b) {
-    std::snprintf(label, sizeof label, "%.0f levels", kNoises[b]);
+  for (std::size_t b = 0; b < kAccuracyNoises.size(); ++b) {
+    std::snprintf(label, sizeof label, "%.0f levels", kAccuracyNoises[b]);
     print_tally(label, by_noise[b]);
   }
   std::printf("Serials read with a wrong text: %d\n", misreads);

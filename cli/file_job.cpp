@@ -39,6 +39,31 @@ void add_source_boxes(FileReport& report, const LoadedPicture& loaded) {
 }
 #endif
 
+namespace {
+
+// The plates the enlarged tiles add to the run just made over worker.picture, whose picture takes
+// `fitted` of the frame.
+std::vector<PlateReading> read_small_plates(WorkerState& worker, int fitted_width, int fitted_height) {
+  if (!worker.small_plates)
+    worker.small_plates = std::make_unique<SmallPlateReader>(worker.engine.templates());
+  return worker.small_plates->read(worker.picture, fitted_width, fitted_height, worker.engine.result());
+}
+
+// The plates an overlay shows: the run's and, under the group ids after the run's, the tiles'.
+OverlayPlates overlay_plates(const RunResult& result, const std::vector<PlateReading>& tile_plates) {
+  OverlayPlates plates{result.groups, result.next_group_id};
+  for (const PlateReading& reading : tile_plates) {
+    if (plates.next_group_id > kMaxGroupId) break;
+    GroupEntry& entry = plates.groups[static_cast<std::size_t>(plates.next_group_id++)];
+    entry = GroupEntry{reading.digit_count, reading.frame.x_max, reading.frame.x_min,
+                       reading.frame.y_max, reading.frame.y_min, {}};
+    reading.text.copy(entry.text, kPlateTextBytes - 1);
+  }
+  return plates;
+}
+
+}  // namespace
+
 std::string file_message_line(std::string_view name, std::string_view text) {
   return std::string(kProgramName) + ": " + escaped_name(name) + ": " + std::string(text) + "\n";
 }
@@ -66,6 +91,18 @@ FileReport process_file(const std::filesystem::path& path, WorkerState& worker, 
   report.name = name;
   report.elapsed_us = std::chrono::duration_cast<std::chrono::microseconds>(elapsed).count();
   if (settings.review_candidates) report.candidates = review_candidates(worker.engine);
+  std::vector<PlateReading> tile_plates;
+  if (settings.small_plates) {
+#ifdef PLATE_READ_PICTURES
+    tile_plates = read_small_plates(worker, loaded.mapping.fitted.width, loaded.mapping.fitted.height);
+#else
+    tile_plates = read_small_plates(worker, kFrameWidth, kFrameHeight);
+#endif
+    add_tile_plates(report, worker.engine.templates(), tile_plates, settings.max_distance);
+    report.elapsed_us =
+        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start)
+            .count();  // the tiles' time too
+  }
 #ifdef PLATE_READ_PICTURES
   add_source_boxes(report, loaded);
 #endif
@@ -76,8 +113,8 @@ FileReport process_file(const std::filesystem::path& path, WorkerState& worker, 
 #else
     const FrameMapping mapping;
 #endif
-    if (const std::optional<std::string> reason =
-            write_overlay(path, mapping, worker.picture, result, *overlay_path)) {
+    if (const std::optional<std::string> reason = write_overlay(
+            path, mapping, worker.picture, overlay_plates(result, tile_plates), *overlay_path)) {
       report.overlay_error =
           "cannot write the overlay picture " + escaped_name(display_name(*overlay_path)) + ": " + *reason;
       report.stderr_lines = file_message_line(name, *report.overlay_error);

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,6 +12,7 @@
 #include "engine/recognition_engine.h"
 #include "file_report.h"
 #include "input_check.h"
+#include "tiling/small_plate_reader.h"
 
 namespace plate {
 struct LoadedPicture;
@@ -21,12 +23,14 @@ namespace plate::cli {
 struct JobSettings {
   bool review_candidates = false;
   std::optional<std::int32_t> max_distance;  // see report_run
+  bool small_plates = false;                 // also read enlarged tiles
 };
 
 // What a worker reads each picture into, and draws its overlay over: one per worker, reused.
 struct WorkerState {
   RecognitionEngine engine;
   Plane picture;
+  std::unique_ptr<SmallPlateReader> small_plates;  // made on the first picture that asks for it
 };
 
 // "plate-read: NAME: TEXT" and a line end, the form of every message about one file; the name is

@@ -26,14 +26,13 @@ std::optional<TemplateChoice> choice(const TemplateTable& templates, std::int32_
                         distance};
 }
 
-CharacterReport report_character(const RecognitionEngine& engine, const CharacterEntry& entry) {
-  const MatchRecord& match = engine.result().matches[static_cast<std::size_t>(entry.candidate_index)];
-  const TemplateTable& templates = engine.templates();
+CharacterReport report_character(const TemplateTable& templates, const MatchRecord& match,
+                                 const FrameBox& box) {
   CharacterReport character{static_cast<char>(match.shown_digit),
-                            entry.x_min,
-                            entry.x_max,
-                            entry.y_min,
-                            entry.y_max,
+                            box.x_min,
+                            box.x_max,
+                            box.y_min,
+                            box.y_max,
                             choice(templates, match.shown_template, match.shown_distance),
                             std::nullopt,
                             choice(templates, match.runner_up_template, match.runner_up_distance),
@@ -63,7 +62,9 @@ FileReport report_run(const RecognitionEngine& engine, std::optional<std::int32_
                       std::nullopt};
     for (std::int32_t k = 0; k < run.entry_count; ++k) {
       const CharacterEntry& entry = result.characters.entries[static_cast<std::size_t>(run.first_entry + k)];
-      plate.characters.push_back(report_character(engine, entry));
+      const MatchRecord& match = result.matches[static_cast<std::size_t>(entry.candidate_index)];
+      plate.characters.push_back(
+          report_character(engine.templates(), match, {entry.x_min, entry.x_max, entry.y_min, entry.y_max}));
       plate.worst_distance = std::max(plate.worst_distance, plate.characters.back().distance());
     }
     if (max_distance && plate.worst_distance > *max_distance) continue;
@@ -71,6 +72,27 @@ FileReport report_run(const RecognitionEngine& engine, std::optional<std::int32_
   }
   report.log_lines = split_log(result.log.view());
   return report;
+}
+
+void add_tile_plates(FileReport& report, const TemplateTable& templates,
+                     const std::vector<PlateReading>& plates, std::optional<std::int32_t> max_distance) {
+  for (const PlateReading& reading : plates) {
+    if (max_distance && reading.worst_distance > *max_distance) continue;
+    PlateReport plate{plate_text_to_utf8(reading.text),
+                      reading.digit_count,
+                      0,
+                      reading.frame.x_min,
+                      reading.frame.x_max,
+                      reading.frame.y_min,
+                      reading.frame.y_max,
+                      {},
+                      reading.worst_distance,
+                      std::nullopt,
+                      reading.scale};
+    for (const ReadCharacter& c : reading.characters)
+      plate.characters.push_back(report_character(templates, c.match, c.box));
+    report.plates.push_back(std::move(plate));
+  }
 }
 
 }  // namespace plate::cli

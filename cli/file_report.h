@@ -9,6 +9,7 @@
 #include "engine/candidate_review.h"
 #include "engine/recognition_engine.h"
 #include "image/frame_fit.h"
+#include "tiling/plate_reading.h"
 
 namespace plate::cli {
 
@@ -35,11 +36,13 @@ struct CharacterReport {
 struct PlateReport {
   std::string text;  // UTF-8 (the Shift-JIS middle dot 0xA5 as U+FF65)
   std::int32_t digit_count;
-  std::int32_t group_id;
+  std::int32_t group_id;  // 0 for a plate read on an enlarged tile (it has no group in the run)
   std::int32_t x_min, x_max, y_min, y_max;  // the plate frame, plane coordinates
   std::vector<CharacterReport> characters;  // left to right
   std::int32_t worst_distance;              // the largest of its characters' distances
   std::optional<PixelBox> source_box;       // the plate frame in the original picture's pixels
+  // Set for a plate read on an enlarged tile: its scale.
+  std::optional<int> tile_scale = std::nullopt;
 };
 
 // The picture as it was before it was fitted into the frame.
@@ -71,5 +74,10 @@ struct FileReport {
 // distances as matching recorded them. With `max_distance`, plates whose worst distance is above
 // it are left out (of the report only: the run's result is not changed).
 FileReport report_run(const RecognitionEngine& engine, std::optional<std::int32_t> max_distance);
+
+// Adds the plates that the enlarged tiles read (tiling/small_plate_reader.h) after the run's own,
+// with group id 0 and their tile's scale; `max_distance` as for report_run.
+void add_tile_plates(FileReport& report, const TemplateTable& templates,
+                     const std::vector<PlateReading>& plates, std::optional<std::int32_t> max_distance);
 
 }  // namespace plate::cli

@@ -89,7 +89,7 @@ int usable_jobs(int asked) {
 int read_all(const std::vector<std::filesystem::path>& files, const Options& options,
              const TemplateTable& templates, const OverlayTargets& overlays) {
   const ReportDetail detail{options.log, options.candidates};
-  const JobSettings settings{options.candidates, options.max_distance};
+  const JobSettings settings{options.candidates, options.max_distance, options.small_plates};
   ProgressLine progress(std::cerr, files.size() > 1 && stderr_is_terminal(), files.size());
   bool any_failed = false;
   std::optional<std::string> output_problem;

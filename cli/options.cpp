@@ -7,7 +7,7 @@ namespace plate::cli {
 
 namespace {
 
-enum class Flag { json, log, candidates, null_separated_names, help, version };
+enum class Flag { json, log, candidates, null_separated_names, small_plates, help, version };
 enum class Valued { patterns, overlay, overlay_dir, jobs, max_distance };
 
 struct FlagName {
@@ -25,6 +25,7 @@ constexpr FlagName kFlags[] = {
     {"--candidates", Flag::candidates},
     {"-0", Flag::null_separated_names},
     {"--null", Flag::null_separated_names},
+    {"--small-plates", Flag::small_plates},
     {"--help", Flag::help},
     {"-h", Flag::help},
     {"--version", Flag::version},
@@ -80,6 +81,9 @@ class Parser {
           break;
         case Flag::null_separated_names:
           result_.options.null_separated_names = true;
+          break;
+        case Flag::small_plates:
+          result_.options.small_plates = true;
           break;
         case Flag::help:
           result_.action = Action::show_help;
@@ -189,6 +193,12 @@ Options:
   --max-distance N    leave out plates whose least sure digit is further than
                       N degrees from its template (default: keep every plate
                       the run reads; the run itself accepts below 30)
+  --small-plates      also read the picture enlarged 2 and 3 times, in
+                      overlapping tiles, for plates under about 100 pixels
+                      wide in the frame; a tile's plate is reported only
+                      where the picture's own run read none, after judging
+                      (JSON: "group_id" 0 and "tile_scale"); about 30 times
+                      slower
   -j, --jobs N        read N files in parallel (default 1, at most the
                       machine's cores); output keeps the input order
   -0, --null          the names on standard input end with a NUL byte, as

@@ -25,6 +25,7 @@ struct Options {
   std::optional<std::filesystem::path> overlay_dir;
   int jobs = 1;
   std::optional<int> max_distance;  // drop plates whose worst character distance is above it
+  bool small_plates = false;        // also read enlarged tiles (tiling/small_plate_reader.h)
 };
 
 enum class Action { run, show_help, show_version, usage_error };

@@ -39,7 +39,7 @@ std::optional<OverlayFormat> overlay_format_named_by(const std::filesystem::path
 
 #ifdef PLATE_READ_PICTURES
 std::optional<std::string> write_overlay(const std::filesystem::path& input, const FrameMapping& mapping,
-                                         Plane& /*frame*/, const RunResult& result,
+                                         Plane& /*frame*/, const OverlayPlates& plates,
                                          const std::filesystem::path& target) {
   SourcePicture source = load_source_picture(input);
   if (source.outcome != PictureOutcome::loaded)
@@ -49,7 +49,7 @@ std::optional<std::string> write_overlay(const std::filesystem::path& input, con
   if (picture.width != mapping.source.width || picture.height != mapping.source.height)
     return std::string("the picture changed while it was read");
   if (picture.width == 0 || picture.height == 0) return std::string("the picture has no pixels to draw on");
-  draw_overlay(picture, plan_source_overlay(result.groups, result.next_group_id, mapping),
+  draw_overlay(picture, plan_source_overlay(plates.groups, plates.next_group_id, mapping),
                overlay_magnification(mapping));
   const std::vector<std::uint8_t> bytes =
       overlay_format_named_by(target) == OverlayFormat::png ? encode_png(picture) : encode_bitmap(picture);
@@ -59,8 +59,8 @@ std::optional<std::string> write_overlay(const std::filesystem::path& input, con
 #else
 std::optional<std::string> write_overlay(const std::filesystem::path& /*input*/,
                                          const FrameMapping& /*mapping*/, Plane& frame,
-                                         const RunResult& result, const std::filesystem::path& target) {
-  draw_overlay(frame, plan_overlay(result.groups, result.next_group_id));
+                                         const OverlayPlates& plates, const std::filesystem::path& target) {
+  draw_overlay(frame, plan_overlay(plates.groups, plates.next_group_id));
   return write_file_atomically(target, encode_bitmap(frame, kFrameWidth, kFrameHeight));
 }
 #endif

@@ -15,16 +15,23 @@ namespace plate::cli {
 
 enum class OverlayFormat { png, bmp };
 
+// The plates to frame: a run's groups, with room for plates found elsewhere (the small-plate tiles)
+// under the ids after the run's.
+struct OverlayPlates {
+  GroupTable groups;
+  std::int32_t next_group_id = 1;
+};
+
 // The format a target's name asks for: .png or .bmp in any letter case; nothing for any other name
 // (and for .png in a build without the picture decoders, which has no PNG encoder).
 std::optional<OverlayFormat> overlay_format_named_by(const std::filesystem::path& target);
 
-// Draws the run's plates on the picture at `input` and writes it to `target` whole or not at all.
+// Draws the plates on the picture at `input` and writes it to `target` whole or not at all.
 // With the picture decoders the file is decoded again at full size, `mapping` being where its
 // picture went in the frame; without them the overlay is drawn over `frame` itself. Returns why
 // nothing was written, or nothing.
 std::optional<std::string> write_overlay(const std::filesystem::path& input, const FrameMapping& mapping,
-                                         Plane& frame, const RunResult& result,
+                                         Plane& frame, const OverlayPlates& plates,
                                          const std::filesystem::path& target);
 
 }  // namespace plate::cli

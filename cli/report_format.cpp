@@ -150,6 +150,7 @@ std::string json_plate(const PlateReport& p, bool has_source) {
       .number("group_id", p.group_id)
       .raw("frame", frame);
   if (has_source) o.raw("source_box", json_box(p.source_box));
+  if (p.tile_scale) o.number("tile_scale", *p.tile_scale);
   return o.number("worst_distance", p.worst_distance)
       .raw("characters",
            json_array(p.characters,

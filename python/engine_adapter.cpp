@@ -78,7 +78,8 @@ InputOutcome EngineAdapter::load_patterns(const std::optional<std::filesystem::p
 }
 
 // As plate-read reads a picture: a FIFO, device or socket is never opened.
-InputOutcome EngineAdapter::read_file(const std::filesystem::path& path, RunReport& report) {
+InputOutcome EngineAdapter::read_file(const std::filesystem::path& path, RunReport& report,
+                                      bool small_plates) {
   const std::string name = cli::display_name(path);
   const cli::InputFacts facts = cli::inspect_input(path);
   if (facts.kind != cli::FileKind::regular)
@@ -90,12 +91,14 @@ InputOutcome EngineAdapter::read_file(const std::filesystem::path& path, RunRepo
     return refuse(name, cli::picture_problem(loaded.outcome, loaded.bitmap_outcome), system_error, report);
   }
   report = run();
+  if (small_plates) add_small_plates(report, loaded.mapping.fitted.width, loaded.mapping.fitted.height);
   cli::add_source_boxes(report, loaded);
 #else
   const ReadOutcome outcome = read_bitmap(path, picture_);
   if (!picture_was_read(outcome))
     return refuse(name, cli::picture_problem(outcome), system_error_of(outcome), report);
   report = run();
+  if (small_plates) add_small_plates(report, kFrameWidth, kFrameHeight);
 #endif
   report.name = name;
   return {};
@@ -151,6 +154,16 @@ InputOutcome EngineAdapter::read_pixels(const PixelView& pixels, RunReport& repo
   }
   report = run();
   return {};
+}
+
+void EngineAdapter::add_small_plates(RunReport& report, int fitted_width, int fitted_height) {
+  const auto start = std::chrono::steady_clock::now();
+  if (!small_plates_) small_plates_ = std::make_unique<SmallPlateReader>(engine_.templates());
+  cli::add_tile_plates(report, engine_.templates(),
+                       small_plates_->read(picture_, fitted_width, fitted_height, engine_.result()),
+                       std::nullopt);
+  report.elapsed_us +=
+      std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start).count();
 }
 
 RunReport EngineAdapter::run() {

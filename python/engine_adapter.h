@@ -6,12 +6,14 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "engine/plane.h"
 #include "engine/recognition_engine.h"
 #include "file_report.h"
+#include "tiling/small_plate_reader.h"
 
 namespace plate::python {
 
@@ -52,8 +54,9 @@ class EngineAdapter {
                              const std::filesystem::path& shipped_directory, RunReport& failure);
 
   // Reads a picture file as plate-read reads it and runs it: the report, or plate-read's error
-  // record with the refusal.
-  InputOutcome read_file(const std::filesystem::path& path, RunReport& report);
+  // record with the refusal. With `small_plates`, also the plates of enlarged tiles, as
+  // plate-read --small-plates adds them.
+  InputOutcome read_file(const std::filesystem::path& path, RunReport& report, bool small_plates = false);
 
   // Puts an array into the frame where the bitmap reader places a picture of its size (its top row
   // at the frame's top, its left column at x = 0, the rest black) and runs it. The report's `name`
@@ -62,9 +65,13 @@ class EngineAdapter {
 
  private:
   RunReport run();
+  // Adds the plates the enlarged tiles read to `report`, the run just made over a picture that
+  // takes `fitted` of the frame.
+  void add_small_plates(RunReport& report, int fitted_width, int fitted_height);
 
   RecognitionEngine engine_;
   Plane picture_{};
+  std::unique_ptr<SmallPlateReader> small_plates_;  // made on the first read that asks for it
 };
 
 }  // namespace plate::python

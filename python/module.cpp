@@ -104,6 +104,7 @@ py::dict to_dict(const RunReport& report, bool with_file) {
     d["group_id"] = plate.group_id;
     d["frame"] = add_box(py::dict(), plate.x_min, plate.x_max, plate.y_min, plate.y_max);
     if (has_source) d["source_box"] = box_value(plate.source_box);
+    if (plate.tile_scale) d["tile_scale"] = *plate.tile_scale;
     d["worst_distance"] = plate.worst_distance;
     d["characters"] = characters;
     plates.append(d);
@@ -135,13 +136,13 @@ class Reader {
     if (outcome.refusal != Refusal::none) raise_refusal(outcome, failure);
   }
 
-  py::dict read(const std::filesystem::path& path) {
+  py::dict read(const std::filesystem::path& path, bool small_plates) {
     const Exclusive use(busy_);
     InputOutcome outcome;
     RunReport report;
     {
       const py::gil_scoped_release unlocked;
-      outcome = adapter_.read_file(path, report);
+      outcome = adapter_.read_file(path, report, small_plates);
     }
     if (outcome.refusal != Refusal::none) raise_refusal(outcome, report);
     return to_dict(report, true);
@@ -209,10 +210,11 @@ PYBIND11_MODULE(_platereader, m) {
       "patterns: the pattern file; by default EBMPlog00.pat in the working directory, else the\n"
       "one shipped with the package.")
       .def(py::init<const std::optional<std::filesystem::path>&>(), py::arg("patterns") = py::none())
-      .def("read", &Reader::read, py::arg("path"),
+      .def("read", &Reader::read, py::arg("path"), py::arg("small_plates") = false,
            "Reads the plates of a picture file that plate-read takes; returns plate-read's JSON record\n"
            "as a dict. Raises OSError when the file cannot be read, ValueError when it is no picture\n"
-           "the reader takes, both with plate-read's message.")
+           "the reader takes, both with plate-read's message. small_plates=True also reads enlarged\n"
+           "tiles, as plate-read --small-plates does (about 30 times slower).")
       .def("read_array", &Reader::read_array, py::arg("array"), py::arg("order") = "RGB",
            "Reads the plates of an H x W x 3 uint8 array (order \"RGB\", or \"BGR\" as OpenCV gives it),\n"
            "placed in the frame as a picture file of its size; returns the same dict as read() without\n"

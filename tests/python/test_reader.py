@@ -1,13 +1,14 @@
 """platereader.Reader: files and arrays, errors in plate-read's words, threads."""
 
 import struct
+import subprocess
 import threading
 
 import numpy as np
 import pytest
 
 import platereader
-from conftest import SAMPLES, bmp_pixels, plate_read_json, sample_files, without_timings
+from conftest import PLATE_READ, SAMPLES, bmp_pixels, plate_read_json, sample_files, without_timings
 
 
 @pytest.fixture(scope="module")
@@ -23,6 +24,20 @@ def test_files_read_as_plate_read_reads_them(reader):
 def test_plate_text_keeps_the_middle_dot(reader):
     texts = [plate["text"] for plate in reader.read(SAMPLES / "two_plates.bmp")["plates"]]
     assert texts == ["\uff65839", "12-04"]
+
+
+def test_small_plates_read_as_plate_read_reads_them(reader, tmp_path):
+    render = PLATE_READ.parents[1] / "tools" / "plate_renderer" / "render-plate"
+    if not render.exists():
+        pytest.skip(f"{render} is not built")
+    picture = tmp_path / "small.bmp"
+    subprocess.run([render, "--size", "320x240", "--plate", "46:width=50:at=100,100", "--blur", "0.8",
+                    "--noise", "2", picture], check=True, capture_output=True)
+    record = without_timings(reader.read(picture, small_plates=True))
+    plates = [(p["text"], p["group_id"], p.get("tile_scale", 1) > 1) for p in record["plates"]]
+    assert plates == [("\uff65\uff6546", 0, True)]
+    assert record == plate_read_json("--small-plates", picture)[0]
+    assert reader.read(picture)["plates"] == []
 
 
 def picture_only(record):
