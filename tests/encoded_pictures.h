@@ -29,29 +29,19 @@ struct BgrPicture {
   }
 };
 
-struct JpegOptions {
-  bool grey = false;
-  bool progressive = false;
-  bool cmyk = false;  // the blue, green, red bytes and a zero fourth byte as C, M, Y, K
-  int quality = 100;
-};
-
-inline Bytes encode_jpeg(const BgrPicture& picture, JpegOptions options = {}) {
+// At quality 100; `cmyk` takes the blue, green and red bytes and a zero fourth byte as C, M, Y, K.
+inline Bytes encode_jpeg(const BgrPicture& picture, bool cmyk = false) {
   tjhandle handle = tjInitCompress();
   unsigned char* out = nullptr;
   unsigned long size = 0;
   std::vector<std::uint8_t> pixels = picture.bgr;
-  int format = TJPF_BGR, pitch = picture.width * 3;
-  if (options.cmyk) {
+  if (cmyk) {
     pixels.assign(std::size_t(picture.width) * picture.height * 4, 0);
     for (std::size_t i = 0; i < std::size_t(picture.width) * picture.height; ++i)
       std::memcpy(&pixels[i * 4], &picture.bgr[i * 3], 3);
-    format = TJPF_CMYK, pitch = picture.width * 4;
   }
-  const int flags = options.progressive ? TJFLAG_PROGRESSIVE : 0;
-  const int sampling = options.grey ? TJSAMP_GRAY : TJSAMP_444;
-  if (tjCompress2(handle, pixels.data(), picture.width, pitch, picture.height, format, &out, &size, sampling,
-                  options.quality, flags) != 0) {
+  if (tjCompress2(handle, pixels.data(), picture.width, picture.width * (cmyk ? 4 : 3), picture.height,
+                  cmyk ? TJPF_CMYK : TJPF_BGR, &out, &size, TJSAMP_444, 100, 0) != 0) {
     throw std::runtime_error(tjGetErrorStr2(handle));
   }
   Bytes bytes(reinterpret_cast<std::byte*>(out), reinterpret_cast<std::byte*>(out) + size);
@@ -113,28 +103,6 @@ inline Bytes encode_png(PngImage image) {
   std::free(buffer);
   spng_ctx_free(ctx);
   return bytes;
-}
-
-// An uncompressed bitmap of 8 (palette), 24 or 32 bits; `rows` bottom row first, each padded.
-inline Bytes encode_bmp(int width, int height, int bits, const std::vector<std::uint8_t>& rows,
-                        const std::vector<std::uint8_t>& palette = {}) {
-  const std::uint32_t offset = 54 + std::uint32_t(palette.size());
-  Bytes out(offset);
-  const auto put = [&](std::size_t at, std::uint32_t v, int n) {
-    for (int i = 0; i < n; ++i) out[at + i] = std::byte(v >> (8 * i) & 0xFF);
-  };
-  out[0] = std::byte{'B'}, out[1] = std::byte{'M'};
-  put(2, offset + std::uint32_t(rows.size()), 4);
-  put(10, offset, 4);
-  put(14, 40, 4);
-  put(18, std::uint32_t(width), 4);
-  put(22, std::uint32_t(height), 4);
-  put(26, 1, 2);
-  put(28, std::uint32_t(bits), 2);
-  put(46, std::uint32_t(palette.size() / 4), 4);
-  if (!palette.empty()) std::memcpy(out.data() + 54, palette.data(), palette.size());
-  for (std::uint8_t b : rows) out.push_back(std::byte{b});
-  return out;
 }
 
 inline void write_file(const std::filesystem::path& path, const Bytes& bytes) {

@@ -1,6 +1,6 @@
 // The matcher's signature distance against the loops as first written, on random signatures of
-// every length that matters, on the candidates traced from thousands of random pictures, and on
-// the sample pictures: distance and rotation must agree exactly.
+// every length that matters and on the candidates and templates of the sample pictures: distance
+// and rotation must agree exactly.
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,6 @@
 
 #include "engine/matching.h"
 #include "engine/recognition.h"
-#include "engine/seed_scan.h"
 #include "image/bitmap_reader.h"
 #include "random_pictures.h"
 #include "test_pictures.h"
@@ -73,51 +72,9 @@ TEST(SignatureDistanceReferenceTest, AgreesOnRandomSignaturesOfEveryLength) {
   }
 }
 
-// The candidates of 1000 pictures each meet two template sets of mostly earlier pictures'
-// candidates and some random signatures, so that ties between shifts and the sampling steps occur
-// as in real runs.
-TEST(SignatureDistanceReferenceTest, AgreesOnTheCandidatesOfRandomPictures) {
-  auto workspace = testing::make_workspace();
-  std::mt19937 random(61);
-  std::vector<ShapeRecord> earlier_candidates;
-  const auto random_template = [&] {
-    if (!earlier_candidates.empty() && testing::uniform(random, 0, 3) != 0) {
-      return earlier_candidates[std::size_t(testing::uniform(random, 0, int(earlier_candidates.size()) - 1))];
-    }
-    return testing::random_signature(random, testing::random_point_count(random));
-  };
-  int compared = 0;
-  for (int picture = 0; picture < 1000; ++picture) {
-    testing::draw_random_scene(workspace->display, random);
-    workspace->trace_marks.clear_all();
-    workspace->candidates.count = 0;
-    scan_seeds(*workspace);
-    for (int template_set = 0; template_set < 2; ++template_set) {
-      for (int t = 0; t < kTemplateCount; ++t) {
-        const ShapeRecord template_record = random_template();
-        for (int c = 0; c < workspace->candidates.count; ++c) {
-          ASSERT_TRUE(matches_reference(template_record, workspace->candidates.records[std::size_t(c)]))
-              << "picture " << picture;
-          ++compared;
-        }
-      }
-    }
-    for (int c = 0; c < workspace->candidates.count && earlier_candidates.size() < 500; ++c) {
-      earlier_candidates.push_back(workspace->candidates.records[std::size_t(c)]);
-    }
-  }
-  EXPECT_GT(compared, 20000);  // the scenes must give candidates, or this test checks nothing
-}
-
-class SilentMessages final : public MessageService {
- public:
-  void show_message(std::string_view) override {}
-};
-
 // Every candidate of every sample against every other and against the shipped templates, if any.
 TEST(SignatureDistanceReferenceTest, AgreesOnTheSamplePictures) {
   auto workspace = testing::make_workspace();
-  SilentMessages messages;
   std::vector<ShapeRecord> records;
   if (load_template_file(workspace->templates, PLATE_SOURCE_DIR "/data/EBMPlog00.pat").loaded()) {
     records.assign(workspace->templates.begin(), workspace->templates.end());

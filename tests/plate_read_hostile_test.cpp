@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "bmp_files.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -31,20 +33,9 @@ void put(const fs::path& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
 }
 
-// A 4 x 2 bitmap whose header fields are as given, with all its pixel bytes less `cut`.
-std::string bitmap(std::int32_t width, std::int32_t height, std::uint16_t bits = 24,
-                   std::uint32_t compression = 0, std::uint32_t info_bytes = 40, std::uint32_t offset = 54,
-                   std::size_t cut = 0) {
-  std::string b = "BM";
-  const auto u32 = [&b](std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) b += static_cast<char>(v >> (8 * i));
-  };
-  u32(0), u32(0), u32(offset), u32(info_bytes), u32(static_cast<std::uint32_t>(width));
-  u32(static_cast<std::uint32_t>(height));
-  b += std::string("\x01\x00", 2) + static_cast<char>(bits) + static_cast<char>(bits >> 8);
-  u32(compression);
-  for (int i = 0; i < 5; ++i) u32(0);
-  return b + std::string(24 - cut, '\0');
+std::string bitmap(const plate::testing::BmpFile& file) {
+  const std::vector<std::byte> bytes = plate::testing::make_bmp(file);
+  return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
 }
 
 // The files every case starts from. `plain.bmp` reads and holds no plate.
@@ -57,11 +48,11 @@ fs::path make_fixture(const std::string& name) {
   fs::copy_file(kSamples / "no_plate.bmp", dir / "n\nl\te\033[31m\xff.bmp");
   put(dir / "a\xfe.bmp", "");
   put(dir / "a\xff.bmp", "");
-  put(dir / "h769.bmp", bitmap(4, 769));
-  put(dir / "bitfields.bmp", bitmap(4, 2, 24, 3));
-  put(dir / "os2.bmp", bitmap(4, 2, 24, 0, 12));
-  put(dir / "negative.bmp", bitmap(-4, 2));
-  put(dir / "cut.bmp", bitmap(4, 2, 24, 0, 40, 54, 5));
+  put(dir / "h769.bmp", bitmap({.width = 4, .height = 769, .stride = 12, .cut_to = 54 + 24}));
+  put(dir / "bitfields.bmp", bitmap({.width = 4, .height = 2, .stride = 12, .compression = 3}));
+  put(dir / "os2.bmp", bitmap({.width = 4, .height = 2, .stride = 12, .info_header_bytes = 12}));
+  put(dir / "negative.bmp", bitmap({.width = -4, .height = 2, .stride = 12}));
+  put(dir / "cut.bmp", bitmap({.width = 4, .height = 2, .stride = 12, .cut_to = 54 + 24 - 5}));
   for (const char* fifo : {"f.bmp", "f.pat"}) mkfifo((dir / fifo).c_str(), 0600);
 #ifdef PLATE_READ_PICTURES
   fs::copy_file(fs::path(PLATE_SOURCE_DIR) / "fuzz" / "corpus" / "decode_jpeg" / "truncated.jpg",

@@ -17,11 +17,6 @@
 namespace plate::tools {
 namespace {
 
-class FailOnMessage : public MessageService {
- public:
-  void show_message(std::string_view text) override { ADD_FAILURE() << text; }
-};
-
 const PlateFonts& fonts() {
   static const PlateFonts loaded = load_plate_fonts();
   return loaded;
@@ -37,7 +32,6 @@ TEST(RenderedPlate, IsReadAsItsTextAndNothingElse) {
       .blur_sigma_px = 1.0,
       .noise_sigma = 6.0};
   auto workspace = testing::make_workspace();
-  FailOnMessage messages;
   ASSERT_TRUE(load_template_file(workspace->templates, PLATE_SOURCE_DIR "/data/EBMPlog00.pat").loaded());
   render_scene(scene, fonts(), workspace->display);
   run_recognition(*workspace);
@@ -61,7 +55,6 @@ TEST(RenderedScene, IsTheSameForTheSameSeedLiesWhereTheReaderLoadsItAndDiffersFo
   auto first = testing::make_workspace(), second = testing::make_workspace();
   render_scene(scene, fonts(), first->display);
   const std::vector<std::uint8_t> file = encode_bitmap(first->display, scene.width, scene.height);
-  FailOnMessage messages;
   ASSERT_EQ(read_bitmap_bytes(std::as_bytes(std::span(file)), second->display), ReadOutcome::read);
   EXPECT_TRUE(first->display.bytes == second->display.bytes);
   render_scene(scene, fonts(), second->display);

@@ -5,18 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "shell/commands.h"
 #include "shell/drop_rule.h"
 
 namespace plate {
 namespace {
-
-// The window tests type 'g', '-' and '.', press the arrows and buttons and choose the menu item;
-// these letters run a recognition too.
-TEST(CommandTest, UpperCaseGAndEitherVRecognizeToo) {
-  for (const char32_t c : {U'G', U'V', U'v'})
-    EXPECT_EQ(command_for_character(c), Command::recognize) << int(c);
-}
 
 struct DropCase {
   const char* name;

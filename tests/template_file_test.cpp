@@ -18,8 +18,6 @@
 namespace plate {
 namespace {
 
-using testing::RecordingMessages;
-
 namespace fs = std::filesystem;
 
 // `size` bytes of a pattern file: usable templates ('0' to '9', of 20 to 29 points), and 0xEE past
@@ -35,28 +33,18 @@ std::vector<std::byte> pattern_bytes(std::size_t size) {
   return bytes;
 }
 
-// Runs in an empty working directory of its own, where load() reads the file written by write()
-// by its bare name, into a table littered as an earlier load might leave it.
+// Loads a file of its own per test into a table littered as an earlier load might leave it.
 class TemplateFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    std::ranges::replace(name, '/', '_');
-    fs::remove_all(directory_ = fs::temp_directory_path() / ("plate_template_file_" + name));
-    fs::create_directories(directory_);
-    fs::current_path(directory_);
-  }
-  void TearDown() override {
-    fs::current_path(previous_);
-    fs::remove_all(directory_);
-  }
+  void SetUp() override { fs::remove_all(file_); }
+  void TearDown() override { fs::remove_all(file_); }
   void write(std::span<const std::byte> bytes) {
-    std::ofstream(kPatternFileName, std::ios::binary)
+    std::ofstream(file_, std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
   }
-  TemplateLoadStatus load() {
+  TemplateLoadOutcome load() {
     std::memset(table_bytes(), 0xAB, kPatternFileBytes);
-    return load_template_file(workspace->templates, kPatternFileName).status;
+    return load_template_file(workspace->templates, file_);
   }
   std::byte* table_bytes() { return reinterpret_cast<std::byte*>(workspace->templates.data()); }
   bool zero_from(std::size_t offset) {
@@ -64,18 +52,22 @@ class TemplateFileTest : public ::testing::Test {
                        [](std::byte b) { return b == std::byte{0}; });
   }
 
-  fs::path previous_ = fs::current_path(), directory_;
+  const fs::path file_ = [] {
+    std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    std::ranges::replace(name, '/', '_');
+    return fs::temp_directory_path() / ("template_file_" + name + ".pat");
+  }();
   std::unique_ptr<Workspace> workspace = testing::make_workspace();
 };
 
 // The desktop says so in the words it always used, naming the file it was given.
 TEST_F(TemplateFileTest, AFileThatCannotBeReadLeavesEveryTemplateEmpty) {
-  EXPECT_EQ(load(), TemplateLoadStatus::missing);
+  EXPECT_EQ(load().status, TemplateLoadStatus::missing);
   EXPECT_TRUE(zero_from(0));
   EXPECT_EQ(template_message({TemplateLoadStatus::missing, 0, -1}, kPatternFileName),
             "EBMPlog00.patがありません。");
-  fs::create_directory(kPatternFileName);
-  EXPECT_EQ(load(), TemplateLoadStatus::not_a_regular_file);
+  fs::create_directory(file_);
+  EXPECT_EQ(load().status, TemplateLoadStatus::not_a_regular_file);
   EXPECT_TRUE(zero_from(0));
 }
 
@@ -92,7 +84,7 @@ class PatternFileSizeTest : public TemplateFileTest, public ::testing::WithParam
 TEST_P(PatternFileSizeTest, FillsTheTableByteForByteAsFarAsTheFileReachesAndZeroesTheRest) {
   const std::vector<std::byte> file = pattern_bytes(GetParam().bytes);
   write(file);
-  EXPECT_EQ(load(), GetParam().status);
+  EXPECT_EQ(load().status, GetParam().status);
   const std::size_t read = std::min(file.size(), kPatternFileBytes);
   EXPECT_EQ(std::memcmp(table_bytes(), file.data(), read), 0);
   EXPECT_TRUE(zero_from(read));
@@ -135,7 +127,7 @@ TEST_P(UnusableTemplateTest, TemplatesTheMatcherCannotCompareSafelyAreEmptied) {
   std::vector<std::byte> file = pattern_bytes(kPatternFileBytes);  // as the fourth of ten records
   std::memcpy(file.data() + 3 * kShapeRecordBytes, &record, kShapeRecordBytes);
   write(file);
-  const TemplateLoadOutcome outcome = load_template_file(workspace->templates, kPatternFileName);
+  const TemplateLoadOutcome outcome = load();
   EXPECT_EQ(outcome.status, row.usable ? TemplateLoadStatus::loaded : TemplateLoadStatus::bad_record);
   EXPECT_EQ(outcome.first_bad_record, row.usable ? -1 : 3);
   EXPECT_EQ(workspace->templates[3].point_count, row.usable ? row.point_count : 0);
@@ -150,6 +142,7 @@ INSTANTIATE_TEST_SUITE_P(Records, UnusableTemplateTest,
                                            Corruption{"count_minus_1", -1, 4, 0, false},
                                            Corruption{"start_direction_8", 24, 8, 0, false},
                                            Corruption{"angle_at_limit", 24, 4, -kLimit, true},
+                                           Corruption{"angle_at_upper_limit", 24, 4, kLimit, true},
                                            Corruption{"angle_past_limit", 24, 4, kLimit + 1, false},
                                            Corruption{"angle_past_the_count", 23, 4, INT_MAX, true},
                                            Corruption{"character_not_a_digit", 24, 4, 0, false, 'A'}),

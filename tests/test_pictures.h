@@ -8,7 +8,6 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/message_service.h"
 #include "engine/plane.h"
 #include "engine/workspace.h"
 
@@ -16,11 +15,6 @@ namespace plate::testing {
 
 // Names a row of a parameterised test after its `name` field.
 inline constexpr auto row_name = [](const auto& row) { return std::string(row.param.name); };
-
-struct RecordingMessages final : MessageService {
-  std::vector<std::string> texts;
-  void show_message(std::string_view text) override { texts.emplace_back(text); }
-};
 
 // Columns x_min..x_max and rows y_min..y_max, both inclusive.
 struct Box {
@@ -63,14 +57,10 @@ inline bool same_meaningful_fields(const ShapeRecord& a, const ShapeRecord& b) {
          a.start_direction == b.start_direction;
 }
 
-inline bool is_marked(const TraceMarks& marks, int x, int y) {
-  return marks.is_marked(x, y);
-}
-
 inline int count_marks(const TraceMarks& marks) {
   int n = 0;
   for (int y = 0; y < kFrameHeight; ++y)
-    for (int x = 0; x < kFrameWidth; ++x) n += is_marked(marks, x, y);
+    for (int x = 0; x < kFrameWidth; ++x) n += marks.is_marked(x, y);
   return n;
 }
 

