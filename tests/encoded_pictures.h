@@ -13,6 +13,8 @@
 #include <stdexcept>
 #include <vector>
 
+#include "engine/plane.h"
+
 namespace plate::testing {
 
 using Bytes = std::vector<std::byte>;
@@ -28,6 +30,20 @@ struct BgrPicture {
     p[0] = b, p[1] = g, p[2] = r;
   }
 };
+
+// A frame as a picture `k` times its size, each frame pixel a k x k block (so that shrinking it
+// back gives the frame exactly).
+inline BgrPicture enlarged_frame(const Plane& frame, int k) {
+  BgrPicture picture(kFrameWidth * k, kFrameHeight * k);
+  for (int y = 0; y < picture.height; ++y)
+    for (int x = 0; x < picture.width; ++x) {
+      const int fx = x / k, fy = kFrameHeight - 1 - y / k;
+      picture.set(x, y, frame.channel_unchecked(fx, fy, Channel::blue),
+                  frame.channel_unchecked(fx, fy, Channel::green),
+                  frame.channel_unchecked(fx, fy, Channel::red));
+    }
+  return picture;
+}
 
 // At quality 100; `cmyk` takes the blue, green and red bytes and a zero fourth byte as C, M, Y, K.
 inline Bytes encode_jpeg(const BgrPicture& picture, bool cmyk = false) {

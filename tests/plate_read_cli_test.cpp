@@ -141,30 +141,6 @@ TEST(PlateReadCliTest, UsageErrorsExitTwoWithAMessageAndNoOutput) {
   }
 }
 
-TEST(PlateReadCliTest, OverlayFramesEveryPlateInCyan) {
-  const fs::path dir = scratch_directory();
-  const ProgramRun run =
-      run_plate_read(dir, "--json --overlay out.bmp " + quoted(kSamples / "two_plates.bmp"));
-  ASSERT_EQ(run.status, 0) << run.err;
-  auto overlay = std::make_unique<Plane>();
-  ASSERT_EQ(read_bitmap(dir / "out.bmp", *overlay), ReadOutcome::read);
-  int frames = 0;
-  for (std::size_t at = run.out.find("\"frame\":"); at != std::string::npos;
-       at = run.out.find("\"frame\":", at + 1)) {
-    int x0, x1, y0, y1;  // in plane coordinates, as the overlay picture is read back
-    ASSERT_EQ(std::sscanf(run.out.c_str() + at, R"("frame":{"x_min":%d,"x_max":%d,"y_min":%d,"y_max":%d)",
-                          &x0, &x1, &y0, &y1),
-              4);
-    ++frames;
-    for (const auto& [x, y] : {std::pair{x0, y0}, {x1, y1}, {(x0 + x1) / 2, y0}, {x0, (y0 + y1) / 2}}) {
-      const auto level = [&](Channel c) { return overlay->channel_unchecked(x, y, c); };
-      EXPECT_TRUE(level(Channel::red) == 0 && level(Channel::green) == 255 && level(Channel::blue) == 255)
-          << x << "," << y;
-    }
-  }
-  EXPECT_GT(frames, 0) << run.out;
-}
-
 // A --json line in the manifest's columns: the plate texts joined by " " and the log lines by
 // " | ", "-" for none. Neither holds a quote, so the next quote ends each string.
 std::string manifest_columns(const std::string& json) {
@@ -178,20 +154,6 @@ std::string manifest_columns(const std::string& json) {
 }
 
 #ifdef PLATE_READ_PICTURES
-// A sample's frame as a picture `k` times its size, each frame pixel a k x k block (so that
-// shrinking it back gives the frame exactly).
-testing::BgrPicture enlarged_frame(const Plane& frame, int k) {
-  testing::BgrPicture picture(kFrameWidth * k, kFrameHeight * k);
-  for (int y = 0; y < picture.height; ++y)
-    for (int x = 0; x < picture.width; ++x) {
-      const int fx = x / k, fy = kFrameHeight - 1 - y / k;
-      picture.set(x, y, frame.channel_unchecked(fx, fy, Channel::blue),
-                  frame.channel_unchecked(fx, fy, Channel::green),
-                  frame.channel_unchecked(fx, fy, Channel::red));
-    }
-  return picture;
-}
-
 testing::Bytes png_of(const testing::BgrPicture& picture) {
   testing::PngImage png;
   png.header.width = std::uint32_t(picture.width);
@@ -217,9 +179,9 @@ TEST(PlateReadCliTest, PhotosOfAnySizeGiveTheSamplesPlatesWithBoxesInPicturePixe
   auto frame = std::make_unique<Plane>();
   ASSERT_EQ(read_bitmap(kSamples / "two_plates.bmp", *frame), ReadOutcome::read);
   fs::create_directories(dir / "photos");
-  testing::write_file(dir / "photos" / "a.PNG", png_of(enlarged_frame(*frame, 1)));
-  testing::write_file(dir / "photos" / "b.png", png_of(enlarged_frame(*frame, 2)));
-  testing::write_file(dir / "photos" / "c.jpeg", testing::encode_jpeg(enlarged_frame(*frame, 2)));
+  testing::write_file(dir / "photos" / "a.PNG", png_of(testing::enlarged_frame(*frame, 1)));
+  testing::write_file(dir / "photos" / "b.png", png_of(testing::enlarged_frame(*frame, 2)));
+  testing::write_file(dir / "photos" / "c.jpeg", testing::encode_jpeg(testing::enlarged_frame(*frame, 2)));
   fs::copy_file(kSamples / "two_plates.bmp", dir / "photos" / "d.bmp");
   const ProgramRun run = run_plate_read(dir, "--json photos");
   ASSERT_EQ(run.status, 0) << run.err;
