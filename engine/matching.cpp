@@ -246,7 +246,7 @@ void decide_characters(Workspace& workspace) {
     record = match_candidate(workspace.templates, candidate, accepted_distances);
     if (record.matched_digit == 0) continue;
     candidate.character = record.matched_digit;
-    check_zero_eight(workspace.contrast, workspace.display, candidate);
+    check_zero_eight(workspace.contrast, workspace.picture(), candidate);
     record_shown_digit(record, candidate.character, workspace.templates, accepted_distances);
   }
 }

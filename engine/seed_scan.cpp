@@ -60,7 +60,7 @@ std::optional<Seed> find_seed(std::uint8_t left, std::uint8_t middle, std::uint8
 void scan_seeds(Workspace& workspace) {
   constexpr std::int32_t kBlockColumns = 32;
   constexpr std::int32_t kLastMiddleColumn = kFrameWidth - 2;
-  const Plane& picture = workspace.display;
+  const Plane& picture = workspace.picture();
   for (std::int32_t y = 0; y < kFrameHeight; y += kSeedRowSpacing) {
     const std::uint8_t* row = picture.row(y);
     auto green_at = [row](std::int32_t x) {

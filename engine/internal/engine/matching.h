@@ -48,7 +48,7 @@ bool proportion_accepted(const ShapeRecord& candidate, std::uint8_t template_cha
 // rotation and proportion windows accept it, if its distance is below 30; otherwise 0. Earlier
 // templates win ties. Records each candidate's decision in workspace.result.matches (the nearest
 // and the runner-up accepted template, and the template of the digit it finally shows); the
-// records of the rest of the table become zero. Reads workspace.templates and workspace.display.
+// records of the rest of the table become zero. Reads workspace.templates and workspace.picture().
 void decide_characters(Workspace& workspace);
 
 }  // namespace plate
