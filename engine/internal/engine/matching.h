@@ -2,6 +2,7 @@
 // Template matching: which digit, if any, each candidate is.
 
 #include <cstdint>
+#include <optional>
 
 #include "contrast.h"
 #include "engine/plane.h"
@@ -28,6 +29,11 @@ bool is_comparable(const ShapeRecord& record);
 // Returns kNoMatchDistance and rotation 0 when either record has no points.
 // Both records must be is_comparable().
 SignatureMatch signature_distance(const ShapeRecord& template_record, const ShapeRecord& candidate);
+
+// signature_distance when its distance is below `bound`, else nullopt: the comparison stops as
+// soon as the distance is known to reach the bound.
+std::optional<SignatureMatch> signature_distance_below(const ShapeRecord& template_record,
+                                                       const ShapeRecord& candidate, std::int32_t bound);
 
 // Gives candidate a '0' or '8' by looking for a pixel whose brightness (B + G + R) / 3 is below the
 // box's middle level on the middle column between one and two thirds of its height. Leaves other characters,
