@@ -1,7 +1,12 @@
-// The run as it was before the resets were cut down and the marks became pass stamps,
-// kept only to be timed beside today's run in the same benchmark program: the old reset (block
-// fills of a Plane-sized mark map, twice, and of the whole candidate table) and the old tracer
-// and seed scan over that mark map. Matching, grouping and plate interpretation are the engine's
+// The run in its two earlier forms, kept only to be timed beside today's run in the same
+// benchmark program.
+//  * The old way: the old reset (block fills of a Plane-sized mark map, twice, and of the whole
+//    candidate table) and the old tracer and seed scan over that mark map.
+//  * The way before the speed-ups of the picture, the store, the smoothing and the matching
+//    ("the stamped way"): the picture copied into the workspace, the count-only reset and the
+//    engine's pass-stamped tracer.
+// Both smooth every window anew, store whole 16 KB records and compare every candidate with every
+// template in full, as the engine did then. Grouping and plate interpretation are the engine's
 // own; interpretation traces with the engine's tracer, as it cannot be given the old mark map.
 
 #include "previous_run.h"
@@ -11,6 +16,7 @@
 #include <cstddef>
 #include <cstring>
 
+#include "engine/candidate_table.h"
 #include "engine/grouping.h"
 #include "engine/matching.h"
 #include "engine/plate_interpretation.h"
@@ -171,6 +177,91 @@ ContourTrace previous_trace_contour(const Plane& picture, Plane& marks, ShapeRec
 
 namespace {
 
+void previous_smooth_signature(ShapeRecord& record) {
+  const int n = record.point_count;
+  if (n <= 0 || n > kMaxContourPoints) return;
+  const int w = n < 70 ? 1 : n < 100 ? 3 : 6;
+  auto lap_angle = [&](int j) {
+    if (j < 0) return record.angles[n + j] - 360;
+    if (j > n - 1) return record.angles[j - n] + 360;
+    return record.angles[j];
+  };
+  for (int i = 0; i < n; ++i) {
+    std::int32_t sum = 0;
+    for (int j = i - w; j <= i + w; ++j) sum += lap_angle(j);
+    record.smoothed_angles[i] = sum / (2 * w + 1);
+  }
+}
+
+void previous_store_candidate(CandidateTable& table, const ShapeRecord& record) {
+  for (int c = 0; c < table.count; ++c) {
+    const ShapeRecord& a = table.records[c];
+    if (a.x_min < record.x_max && record.x_min < a.x_max && a.y_min < record.y_max && record.y_min < a.y_max)
+      return;
+  }
+  if (table.count >= kMaxCandidates) return;
+  table.records[table.count] = record;
+  ++table.count;
+}
+
+// The decision with every template compared in full before its windows are asked.
+MatchRecord previous_match_candidate(const TemplateTable& templates, const ShapeRecord& candidate,
+                                     std::array<std::int32_t, kTemplateCount>& accepted_distances) {
+  MatchRecord record{kNoTemplate, kNoDistance, kNoTemplate, kNoDistance, kNoTemplate, kNoDistance, 0, 0, {}};
+  std::int32_t best_distance = 32000, runner_up_distance = 32000;
+  for (std::int32_t t = 0; t < kTemplateCount; ++t) {
+    const ShapeRecord& template_record = templates[static_cast<std::size_t>(t)];
+    accepted_distances[static_cast<std::size_t>(t)] = kNoDistance;
+    const SignatureMatch match = signature_distance(template_record, candidate);
+    if (match.distance >= runner_up_distance) continue;
+    if (!rotation_accepted(match.rotation, template_record.character)) continue;
+    if (!proportion_accepted(candidate, template_record.character)) continue;
+    accepted_distances[static_cast<std::size_t>(t)] = match.distance;
+    if (match.distance < best_distance) {
+      record.runner_up_template = record.nearest_template;
+      runner_up_distance = best_distance;
+      record.nearest_template = t;
+      best_distance = match.distance;
+    } else {
+      record.runner_up_template = t;
+      runner_up_distance = match.distance;
+    }
+  }
+  if (record.nearest_template != kNoTemplate) record.nearest_distance = best_distance;
+  if (record.runner_up_template != kNoTemplate) record.runner_up_distance = runner_up_distance;
+  if (best_distance < 30)
+    record.matched_digit = templates[static_cast<std::size_t>(record.nearest_template)].character;
+  return record;
+}
+
+void previous_decide_characters(Workspace& workspace) {
+  std::fill(workspace.result.matches.begin(), workspace.result.matches.end(), MatchRecord{});
+  std::array<std::int32_t, kTemplateCount> accepted;
+  for (int c = 0; c < workspace.candidates.count; ++c) {
+    ShapeRecord& candidate = workspace.candidates.records[c];
+    MatchRecord& record = workspace.result.matches[static_cast<std::size_t>(c)];
+    record = previous_match_candidate(workspace.templates, candidate, accepted);
+    if (record.matched_digit == 0) continue;
+    candidate.character = record.matched_digit;
+    check_zero_eight(workspace.contrast, workspace.picture(), candidate);
+    record.shown_digit = candidate.character;
+    if (record.shown_digit == record.matched_digit) {
+      record.shown_template = record.nearest_template;
+      record.shown_distance = record.nearest_distance;
+      continue;
+    }
+    for (std::int32_t t = 0; t < kTemplateCount; ++t) {
+      const std::int32_t distance = accepted[static_cast<std::size_t>(t)];
+      if (distance == kNoDistance ||
+          workspace.templates[static_cast<std::size_t>(t)].character != record.shown_digit)
+        continue;
+      if (record.shown_template != kNoTemplate && distance >= record.shown_distance) continue;
+      record.shown_template = t;
+      record.shown_distance = distance;
+    }
+  }
+}
+
 bool is_edge_step(std::int32_t left, std::int32_t right) {
   return left > right + kMinEdgeStep;
 }
@@ -184,7 +275,9 @@ bool any_edge_step(const std::uint8_t* row, int from, int to) {
   return any != 0;
 }
 
-void previous_scan_seeds(Workspace& workspace, Plane& marks) {
+// `trace` is called as trace(picture, shape, x, y, threshold).
+template <typename Trace>
+void previous_scan_seeds(Workspace& workspace, Trace trace) {
   constexpr std::int32_t kBlockColumns = 32;
   constexpr std::int32_t kLastMiddleColumn = kFrameWidth - 2;
   const Plane& picture = workspace.display;
@@ -199,11 +292,11 @@ void previous_scan_seeds(Workspace& workspace, Plane& marks) {
       for (std::int32_t x = first; x <= last; ++x) {
         if (!is_edge_step(green_at(x - 1), green_at(x + 1))) continue;
         const auto seed = find_seed(green_at(x - 1), green_at(x), green_at(x + 1), x);
-        const ContourTrace trace = previous_trace_contour(picture, marks, workspace.current_shape,
-                                                          seed->start_x, y, seed->threshold);
-        if (!is_acceptable_outline(trace)) continue;
-        smooth_signature(workspace.current_shape);
-        store_candidate(workspace.candidates, workspace.current_shape);
+        if (!is_acceptable_outline(
+                trace(picture, workspace.current_shape, seed->start_x, y, seed->threshold)))
+          continue;
+        previous_smooth_signature(workspace.current_shape);
+        previous_store_candidate(workspace.candidates, workspace.current_shape);
       }
     }
   }
@@ -218,19 +311,44 @@ void previous_reset(Workspace& workspace, Plane& marks) {
 }
 
 void previous_seed_scan(Workspace& workspace, Plane& marks) {
-  previous_scan_seeds(workspace, marks);
+  previous_scan_seeds(workspace, [&marks](const Plane& picture, ShapeRecord& shape, std::int32_t x,
+                                          std::int32_t y, std::int32_t threshold) {
+    return previous_trace_contour(picture, marks, shape, x, y, threshold);
+  });
   marks.fill(0);
   workspace.trace_marks.clear_all();  // the engine's interpretation works on the engine's marks
 }
 
-void previous_run(Workspace& workspace, Plane& marks) {
-  previous_reset(workspace, marks);
-  previous_seed_scan(workspace, marks);
-  decide_characters(workspace);
+namespace {
+
+void previous_later_phases(Workspace& workspace) {
+  previous_decide_characters(workspace);
   build_character_list(workspace.candidates, workspace.result.characters);
   group_characters(workspace.result);
   sort_characters(workspace.result.characters);
   interpret_plates(workspace);
+}
+
+}  // namespace
+
+void previous_run(Workspace& workspace, Plane& marks) {
+  previous_reset(workspace, marks);
+  previous_seed_scan(workspace, marks);
+  previous_later_phases(workspace);
+}
+
+void stamped_run(Workspace& workspace, const Plane& picture) {
+  workspace.display = picture;
+  workspace.trace_marks.clear_all();
+  workspace.result.log.clear();
+  workspace.candidates.count = 0;
+  TraceMarks& marks = workspace.trace_marks;
+  previous_scan_seeds(workspace, [&marks](const Plane& display, ShapeRecord& shape, std::int32_t x,
+                                          std::int32_t y, std::int32_t threshold) {
+    return trace_contour(display, marks, shape, x, y, threshold);
+  });
+  workspace.trace_marks.clear_all();
+  previous_later_phases(workspace);
 }
 
 }  // namespace plate::bench

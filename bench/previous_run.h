@@ -1,6 +1,8 @@
 #pragma once
 // The run as it was before its resets touched only what is read and its trace marks became pass
-// stamps: a yardstick for the run benchmarks, never used by the engine.
+// stamps (the old way), and as it was after that but before the picture was read in place and
+// the store, the smoothing and the matching were sped up (the stamped way): yardsticks for the run
+// benchmarks, never used by the engine.
 
 #include "engine/contour_tracer.h"
 #include "engine/workspace.h"
@@ -17,5 +19,7 @@ void previous_reset(Workspace& workspace, Plane& marks);
 void previous_seed_scan(Workspace& workspace, Plane& marks);
 // A whole run the old way; leaves the same result as RecognitionEngine::run.
 void previous_run(Workspace& workspace, Plane& marks);
+// A whole run the stamped way, over a copy of `picture` in workspace.display; the same result.
+void stamped_run(Workspace& workspace, const Plane& picture);
 
 }  // namespace plate::bench

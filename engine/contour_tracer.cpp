@@ -41,6 +41,8 @@
 #include <array>
 #include <cstddef>
 
+#include "dead_ends.h"
+
 namespace plate {
 
 namespace {
@@ -88,7 +90,8 @@ int first_inside_from(const std::uint8_t* green, std::int32_t threshold) {
   return 7;
 }
 
-int first_inside(int search_start, const std::uint8_t* green, std::int32_t threshold) {
+[[gnu::always_inline]] inline int first_inside(int search_start, const std::uint8_t* green,
+                                               std::int32_t threshold) {
   switch (search_start) {
     case 0:
       return first_inside_from<0>(green, threshold);
@@ -109,10 +112,54 @@ int first_inside(int search_start, const std::uint8_t* green, std::int32_t thres
   }
 }
 
-}  // namespace
+constexpr std::int32_t kShortestKeptWalk = 100;
 
-ContourTrace trace_contour(const Plane& picture, TraceMarks& marks, ShapeRecord& shape, std::int32_t x0,
-                           std::int32_t y0, std::int32_t threshold) {
+// The direction index of the step from one pixel to its neighbour.
+int direction_of_step(std::int32_t dx, std::int32_t dy) {
+  constexpr std::array<int, 9> kByStep{0, 1, 2, 7, -1, 3, 6, 5, 4};  // by (dy + 1) * 3 + dx + 1
+  return kByStep[std::size_t((dy + 1) * 3 + dx + 1)];
+}
+
+// After a walk that failed at the rim, with each of its first `examined` points recorded and
+// searched: keeps its states on the kept rows, each with the thresholds that make every search
+// from it on end as it did.
+void keep_dead_end(const Plane& picture, DeadEnds& dead_ends, const ShapeRecord& shape, int examined,
+                   std::int32_t x0, std::int32_t y0, std::int32_t threshold) {
+  std::array<std::uint8_t, kMaxContourPoints> lowest{}, highest{}, came_in_by{};
+  ContourPoint previous{x0, y0};
+  for (int i = 0; i < examined; ++i) {
+    const ContourPoint p = shape.points[i];
+    const int direction = direction_of_step(p.x - previous.x, p.y - previous.y);
+    previous = p;
+    int low = 0, high = 255;  // the brightest inside pixel looked at, the darkest outside one less 1
+    const int s = (direction + 5) % 8;
+    for (int j = s; j < s + 7; ++j) {
+      const std::int32_t level = picture.green_unchecked(p.x + kDirections[j].dx, p.y + kDirections[j].dy);
+      if (level <= threshold) {
+        low = level;
+        break;
+      }
+      high = std::min(high, level - 1);
+    }
+    lowest[i] = std::uint8_t(low), highest[i] = std::uint8_t(high), came_in_by[i] = std::uint8_t(direction);
+  }
+  int low = 0, high = 255;
+  for (int i = examined - 1; i >= 0; --i) {
+    low = std::max<int>(low, lowest[i]), high = std::min<int>(high, highest[i]);
+    if (DeadEnds::is_kept_row(shape.points[i].y))
+      dead_ends.add(shape.points[i].x, shape.points[i].y, came_in_by[i], low, high);
+  }
+}
+
+// Whether a dead end of this many moves is kept: every point must be recorded, and a short walk
+// costs less to repeat than to keep.
+constexpr bool worth_keeping(std::int32_t length) {
+  return length >= kShortestKeptWalk && length <= kMaxContourPoints;
+}
+
+template <bool kSeedWalk>
+ContourTrace walk(const Plane& picture, TraceMarks& marks, DeadEnds* dead_ends, ShapeRecord& shape,
+                  std::int32_t x0, std::int32_t y0, std::int32_t threshold) {
   constexpr ContourTrace kNoContour{0, 0, 0, 0};
   // Indexed by a pixel's index in the frame (y * 1024 + x); three bytes per pixel.
   const std::uint8_t* const green = picture.bytes.data() + static_cast<int>(Channel::green);
@@ -161,6 +208,14 @@ ContourTrace trace_contour(const Plane& picture, TraceMarks& marks, ShapeRecord&
     shape.point_count = point_count;
     return kNoContour;
   };
+  // A seed walk that failed at the rim, at (x, y): a dead end.
+  auto failed_at_rim = [&](int examined) {
+    if constexpr (kSeedWalk) {
+      if (worth_keeping(length) && dead_ends->ended_here_before(x, y))
+        keep_dead_end(picture, *dead_ends, shape, examined, x0, y0, threshold);
+    }
+    return no_contour();
+  };
   widen_box();
 
   for (;;) {
@@ -171,7 +226,10 @@ ContourTrace trace_contour(const Plane& picture, TraceMarks& marks, ShapeRecord&
       ++point_count;
     }
     // Tested before any neighbour of (x, y) is read, so no read ever leaves the frame.
-    if (is_on_or_outside_rim(x, y)) return no_contour();
+    if (is_on_or_outside_rim(x, y)) return failed_at_rim(length - 1);
+    if constexpr (kSeedWalk) {
+      if (DeadEnds::is_kept_row(y) && dead_ends->holds(x, y, direction, threshold)) return no_contour();
+    }
 
     // The search always ends by s + 7, the step back to the previous contour point.
     const int s = (direction + 5) % 8;
@@ -199,6 +257,18 @@ ContourTrace trace_contour(const Plane& picture, TraceMarks& marks, ShapeRecord&
     for (int i = 0; i < point_count; ++i) marks.mark(shape.points[i].x, shape.points[i].y);
   }
   return ContourTrace{length, turning_count, x_max - x_min, y_max - y_min};
+}
+
+}  // namespace
+
+ContourTrace trace_contour(const Plane& picture, TraceMarks& marks, ShapeRecord& shape, std::int32_t x,
+                           std::int32_t y, std::int32_t threshold) {
+  return walk<false>(picture, marks, nullptr, shape, x, y, threshold);
+}
+
+ContourTrace trace_seed(const Plane& picture, TraceMarks& marks, DeadEnds& dead_ends, ShapeRecord& shape,
+                        std::int32_t x, std::int32_t y, std::int32_t threshold) {
+  return walk<true>(picture, marks, &dead_ends, shape, x, y, threshold);
 }
 
 }  // namespace plate

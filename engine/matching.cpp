@@ -30,6 +30,8 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <limits>
+#include <optional>
 
 #include "proportion.h"
 #include "signature_step.h"
@@ -83,19 +85,22 @@ MatchRecord match_candidate(const TemplateTable& templates, const ShapeRecord& c
   for (std::int32_t t = 0; t < kTemplateCount; ++t) {
     const ShapeRecord& template_record = templates[static_cast<std::size_t>(t)];
     accepted_distances[static_cast<std::size_t>(t)] = kNoDistance;
-    const SignatureMatch match = signature_distance(template_record, candidate);
-    if (match.distance >= runner_up_distance) continue;  // ties keep the earlier template
-    if (!rotation_accepted(match.rotation, template_record.character)) continue;
+    // The proportion window depends on the candidate and the digit alone, so it is asked first;
+    // and a distance not below the runner-up's changes nothing, so it need not be known exactly.
     if (!proportion_accepted(candidate, template_record.character)) continue;
-    accepted_distances[static_cast<std::size_t>(t)] = match.distance;
-    if (match.distance < best_distance) {
+    const std::optional<SignatureMatch> match =
+        signature_distance_below(template_record, candidate, runner_up_distance);
+    if (!match) continue;  // ties keep the earlier template
+    if (!rotation_accepted(match->rotation, template_record.character)) continue;
+    accepted_distances[static_cast<std::size_t>(t)] = match->distance;
+    if (match->distance < best_distance) {
       record.runner_up_template = record.nearest_template;
       runner_up_distance = best_distance;
       record.nearest_template = t;
-      best_distance = match.distance;
+      best_distance = match->distance;
     } else {
       record.runner_up_template = t;
-      runner_up_distance = match.distance;
+      runner_up_distance = match->distance;
     }
   }
   if (record.nearest_template != kNoTemplate) record.nearest_distance = best_distance;
@@ -169,36 +174,71 @@ bool is_comparable(const ShapeRecord& record) {
 //  3. The rotation is a remainder of truncating division: a best offset larger than the first term
 //     gives a negative rotation, which the upright window accepts.
 //  4. A distance is at most twice the largest difference, 2 (4 kMaxSignatureMagnitude + 360), far
-//     below kNoMatchDistance, so the first shift always improves on the starting best.
-PLATE_AVX2_CLONE SignatureMatch signature_distance(const ShapeRecord& template_record,
-                                                   const ShapeRecord& candidate) {
+//     below kNoMatchDistance, so a comparison bounded by kNoMatchDistance always gives a distance.
+//  5. The decision needs a template's distance only when it is below the runner-up's so far, so
+//     it passes that as a bound, and a comparison stops once its smallest partial sum reaches it.
+namespace {
+
+// Sampled points between two looks at whether every shift's sum has already reached the bound.
+constexpr int kBoundCheckSpacing = 8;
+
+// The comparison for records with points; nullopt once the distance is known to be at least
+// `bound`. A shift's sum only grows as points are added, so when the smallest partial sum has
+// reached bound x q, every shift's distance will be at least the bound: the rest of the points
+// cannot change the verdict, and are not added.
+PLATE_AVX2_CLONE std::optional<SignatureMatch> compare_signatures(const ShapeRecord& template_record,
+                                                                  const ShapeRecord& candidate,
+                                                                  std::int32_t bound) {
   const int n_t = template_record.point_count;
   const int n_s = candidate.point_count;
-  if (n_s < 1 || n_t < 1) return {kNoMatchDistance, 0};
   const std::int32_t* t = template_record.smoothed_angles;
   const std::int32_t* s = candidate.smoothed_angles;
   const int step = signature_step(n_s);
   const std::int32_t divisor = n_s / step;
+  const std::int64_t bound_sum = std::int64_t{bound} * divisor;
 
   std::array<std::int32_t, kMaxContourPoints> sums;  // one per shift
   std::fill_n(sums.data(), n_t, 0);
+  auto smallest_sum = [&] {
+    std::int32_t smallest = std::numeric_limits<std::int32_t>::max();
+    for (int i = 0; i < n_t; ++i) smallest = std::min(smallest, sums[i]);
+    return smallest;
+  };
+  int sampled = 0;
   for (int k = 0; k < n_s; k += step) {
     const int stretch = (k * n_t) / n_s;  // below n_t
     const std::int32_t rise = s[k] - s[0];
     const int wrap = n_t - stretch;  // the first shift whose template point lies past the end
     for (int i = 0; i < wrap; ++i) sums[i] += std::abs(t[i] + rise - t[i + stretch]);
     for (int i = wrap; i < n_t; ++i) sums[i] += std::abs(t[i] + rise - (t[i - wrap] + kOneLap));
+    if (++sampled % kBoundCheckSpacing == 0 && smallest_sum() >= bound_sum) return std::nullopt;
   }
 
-  const std::int32_t smallest_sum = *std::min_element(sums.data(), sums.data() + n_t);
-  const std::int32_t best_distance = smallest_sum / divisor;
+  const std::int32_t best_distance = smallest_sum() / divisor;
+  if (best_distance >= bound) return std::nullopt;
   const std::int64_t next_distance_from = std::int64_t{best_distance + 1} * divisor;
   const std::int32_t* best = std::find_if(sums.data(), sums.data() + n_t,
                                           [&](std::int32_t sum) { return sum < next_distance_from; });
   const auto best_shift = static_cast<int>(best - sums.data());
   const std::int32_t best_offset = t[best_shift] - s[0];
   const std::int32_t turn = (candidate.start_direction - template_record.start_direction + 16) * 45;
-  return {best_distance, (turn - best_offset) % kOneLap};
+  return SignatureMatch{best_distance, (turn - best_offset) % kOneLap};
+}
+
+}  // namespace
+
+SignatureMatch signature_distance(const ShapeRecord& template_record, const ShapeRecord& candidate) {
+  if (candidate.point_count < 1 || template_record.point_count < 1) return {kNoMatchDistance, 0};
+  return *compare_signatures(template_record, candidate, kNoMatchDistance);  // note 4: always below
+}
+
+std::optional<SignatureMatch> signature_distance_below(const ShapeRecord& template_record,
+                                                       const ShapeRecord& candidate, std::int32_t bound) {
+  if (candidate.point_count < 1 || template_record.point_count < 1) {
+    if (kNoMatchDistance < bound) return SignatureMatch{kNoMatchDistance, 0};
+    return std::nullopt;
+  }
+  return compare_signatures(template_record, candidate, bound);
 }
 
 // The crossing is judged by brightness, (B + G + R) / 3, the measure the middle level is taken in:
@@ -246,7 +286,7 @@ void decide_characters(Workspace& workspace) {
     record = match_candidate(workspace.templates, candidate, accepted_distances);
     if (record.matched_digit == 0) continue;
     candidate.character = record.matched_digit;
-    check_zero_eight(workspace.contrast, workspace.display, candidate);
+    check_zero_eight(workspace.contrast, workspace.picture(), candidate);
     record_shown_digit(record, candidate.character, workspace.templates, accepted_distances);
   }
 }

@@ -118,14 +118,14 @@ int measure_contrast_in_plane(Workspace& workspace, std::int32_t x_a, std::int32
                               std::int32_t y_b, ContrastLevels& levels) {
   const Interval columns = clip(std::min(x_a, x_b), std::max(x_a, x_b), kFrameWidth);
   const Interval rows = clip(std::min(y_a, y_b), std::max(y_a, y_b), kFrameHeight);
-  return measure_contrast(workspace.contrast, workspace.display, columns.first, columns.end, rows.first,
+  return measure_contrast(workspace.contrast, workspace.picture(), columns.first, columns.end, rows.first,
                           rows.end, levels);
 }
 
 std::optional<ContourTrace> trace_blob(Workspace& workspace, std::int32_t x, std::int32_t y,
                                        std::int32_t middle) {
   const ContourTrace trace =
-      trace_contour(workspace.display, workspace.trace_marks, workspace.current_shape, x, y, middle);
+      trace_contour(workspace.picture(), workspace.trace_marks, workspace.current_shape, x, y, middle);
   if (trace.length == 0) return std::nullopt;
   return trace;
 }
@@ -137,7 +137,7 @@ std::optional<ContourTrace> trace_blob(Workspace& workspace, std::int32_t x, std
 std::optional<ContourTrace> level_scan(Workspace& workspace, std::int32_t x, std::int32_t lo, std::int32_t hi,
                                        const ContrastLevels& levels) {
   if (!column_in_reach(x)) return std::nullopt;
-  const Plane& picture = workspace.display;
+  const Plane& picture = workspace.picture();
   const Interval rows = clip(lo, hi, kFrameHeight);
   std::int32_t bright = rows.first;
   while (bright < rows.end - 1 && green(picture, x, bright) <= levels.light) ++bright;
@@ -156,7 +156,7 @@ std::optional<ContourTrace> level_scan(Workspace& workspace, std::int32_t x, std
 std::optional<ContourTrace> edge_scan(Workspace& workspace, std::int32_t x, std::int32_t lo, std::int32_t hi,
                                       std::int32_t middle) {
   if (!column_in_reach(x)) return std::nullopt;
-  const Plane& picture = workspace.display;
+  const Plane& picture = workspace.picture();
   const Interval rows = clip(lo, hi + 1, kFrameHeight - 1);  // row y + 1 must lie in the plane too
   for (std::int32_t y = rows.first; y < rows.end; ++y) {
     if (green(picture, x, y) > middle && green(picture, x, y + 1) <= middle) {
@@ -223,7 +223,7 @@ Verdict check_one_digit(Workspace& workspace, const GroupEntry& frame, Digits di
                  [&](std::int32_t x) { return level_scan(workspace, x, d1.y_min, d1.y_max, levels); });
   if (!dots) return fail_with("1groutp, too big dot\r\n");
   if (*dots < 2) return fail_with("1groutp, too few dots\r\n");
-  if (!black_area_passes(workspace.display, frame.x_min, d1, levels.middle))
+  if (!black_area_passes(workspace.picture(), frame.x_min, d1, levels.middle))
     return fail_with("1groutp, too large black area\r\n");
   return kPassed;
 }
@@ -243,7 +243,7 @@ Verdict check_two_digits(Workspace& workspace, const GroupEntry& frame, Digits d
       count_dots(xs, xs + (3 * h) / 2, h / 4, BigBlob::passed_over,
                  [&](std::int32_t x) { return level_scan(workspace, x, d1.y_min, d1.y_max, levels); });
   if (*dots != 2) return fail_with("2groutp, not two dots\r\n");
-  if (!black_area_passes(workspace.display, frame.x_min, d1, levels.middle))
+  if (!black_area_passes(workspace.picture(), frame.x_min, d1, levels.middle))
     return fail_with("2groutp, over 90% black\r\n");
   return kPassed;
 }

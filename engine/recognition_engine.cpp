@@ -24,17 +24,14 @@ const TemplateTable& RecognitionEngine::templates() const {
 }
 
 const RunResult& RecognitionEngine::run(const Plane& picture) {
-  workspace_->display = picture;
+  workspace_->lent_picture = &picture;
   run_recognition(*workspace_);
+  workspace_->lent_picture = nullptr;
   return workspace_->result;
 }
 
 const RunResult& RecognitionEngine::result() const {
   return workspace_->result;
-}
-
-const Plane& RecognitionEngine::picture() const {
-  return workspace_->display;
 }
 
 int RecognitionEngine::candidate_count() const {
@@ -46,7 +43,7 @@ const ShapeRecord& RecognitionEngine::candidate(int index) const {
 }
 
 void RecognitionEngine::start_phased_run(const Plane& picture) {
-  workspace_->display = picture;
+  workspace_->lent_picture = &picture;
 }
 
 void RecognitionEngine::run_phase(RunPhase phase) {

@@ -3,8 +3,8 @@
 // Every phase starts from state that this run has reset, so nothing of one run's intermediate
 // state reaches the next, and two runs over the same picture give identical results. The resets
 // touch only what is read: the candidate count (entries past it are never read, and a stored
-// candidate is written whole) and the pass stamp of the trace marks (one increment). The run
-// allocates nothing.
+// candidate is written in every field that is read) and the pass stamp of the trace marks (one increment).
+// The run allocates nothing.
 
 #include "grouping.h"
 #include "matching.h"
@@ -20,7 +20,7 @@ void run_phase(Workspace& workspace, RunPhase phase) {
     case RunPhase::reset:
       workspace.trace_marks.clear_all();
       workspace.result.log.clear();
-      workspace.candidates.count = 0;  // a stored candidate is written whole
+      workspace.candidates.count = 0;  // a stored candidate is written in every field read
       return;
     case RunPhase::seed_scan:
       scan_seeds(workspace);

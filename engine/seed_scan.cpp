@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "contour_tracer.h"
+#include "dead_ends.h"
 #include "proportion.h"
 #include "seed_scan_rules.h"
 #include "workspace.h"
@@ -60,7 +61,8 @@ std::optional<Seed> find_seed(std::uint8_t left, std::uint8_t middle, std::uint8
 void scan_seeds(Workspace& workspace) {
   constexpr std::int32_t kBlockColumns = 32;
   constexpr std::int32_t kLastMiddleColumn = kFrameWidth - 2;
-  const Plane& picture = workspace.display;
+  const Plane& picture = workspace.picture();
+  workspace.dead_ends.start_pass();
   for (std::int32_t y = 0; y < kFrameHeight; y += kSeedRowSpacing) {
     const std::uint8_t* row = picture.row(y);
     auto green_at = [row](std::int32_t x) {
@@ -74,8 +76,8 @@ void scan_seeds(Workspace& workspace) {
         // Most columns of a passing block fail too: two loads and a comparison, before the middle.
         if (!is_edge_step(green_at(x - 1), green_at(x + 1))) continue;
         const auto seed = find_seed(green_at(x - 1), green_at(x), green_at(x + 1), x);
-        const ContourTrace trace = trace_contour(picture, workspace.trace_marks, workspace.current_shape,
-                                                 seed->start_x, y, seed->threshold);
+        const ContourTrace trace = trace_seed(picture, workspace.trace_marks, workspace.dead_ends,
+                                              workspace.current_shape, seed->start_x, y, seed->threshold);
         if (!is_acceptable_outline(trace)) continue;
         smooth_signature(workspace.current_shape);
         store_candidate(workspace.candidates, workspace.current_shape);

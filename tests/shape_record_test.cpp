@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <tuple>
 
 #include "engine/candidate_table.h"
 #include "engine/contour_tracer.h"
+#include "random_pictures.h"
 #include "test_pictures.h"
 
 namespace plate {
@@ -49,6 +51,30 @@ TEST(SmoothSignatureTest, SumsBelowZeroTruncateTowardZeroAndASinglePointWrapsOnt
   record.angles[0] = 45;
   smooth_signature(record);
   EXPECT_EQ(record.smoothed_angles[0], ((45 - 360) + 45 + (45 + 360)) / 3);
+}
+
+// The smoothing as written: each entry sums its whole window anew.
+std::int32_t written_smoothed_angle(const ShapeRecord& record, int i) {
+  const int n = record.point_count, w = n < 70 ? 1 : n < 100 ? 3 : 6;
+  std::int32_t sum = 0;
+  for (int j = i - w; j <= i + w; ++j)
+    sum += j < 0 ? record.angles[n + j] - 360 : j >= n ? record.angles[j - n] + 360 : record.angles[j];
+  return sum / (2 * w + 1);
+}
+
+// Traced chains: each step turns by -135 to +180 degrees, so sums of either sign occur.
+TEST(SmoothSignatureTest, AgreesWithTheWrittenWindowSumsOnRandomChains) {
+  std::mt19937 random(77);
+  for (int chain = 0; chain < 400; ++chain) {
+    ShapeRecord record{};
+    record.point_count = testing::random_point_count(random);
+    for (int i = 1; i < record.point_count; ++i)
+      record.angles[i] = record.angles[i - 1] + 45 * testing::uniform(random, -3, 4);
+    smooth_signature(record);
+    for (int i = 0; i < record.point_count; ++i)
+      ASSERT_EQ(record.smoothed_angles[i], written_smoothed_angle(record, i))
+          << "chain " << chain << " of " << record.point_count << " points, entry " << i;
+  }
 }
 
 ShapeRecord box_record(int x_min, int x_max, int y_min, int y_max) {

@@ -3,9 +3,9 @@
 //
 // It owns the workspace (about 10 MB, every plane and table a run works in, created once, all zero
 // at start), the ten digit templates, and the result of the last run. A caller loads the templates
-// once, then runs pictures: each run copies the caller's picture into the engine, works on the
-// fixed tables without allocating, and hands back the result read-only. Nothing outside the engine
-// can write into the workspace, so a result always is what the run left.
+// once, then runs pictures: each run reads the caller's picture in place (it never writes it), works
+// on the fixed tables without allocating, and hands back the result read-only. Nothing outside the
+// engine can write into the workspace, so a result always is what the run left.
 //
 //   RecognitionEngine engine;
 //   const TemplateLoadOutcome loaded = engine.load_templates("EBMPlog00.pat");
@@ -44,20 +44,18 @@ class RecognitionEngine {
   void use_templates(const TemplateTable& templates);
   const TemplateTable& templates() const;
 
-  // One recognition run over a copy of `picture`. The result stays until the next run.
+  // One recognition run over `picture`, read in place. The result stays until the next run.
   const RunResult& run(const Plane& picture);
   const RunResult& result() const;
-  // The picture of the last run (black before the first).
-  const Plane& picture() const;
 
   // The traced shapes the last run's seed scan stored, in the order it stored them; a character
   // entry's candidate_index and the match table refer to them.
   int candidate_count() const;
   const ShapeRecord& candidate(int index) const;  // 0 <= index < candidate_count()
 
-  // The run taken apart, for benchmarks that time its phases: start_phased_run copies the picture,
-  // then run_phase for each of kRunPhases in order gives the same result as run(), except the
-  // processing time, which only run() measures.
+  // The run taken apart, for benchmarks that time its phases: start_phased_run lends the picture,
+  // which must then stay alive and unchanged until the last phase; run_phase for each of kRunPhases
+  // in order gives the same result as run(), except the processing time, which only run() measures.
   void start_phased_run(const Plane& picture);
   void run_phase(RunPhase phase);
 

@@ -18,7 +18,9 @@ struct CandidateTable {
 
 // Copies `record` into the next free entry unless its box overlaps, strictly, the box of a
 // candidate already stored (boxes that only share a row or a column do not overlap) or the table
-// is full. The candidate stored first always stays. Reports nothing.
+// is full. The candidate stored first always stays. Reports nothing. The copy holds every field
+// and the arrays' first point_count entries; the entries past them are not read by anything and
+// keep what an earlier run left.
 void store_candidate(CandidateTable& table, const ShapeRecord& record);
 
 }  // namespace plate

@@ -66,4 +66,12 @@ struct ContourTrace {
 ContourTrace trace_contour(const Plane& picture, TraceMarks& marks, ShapeRecord& shape, std::int32_t x,
                            std::int32_t y, std::int32_t threshold);
 
+class DeadEnds;
+
+// trace_contour for the seed scan: a walk that reaches a state of `dead_ends` returns length 0 at
+// once, where trace_contour would return 0 later. Walks that fail at the rim may be added to
+// `dead_ends`, which must hold only walks of this pass.
+ContourTrace trace_seed(const Plane& picture, TraceMarks& marks, DeadEnds& dead_ends, ShapeRecord& shape,
+                        std::int32_t x, std::int32_t y, std::int32_t threshold);
+
 }  // namespace plate

@@ -2,6 +2,7 @@
 // Template matching: which digit, if any, each candidate is.
 
 #include <cstdint>
+#include <optional>
 
 #include "contrast.h"
 #include "engine/plane.h"
@@ -29,6 +30,11 @@ bool is_comparable(const ShapeRecord& record);
 // Both records must be is_comparable().
 SignatureMatch signature_distance(const ShapeRecord& template_record, const ShapeRecord& candidate);
 
+// signature_distance when its distance is below `bound`, else nullopt: the comparison stops as
+// soon as the distance is known to reach the bound.
+std::optional<SignatureMatch> signature_distance_below(const ShapeRecord& template_record,
+                                                       const ShapeRecord& candidate, std::int32_t bound);
+
 // Gives candidate a '0' or '8' by looking for a pixel whose brightness (B + G + R) / 3 is below the
 // box's middle level on the middle column between one and two thirds of its height. Leaves other characters,
 // and any character when the contrast cannot be measured, as they are. The box must lie inside the plane.
@@ -48,7 +54,7 @@ bool proportion_accepted(const ShapeRecord& candidate, std::uint8_t template_cha
 // rotation and proportion windows accept it, if its distance is below 30; otherwise 0. Earlier
 // templates win ties. Records each candidate's decision in workspace.result.matches (the nearest
 // and the runner-up accepted template, and the template of the digit it finally shows); the
-// records of the rest of the table become zero. Reads workspace.templates and workspace.display.
+// records of the rest of the table become zero. Reads workspace.templates and workspace.picture().
 void decide_characters(Workspace& workspace);
 
 }  // namespace plate

@@ -10,7 +10,7 @@ struct Workspace;
 // Walks the grouped and sorted character list of workspace.result. For every group it writes the
 // Group entry (digit count, frame, text); a group that fails gets digit count 0, its entries group
 // id 0 (they stay in place), and for most reasons one line in the log. Traces dots and hyphens in
-// workspace.display at the middle contrast level, leaving their marks in workspace.trace_marks,
+// workspace.picture() at the middle contrast level, leaving their marks in workspace.trace_marks,
 // which must hold no marks but this step's own when it starts.
 //
 // Assumes every group id in the list lies in 1..300 and every candidate index in 0..299, as

@@ -11,7 +11,7 @@ namespace plate {
 // One phase of a run over the workspace. Taken in the order of kRunPhases, the phases are one run.
 void run_phase(Workspace& workspace, RunPhase phase);
 
-// One recognition run over workspace.display with workspace.templates; leaves the run result in
+// One recognition run over workspace.picture() with workspace.templates; leaves the run result in
 // workspace.result. Never changes the display plane, never fails, allocates nothing.
 void run_recognition(Workspace& workspace);
 

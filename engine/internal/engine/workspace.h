@@ -7,6 +7,7 @@
 
 #include "candidate_table.h"
 #include "contrast.h"
+#include "dead_ends.h"
 #include "engine/plane.h"
 #include "engine/run_result.h"
 #include "engine/shape_record.h"
@@ -16,9 +17,15 @@
 namespace plate {
 
 struct Workspace {
-  Plane display;  // the run's picture: a copy of the one the caller passed, read by the run
+  // The picture a run reads: the caller's own plane while RecognitionEngine lends it for a run (a
+  // run reads it in place rather than paying a 2.4 MB copy), else `display`.
+  const Plane& picture() const { return lent_picture != nullptr ? *lent_picture : display; }
+
+  Plane display;              // the picture of runs started on the workspace itself
+  const Plane* lent_picture;  // null unless a caller's picture is lent for the current run
   TemplateTable templates;
-  TraceMarks trace_marks;  // the marks and dead ends of the current pass
+  TraceMarks trace_marks;  // the marks of the current pass
+  DeadEnds dead_ends;      // the seed scan's known dead ends
   ShapeRecord current_shape;
   CandidateTable candidates;
   ContrastWorkArea contrast;

@@ -1,0 +1,83 @@
+#pragma once
+// Dead ends of the seed scan: walk states from which a walk is known to reach the frame's rim.
+//
+// A walk's future is fixed by its state (its pixel and the direction it came in by) and by which
+// of the pixels it then looks at are inside. So when a walk of the scan reached the rim, a later
+// walk of the same pass that reaches one of its states makes the same moves from there on, as
+// long as its threshold puts every pixel that the earlier walk looked at from that state on the
+// same side: at or above the brightest inside pixel and below the darkest outside one. It reaches
+// the rim too, or a mark on the way (marks only accumulate within a pass), and fails. It cannot
+// close on its own start first: that would make the earlier walk's path from the state a cycle
+// through it, or let the two walks part at a pixel that the threshold range covers, and a cycle
+// never reaches the rim. Either way the scan rejects the walk, and it writes no marks.
+//
+// A small picture in the frame has the black rest of the frame beside it, and every scanned row
+// starts a walk at the step down to black that runs along the border to the rim, hundreds of moves
+// each, at thresholds a few levels apart. A walk is kept only when an earlier walk of the pass
+// failed at the same rim pixel (texture seldom repeats, and keeping a walk costs about as much as
+// walking it), and only its states on every eighth row (one per pixel, the latest): a later walk is
+// caught within eight rows of reaching its path, and the store stays under 600 KB.
+
+#include <array>
+#include <cstdint>
+
+#include "engine/plane.h"
+
+namespace plate {
+
+class DeadEnds {
+ public:
+  static constexpr bool is_kept_row(std::int32_t y) { return (y & 7) == 0; }
+
+  // Forgets every dead end: a new pass of the scan begins.
+  void start_pass();
+
+  // Whether a walk at (x, y) on a kept row, come in by `direction`, with `threshold`, is known to
+  // fail.
+  bool holds(std::int32_t x, std::int32_t y, int direction, std::int32_t threshold) const {
+    const Entry& entry = entries_[index(x, y)];
+    return entry.pass == stamp() && entry.direction == direction && entry.lowest <= threshold &&
+           threshold <= entry.highest;
+  }
+
+  // Whether a walk of this pass failed at (x, y) before; remembers that one did now. Ends are kept
+  // in a small table by hash, so the answer is sometimes wrongly no; that only costs time.
+  bool ended_here_before(std::int32_t x, std::int32_t y) {
+    const auto pixel = static_cast<std::uint32_t>(y * kFrameWidth + x);
+    Ending& ending = endings_[(pixel * 2654435761U) >> (32 - kEndingBits)];
+    const bool before = ending.pass == stamp() && ending.pixel == pixel;
+    ending = {pixel, stamp()};
+    return before;
+  }
+
+  // Keeps the state for the thresholds lowest..highest (0..255).
+  void add(std::int32_t x, std::int32_t y, int direction, std::int32_t lowest, std::int32_t highest) {
+    entries_[index(x, y)] = {stamp(), static_cast<std::uint8_t>(direction), static_cast<std::uint8_t>(lowest),
+                             static_cast<std::uint8_t>(highest)};
+  }
+
+ private:
+  struct Entry {
+    std::uint16_t pass;  // the stamp of the pass that kept it; 0 never is one
+    std::uint8_t direction;
+    std::uint8_t lowest;
+    std::uint8_t highest;
+  };
+
+  struct Ending {
+    std::uint32_t pixel;
+    std::uint16_t pass;
+  };
+  static constexpr int kEndingBits = 12;
+
+  static std::size_t index(std::int32_t x, std::int32_t y) {
+    return std::size_t(y >> 3) * kFrameWidth + std::size_t(x);
+  }
+  std::uint16_t stamp() const { return static_cast<std::uint16_t>(passes_ + 1); }
+
+  std::array<Entry, std::size_t{kFrameHeight / 8} * kFrameWidth> entries_;
+  std::array<Ending, std::size_t{1} << kEndingBits> endings_;
+  std::uint16_t passes_;  // passes since the last real clear, 0..65534
+};
+
+}  // namespace plate
