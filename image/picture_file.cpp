@@ -7,6 +7,8 @@
 #include <system_error>
 
 #include "image/bitmap_decoder.h"
+#include "image/jpeg_decoder.h"
+#include "image/png_decoder.h"
 
 namespace plate {
 
@@ -65,6 +67,19 @@ PictureFile open_picture_file(const std::filesystem::path& path) {
 
 PictureFile triage_picture_bytes(std::span<const std::byte> bytes, const std::filesystem::path& name) {
   return triage(bytes.first(std::min(bytes.size(), kHeadBytes)), name);
+}
+
+DecodeResult decode_picture(std::span<const std::byte> bytes, PictureFormat format,
+                            JpegDecodeSize jpeg_size) {
+  switch (format) {
+    case PictureFormat::jpeg:
+      return decode_jpeg(bytes, jpeg_size);
+    case PictureFormat::png:
+      return decode_png(bytes);
+    case PictureFormat::bmp:
+      return decode_bitmap(bytes);
+  }
+  return {};
 }
 
 PictureSize bitmap_reader_size(std::span<const std::byte> head) {

@@ -9,7 +9,9 @@
 #include <span>
 #include <vector>
 
+#include "image/decoded_picture.h"
 #include "image/frame_fit.h"
+#include "image/jpeg_decoder.h"
 #include "image/picture_format.h"
 #include "image/picture_outcome.h"
 
@@ -31,6 +33,9 @@ PictureFile open_picture_file(const std::filesystem::path& path);
 // The same over bytes in memory; `name` is only checked against them. `bytes` is left empty: the
 // caller has them.
 PictureFile triage_picture_bytes(std::span<const std::byte> bytes, const std::filesystem::path& name);
+
+// Decodes bytes of `format` with its decoder; a JPEG at `jpeg_size`.
+DecodeResult decode_picture(std::span<const std::byte> bytes, PictureFormat format, JpegDecodeSize jpeg_size);
 
 // The size of a bitmap that read_bitmap has read, from its headers' first bytes.
 PictureSize bitmap_reader_size(std::span<const std::byte> head);

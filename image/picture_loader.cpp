@@ -5,9 +5,6 @@
 
 #include "image/picture_loader.h"
 
-#include "image/bitmap_decoder.h"
-#include "image/jpeg_decoder.h"
-#include "image/png_decoder.h"
 #include "picture_file.h"
 
 namespace plate {
@@ -33,18 +30,7 @@ LoadedPicture from_bitmap_reader(ReadOutcome read, std::span<const std::byte> he
 }
 
 LoadedPicture decoded(std::span<const std::byte> bytes, PictureFormat format, Plane& frame) {
-  DecodeResult result;
-  switch (format) {
-    case PictureFormat::jpeg:
-      result = decode_jpeg(bytes);
-      break;
-    case PictureFormat::png:
-      result = decode_png(bytes);
-      break;
-    case PictureFormat::bmp:
-      result = decode_bitmap(bytes);
-      break;
-  }
+  const DecodeResult result = decode_picture(bytes, format, JpegDecodeSize::enough_for_frame);
   if (result.outcome != PictureOutcome::loaded) return refused(result.outcome, format, frame);
   return {PictureOutcome::loaded, std::nullopt, format, fit_into_frame(result.picture, frame)};
 }

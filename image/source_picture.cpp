@@ -3,9 +3,6 @@
 #include <cstring>
 #include <memory>
 
-#include "image/bitmap_decoder.h"
-#include "image/jpeg_decoder.h"
-#include "image/png_decoder.h"
 #include "picture_file.h"
 
 namespace plate {
@@ -13,18 +10,7 @@ namespace plate {
 namespace {
 
 SourcePicture decoded(std::span<const std::byte> bytes, PictureFormat format) {
-  DecodeResult result;
-  switch (format) {
-    case PictureFormat::jpeg:
-      result = decode_jpeg(bytes, JpegDecodeSize::full);
-      break;
-    case PictureFormat::png:
-      result = decode_png(bytes);
-      break;
-    case PictureFormat::bmp:
-      result = decode_bitmap(bytes);
-      break;
-  }
+  DecodeResult result = decode_picture(bytes, format, JpegDecodeSize::full);
   return {result.outcome, std::nullopt, format, std::move(result.picture)};
 }
 
