@@ -44,19 +44,5 @@ TEST(RealShapesTest, ReadsTheFileSplitsBySourceAndRefusesBrokenLines) {
   std::filesystem::remove(file);
 }
 
-TEST(RealShapesTest, OutcomesLeaveZeroAndEightToTheMiddleColumnCheck) {
-  using tools::Outcome;
-  EXPECT_EQ(tools::outcome_of('3', '3'), Outcome::right);
-  EXPECT_EQ(tools::outcome_of('0', '8'), Outcome::right);
-  EXPECT_EQ(tools::outcome_of('8', '0'), Outcome::right);
-  EXPECT_EQ(tools::outcome_of('3', '8'), Outcome::wrong);
-  EXPECT_EQ(tools::outcome_of('8', '3'), Outcome::wrong);
-  EXPECT_EQ(tools::outcome_of('3', '\0'), Outcome::unread);
-  tools::Counts counts;
-  for (const Outcome o : {Outcome::right, Outcome::right, Outcome::wrong, Outcome::unread}) counts.add(o);
-  EXPECT_EQ(counts.score(), -1);  // two right, one wrong at three times the weight
-  EXPECT_EQ(counts.total(), 4);
-}
-
 }  // namespace
 }  // namespace plate
