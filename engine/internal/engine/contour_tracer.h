@@ -3,6 +3,7 @@
 // in the current Shape record.
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 #include "engine/plane.h"
@@ -17,22 +18,14 @@ struct Step {
 };
 
 // The eight neighbour steps, each turning 45 degrees counterclockwise (as the picture is shown)
-// from the one before, stored twice so that a search over eight consecutive indexes never wraps:
+// from the one before:
 //
 //      6  5  4        up-left    up    up-right
 //      7  P  3        left             right
 //      0  1  2        down-left  down  down-right
 //
 // Index k + 4 is the opposite of index k.
-inline constexpr std::array<Step, 16> kDirections = {{
-    {-1, -1},
-    {0, -1},
-    {1, -1},
-    {1, 0},
-    {1, 1},
-    {0, 1},
-    {-1, 1},
-    {-1, 0},
+inline constexpr std::array<Step, 8> kNeighbourSteps = {{
     {-1, -1},
     {0, -1},
     {1, -1},
@@ -42,6 +35,13 @@ inline constexpr std::array<Step, 16> kDirections = {{
     {-1, 1},
     {-1, 0},
 }};
+
+// The same steps twice over, so that a search over eight consecutive indexes never wraps.
+inline constexpr std::array<Step, 16> kDirections = [] {
+  std::array<Step, 16> twice{};
+  for (std::size_t k = 0; k < twice.size(); ++k) twice[k] = kNeighbourSteps[k % kNeighbourSteps.size()];
+  return twice;
+}();
 
 struct ContourTrace {
   std::int32_t length;         // moves until the trace stopped back at its start; 0 = no contour
