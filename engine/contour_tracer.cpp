@@ -39,6 +39,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstddef>
 
 #include "dead_ends.h"
@@ -49,6 +50,20 @@ namespace {
 
 bool is_on_or_outside_rim(std::int32_t x, std::int32_t y) {
   return x < 1 || x >= kFrameWidth - 1 || y < 1 || y >= kFrameHeight - 1;
+}
+
+static_assert(std::has_single_bit(unsigned{kFrameWidth}), "a pixel index splits into x and y by bits");
+constexpr int kRowShift = std::countr_zero(unsigned{kFrameWidth});
+
+// Whether the pixel at this index (y * 1024 + x) of the frame lies on its outermost rows or columns:
+// two comparisons, against four for the coordinates.
+constexpr bool is_rim_pixel(std::ptrdiff_t at) {
+  return std::size_t(at - kFrameWidth) >= std::size_t{kFrameWidth} * (kFrameHeight - 2) ||
+         ((at + 1) & (kFrameWidth - 1)) < 2;
+}
+
+constexpr ContourPoint point_of(std::uint32_t at) {
+  return {std::int32_t(at & (kFrameWidth - 1)), std::int32_t(at >> kRowShift)};
 }
 
 // A cycle of (point, direction) states can be no longer than the number of states; contour
@@ -115,21 +130,21 @@ int first_inside_from(const std::uint8_t* green, std::int32_t threshold) {
 constexpr std::int32_t kShortestKeptWalk = 100;
 
 // The direction index of the step from one pixel to its neighbour.
-int direction_of_step(std::int32_t dx, std::int32_t dy) {
+int direction_of_step(ContourPoint from, ContourPoint to) {
   constexpr std::array<int, 9> kByStep{0, 1, 2, 7, -1, 3, 6, 5, 4};  // by (dy + 1) * 3 + dx + 1
-  return kByStep[std::size_t((dy + 1) * 3 + dx + 1)];
+  return kByStep[std::size_t((to.y - from.y + 1) * 3 + to.x - from.x + 1)];
 }
 
-// After a walk that failed at the rim, with each of its first `examined` points recorded and
-// searched: keeps its states on the kept rows, each with the thresholds that make every search
-// from it on end as it did.
-void keep_dead_end(const Plane& picture, DeadEnds& dead_ends, const ShapeRecord& shape, int examined,
+// After a walk that failed at the rim, with each of its first `examined` points recorded (by pixel
+// index in `visited`) and searched: keeps its states on the kept rows, each with the thresholds
+// that make every search from it on end as it did.
+void keep_dead_end(const Plane& picture, DeadEnds& dead_ends, const std::uint32_t* visited, int examined,
                    std::int32_t x0, std::int32_t y0, std::int32_t threshold) {
   std::array<std::uint8_t, kMaxContourPoints> lowest{}, highest{}, came_in_by{};
   ContourPoint previous{x0, y0};
   for (int i = 0; i < examined; ++i) {
-    const ContourPoint p = shape.points[i];
-    const int direction = direction_of_step(p.x - previous.x, p.y - previous.y);
+    const ContourPoint p = point_of(visited[i]);
+    const int direction = direction_of_step(previous, p);
     previous = p;
     int low = 0, high = 255;  // the brightest inside pixel looked at, the darkest outside one less 1
     const int s = (direction + 5) % 8;
@@ -146,8 +161,8 @@ void keep_dead_end(const Plane& picture, DeadEnds& dead_ends, const ShapeRecord&
   int low = 0, high = 255;
   for (int i = examined - 1; i >= 0; --i) {
     low = std::max<int>(low, lowest[i]), high = std::min<int>(high, highest[i]);
-    if (DeadEnds::is_kept_row(shape.points[i].y))
-      dead_ends.add(shape.points[i].x, shape.points[i].y, came_in_by[i], low, high);
+    const ContourPoint p = point_of(visited[i]);
+    if (DeadEnds::is_kept_row(p.y)) dead_ends.add(p.x, p.y, came_in_by[i], low, high);
   }
 }
 
@@ -157,6 +172,9 @@ constexpr bool worth_keeping(std::int32_t length) {
   return length >= kShortestKeptWalk && length <= kMaxContourPoints;
 }
 
+// The walk records its points by pixel index, and the seed walk keeps no box while it goes: most
+// seed walks fail or close round a hole, and only an outer contour of at most 1024 moves can become
+// a candidate, whose box its recorded points give.
 template <bool kSeedWalk>
 ContourTrace walk(const Plane& picture, TraceMarks& marks, DeadEnds* dead_ends, ShapeRecord& shape,
                   std::int32_t x0, std::int32_t y0, std::int32_t threshold) {
@@ -173,10 +191,6 @@ ContourTrace walk(const Plane& picture, TraceMarks& marks, DeadEnds* dead_ends, 
   if (std::int32_t{*green_of(start_at)} > threshold || marks.is_marked_at(std::size_t(start_at)))
     return kNoContour;
 
-  shape.point_count = 0;
-  std::int32_t turning_count = 0;
-  std::int32_t x_min = x0, x_max = x0, y_min = y0, y_max = y0;
-
   // Start direction: the first inside neighbour after an outside one, going counterclockwise from
   // down-left; index 8 repeats direction 0 so that a change between 7 and 0 is seen.
   int start_direction = -1;
@@ -192,43 +206,44 @@ ContourTrace walk(const Plane& picture, TraceMarks& marks, DeadEnds* dead_ends, 
   if (start_direction < 0) return kNoContour;
   shape.start_direction = start_direction;
 
-  std::int32_t x = x0 + kDirections[start_direction].dx;
-  std::int32_t y = y0 + kDirections[start_direction].dy;
+  std::array<std::uint32_t, kMaxContourPoints> visited;  // the recorded points' pixel indexes
+  std::int32_t turning_count = 0;
+  std::int32_t x_min = x0, x_max = x0, y_min = y0, y_max = y0;  // kept by the plain walk only
   std::ptrdiff_t at = start_at + kStepPixels[start_direction];
   int direction = start_direction;
   std::int32_t length = 1;
-  int point_count = 0;  // written back to the record when the walk ends, however it ends
+  int point_count = 0;
   auto widen_box = [&] {
-    x_min = std::min(x_min, x);
-    x_max = std::max(x_max, x);
-    y_min = std::min(y_min, y);
-    y_max = std::max(y_max, y);
+    const ContourPoint p = point_of(std::uint32_t(at));
+    x_min = std::min(x_min, p.x);
+    x_max = std::max(x_max, p.x);
+    y_min = std::min(y_min, p.y);
+    y_max = std::max(y_max, p.y);
   };
-  auto no_contour = [&] {
-    shape.point_count = point_count;
-    return kNoContour;
-  };
-  // A seed walk that failed at the rim, at (x, y): a dead end.
+  // A seed walk that failed at the rim: a dead end.
   auto failed_at_rim = [&](int examined) {
     if constexpr (kSeedWalk) {
-      if (worth_keeping(length) && dead_ends->ended_here_before(x, y))
-        keep_dead_end(picture, *dead_ends, shape, examined, x0, y0, threshold);
+      if (worth_keeping(length) && dead_ends->ended_here_before(std::size_t(at)))
+        keep_dead_end(picture, *dead_ends, visited.data(), examined, x0, y0, threshold);
     }
-    return no_contour();
+    return kNoContour;
   };
-  widen_box();
+  // Asked on every move of a seed walk only while the pass has dead ends.
+  const bool consult_dead_ends = kSeedWalk && dead_ends->any();
+  if constexpr (!kSeedWalk) widen_box();
 
   for (;;) {
-    if (marks.is_marked_at(std::size_t(at))) return no_contour();  // runs into an earlier contour
+    if (marks.is_marked_at(std::size_t(at))) return kNoContour;  // runs into an earlier contour
     if (point_count < kMaxContourPoints) {
-      shape.points[point_count] = {x, y};
+      visited[std::size_t(point_count)] = std::uint32_t(at);
       shape.angles[point_count] = turning_count * 45;
       ++point_count;
     }
-    // Tested before any neighbour of (x, y) is read, so no read ever leaves the frame.
-    if (is_on_or_outside_rim(x, y)) return failed_at_rim(length - 1);
-    if constexpr (kSeedWalk) {
-      if (DeadEnds::is_kept_row(y) && dead_ends->holds(x, y, direction, threshold)) return no_contour();
+    // Tested before any neighbour of the point is read, so no read ever leaves the frame.
+    if (is_rim_pixel(at)) return failed_at_rim(length - 1);
+    if (consult_dead_ends) {
+      const ContourPoint p = point_of(std::uint32_t(at));
+      if (DeadEnds::is_kept_row(p.y) && dead_ends->holds(p.x, p.y, direction, threshold)) return kNoContour;
     }
 
     // The search always ends by s + 7, the step back to the previous contour point.
@@ -238,24 +253,35 @@ ContourTrace walk(const Plane& picture, TraceMarks& marks, DeadEnds* dead_ends, 
     const int next_direction = j % 8;
 
     if (at == start_at && next_direction == start_direction) break;
-    if (length >= kMoveLimit) return no_contour();
+    if (length >= kMoveLimit) return kNoContour;
 
-    x += kDirections[next_direction].dx;
-    y += kDirections[next_direction].dy;
     at += kStepPixels[next_direction];
     direction = next_direction;
-    widen_box();
+    if constexpr (!kSeedWalk) widen_box();
     ++length;
   }
 
   shape.point_count = point_count;
+  if (turning_count > 0) {
+    for (int i = 0; i < point_count; ++i) marks.mark_at(visited[std::size_t(i)]);
+  }
+  if constexpr (kSeedWalk) {
+    if (turning_count <= 0 || length > kMaxContourPoints) return ContourTrace{length, turning_count, 0, 0};
+  }
+  for (int i = 0; i < point_count; ++i) shape.points[i] = point_of(visited[std::size_t(i)]);
+  if constexpr (kSeedWalk) {
+    // Every point is recorded, the start last.
+    for (int i = 0; i < point_count; ++i) {
+      x_min = std::min(x_min, shape.points[i].x);
+      x_max = std::max(x_max, shape.points[i].x);
+      y_min = std::min(y_min, shape.points[i].y);
+      y_max = std::max(y_max, shape.points[i].y);
+    }
+  }
   shape.x_max = x_max;
   shape.x_min = x_min;
   shape.y_max = y_max;
   shape.y_min = y_min;
-  if (turning_count > 0) {
-    for (int i = 0; i < point_count; ++i) marks.mark(shape.points[i].x, shape.points[i].y);
-  }
   return ContourTrace{length, turning_count, x_max - x_min, y_max - y_min};
 }
 

@@ -10,6 +10,7 @@ void DeadEnds::start_pass() {
   entries_.fill(Entry{});
   endings_.fill(Ending{});
   passes_ = 0;
+  kept_in_pass_ = 0;
 }
 
 }  // namespace plate

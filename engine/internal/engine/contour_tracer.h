@@ -70,7 +70,9 @@ class DeadEnds;
 
 // trace_contour for the seed scan: a walk that reaches a state of `dead_ends` returns length 0 at
 // once, where trace_contour would return 0 later. Walks that fail at the rim may be added to
-// `dead_ends`, which must hold only walks of this pass.
+// `dead_ends`, which must hold only walks of this pass. Only an outer contour of at most 1024 moves,
+// the only kind the scan keeps, gets its points and box in `shape` and its width and height; of
+// any other the trace gives length and turning count, width and height 0, and `shape` its angles.
 ContourTrace trace_seed(const Plane& picture, TraceMarks& marks, DeadEnds& dead_ends, ShapeRecord& shape,
                         std::int32_t x, std::int32_t y, std::int32_t threshold);
 

@@ -32,6 +32,9 @@ class DeadEnds {
   // Forgets every dead end: a new pass of the scan begins.
   void start_pass();
 
+  // Whether this pass has kept any dead end.
+  bool any() const { return kept_in_pass_ == stamp(); }
+
   // Whether a walk at (x, y) on a kept row, come in by `direction`, with `threshold`, is known to
   // fail.
   bool holds(std::int32_t x, std::int32_t y, int direction, std::int32_t threshold) const {
@@ -40,10 +43,11 @@ class DeadEnds {
            threshold <= entry.highest;
   }
 
-  // Whether a walk of this pass failed at (x, y) before; remembers that one did now. Ends are kept
-  // in a small table by hash, so the answer is sometimes wrongly no; that only costs time.
-  bool ended_here_before(std::int32_t x, std::int32_t y) {
-    const auto pixel = static_cast<std::uint32_t>(y * kFrameWidth + x);
+  // Whether a walk of this pass reached the rim at this pixel (by index) before; remembers that one
+  // did now. Ends are kept in a small table by hash, so the answer is sometimes wrongly no; that
+  // only costs time.
+  bool ended_here_before(std::size_t rim_pixel) {
+    const auto pixel = static_cast<std::uint32_t>(rim_pixel);
     Ending& ending = endings_[(pixel * 2654435761U) >> (32 - kEndingBits)];
     const bool before = ending.pass == stamp() && ending.pixel == pixel;
     ending = {pixel, stamp()};
@@ -52,6 +56,7 @@ class DeadEnds {
 
   // Keeps the state for the thresholds lowest..highest (0..255).
   void add(std::int32_t x, std::int32_t y, int direction, std::int32_t lowest, std::int32_t highest) {
+    kept_in_pass_ = stamp();
     entries_[index(x, y)] = {stamp(), static_cast<std::uint8_t>(direction), static_cast<std::uint8_t>(lowest),
                              static_cast<std::uint8_t>(highest)};
   }
@@ -77,7 +82,8 @@ class DeadEnds {
 
   std::array<Entry, std::size_t{kFrameHeight / 8} * kFrameWidth> entries_;
   std::array<Ending, std::size_t{1} << kEndingBits> endings_;
-  std::uint16_t passes_;  // passes since the last real clear, 0..65534
+  std::uint16_t passes_;        // passes since the last real clear, 0..65534
+  std::uint16_t kept_in_pass_;  // the stamp of the last pass that kept a dead end
 };
 
 }  // namespace plate

@@ -23,6 +23,7 @@ class TraceMarks {
   bool is_marked(int x, int y) const { return stamps_[index(x, y)] == stamp(); }
   bool is_marked_at(std::size_t pixel) const { return stamps_[pixel] == stamp(); }
   void mark(int x, int y) { stamps_[index(x, y)] = stamp(); }
+  void mark_at(std::size_t pixel) { stamps_[pixel] = stamp(); }
 
   // Forgets every mark: the next trace starts a new pass.
   void clear_all();
