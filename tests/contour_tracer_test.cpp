@@ -80,11 +80,15 @@ INSTANTIATE_TEST_SUITE_P(Starts, RefusedTraceTest, ::testing::ValuesIn(std::vect
     {"blob_touching_the_top_row", {{500, 530, 700, 767}}, 500, 720}}), testing::row_name);
 // clang-format on
 
-// Clearing is a stamp increment with a real clear when the stamp wraps: no mark may outlive it.
-TEST(TraceMarksTest, EveryClearForgetsTheMarksAlsoWhenTheStampWraps) {
+// Clearing is a stamp increment with a real clear when the stamp wraps: no mark may outlive it, and
+// the rim, which keeps walks inside the frame, must.
+TEST(TraceMarksTest, EveryClearForgetsTheMarksButNotTheRimAlsoWhenTheStampWraps) {
   auto marks = std::make_unique<TraceMarks>();
   for (int pass = 0; pass < 70000; ++pass) {
     ASSERT_FALSE(marks->is_marked(500, 400)) << pass;
+    ASSERT_TRUE(marks->is_rim_at(TraceMarks::index(kFrameWidth - 1, 400)) &&
+                marks->is_rim_at(TraceMarks::index(500, 0)))
+        << pass;
     marks->mark(500, 400);
     ASSERT_TRUE(marks->is_marked(500, 400));
     marks->clear_all();

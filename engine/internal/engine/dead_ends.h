@@ -28,6 +28,10 @@ namespace plate {
 class DeadEnds {
  public:
   static constexpr bool is_kept_row(std::int32_t y) { return (y & 7) == 0; }
+  // The same for a pixel by index (y * 1024 + x): one test of its bits.
+  static constexpr bool is_kept_pixel(std::size_t pixel) {
+    return (pixel & (std::size_t{7} * kFrameWidth)) == 0;
+  }
 
   // Forgets every dead end: a new pass of the scan begins.
   void start_pass();
@@ -35,10 +39,10 @@ class DeadEnds {
   // Whether this pass has kept any dead end.
   bool any() const { return kept_in_pass_ == stamp(); }
 
-  // Whether a walk at (x, y) on a kept row, come in by `direction`, with `threshold`, is known to
-  // fail.
-  bool holds(std::int32_t x, std::int32_t y, int direction, std::int32_t threshold) const {
-    const Entry& entry = entries_[index(x, y)];
+  // Whether a walk at a pixel (by index) of a kept row, come in by `direction`, with `threshold`,
+  // is known to fail.
+  bool holds(std::size_t kept_pixel, int direction, std::int32_t threshold) const {
+    const Entry& entry = entries_[index(kept_pixel)];
     return entry.pass == stamp() && entry.direction == direction && entry.lowest <= threshold &&
            threshold <= entry.highest;
   }
@@ -77,6 +81,10 @@ class DeadEnds {
 
   static std::size_t index(std::int32_t x, std::int32_t y) {
     return std::size_t(y >> 3) * kFrameWidth + std::size_t(x);
+  }
+  // The same from the pixel index of a kept row: its row number drops three bits.
+  static std::size_t index(std::size_t kept_pixel) {
+    return (kept_pixel >> 3 & ~std::size_t{kFrameWidth - 1}) | (kept_pixel & (kFrameWidth - 1));
   }
   std::uint16_t stamp() const { return static_cast<std::uint16_t>(passes_ + 1); }
 
