@@ -61,7 +61,8 @@ struct ContourTrace {
 //
 // Notes:
 //  1. No pixel outside the frame is ever read: the start test keeps the start's neighbours inside,
-//     and every contour point is tested against the outermost rows before its neighbours are.
+//     and every contour point is tested against the outermost rows (which `marks` holds) before
+//     its neighbours are.
 //  2. Only the first 1024 points are recorded; longer contours are still followed to their end.
 ContourTrace trace_contour(const Plane& picture, TraceMarks& marks, ShapeRecord& shape, std::int32_t x,
                            std::int32_t y, std::int32_t threshold);
