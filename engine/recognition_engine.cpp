@@ -5,7 +5,8 @@
 
 namespace plate {
 
-// make_unique value-initialises: every byte of the workspace is zero, however the engine is made.
+// make_unique value-initialises: every byte of the workspace is zero, however the engine is made,
+// but for the trace marks' rim, which their constructor sets.
 RecognitionEngine::RecognitionEngine() : workspace_(std::make_unique<Workspace>()) {}
 RecognitionEngine::~RecognitionEngine() = default;
 RecognitionEngine::RecognitionEngine(RecognitionEngine&&) noexcept = default;

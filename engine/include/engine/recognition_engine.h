@@ -2,10 +2,11 @@
 // RecognitionEngine: the one way into the recognition engine.
 //
 // It owns the workspace (about 10 MB, every plane and table a run works in, created once, all zero
-// at start), the ten digit templates, and the result of the last run. A caller loads the templates
-// once, then runs pictures: each run reads the caller's picture in place (it never writes it), works
-// on the fixed tables without allocating, and hands back the result read-only. Nothing outside the
-// engine can write into the workspace, so a result always is what the run left.
+// at start but for the marks of the frame's rim), the ten digit templates, and the result of the
+// last run. A caller loads the templates once, then runs pictures: each run reads the caller's
+// picture in place (it never writes it), works on the fixed tables without allocating, and hands
+// back the result read-only. Nothing outside the engine can write into the workspace, so a result
+// always is what the run left.
 //
 //   RecognitionEngine engine;
 //   const TemplateLoadOutcome loaded = engine.load_templates("EBMPlog00.pat");

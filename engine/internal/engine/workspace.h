@@ -1,7 +1,8 @@
 #pragma once
 // The workspace: every plane and table the engine works in, created once and reused by every run.
 // A run allocates nothing. RecognitionEngine owns the one workspace of a program and creates it
-// value-initialised, so that it is all zero bytes, as at program start.
+// value-initialised, so that it is all zero bytes, as at program start, but for the trace marks,
+// which hold the frame's rim from the start.
 
 #include <cstdint>
 
