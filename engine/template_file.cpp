@@ -1,5 +1,6 @@
 #include "engine/template_file.h"
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <system_error>
@@ -33,12 +34,14 @@ std::int32_t empty_unsound_records(TemplateTable& templates) {
 }
 
 TemplateLoadOutcome judge(TemplateTable& templates, std::uintmax_t file_bytes) {
-  const std::int32_t first_bad = empty_unsound_records(templates);
-  if (file_bytes != kPatternFileBytes) return {TemplateLoadStatus::wrong_size, file_bytes, first_bad};
-  if (first_bad >= 0) return {TemplateLoadStatus::bad_record, file_bytes, first_bad};
-  // Ten zero records are the size of a pattern file but hold no template at all.
-  for (const ShapeRecord& record : templates)
-    if (record.point_count == 0) return {TemplateLoadStatus::bad_record, file_bytes, 0};
+  const std::int32_t first_unsound = empty_unsound_records(templates);
+  if (file_bytes != kPatternFileBytes) return {TemplateLoadStatus::wrong_size, file_bytes, first_unsound};
+  // A full-size file holds ten templates, so an empty record is as bad as an emptied one (ten zero
+  // records are the size of a pattern file but hold no template at all); the earliest is named.
+  const auto first_bad = std::ranges::find(templates, 0, &ShapeRecord::point_count);
+  if (first_bad != templates.end())
+    return {TemplateLoadStatus::bad_record, file_bytes,
+            static_cast<std::int32_t>(first_bad - templates.begin())};
   return {TemplateLoadStatus::loaded, file_bytes, -1};
 }
 

@@ -145,7 +145,8 @@ INSTANTIATE_TEST_SUITE_P(Records, UnusableTemplateTest,
                                            Corruption{"angle_at_upper_limit", 24, 4, kLimit, true},
                                            Corruption{"angle_past_limit", 24, 4, kLimit + 1, false},
                                            Corruption{"angle_past_the_count", 23, 4, INT_MAX, true},
-                                           Corruption{"character_not_a_digit", 24, 4, 0, false, 'A'}),
+                                           Corruption{"character_not_a_digit", 24, 4, 0, false, 'A'},
+                                           Corruption{"empty_record", 0, 0, 0, false, 0}),
                          testing::row_name);
 
 }  // namespace
