@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/candidate_review.h"
+#include "engine/proportion.h"
 #include "engine/recognition_engine.h"
 #include "image/bitmap_reader.h"
 
@@ -29,6 +30,8 @@ TEST(CandidateReviewTest, AgreesWithTheRunAndItsMatchRecordsOnEverySample) {
     for (const CandidateReview& r : review_candidates(engine)) {
       SCOPED_TRACE(entry.path().filename().string() + " candidate " + std::to_string(r.index));
       ++reviewed;
+      // Only outlines of a digit's or a one's proportion are stored as candidates.
+      EXPECT_TRUE(in_digit_window(r.proportion) || in_one_window(r.proportion)) << r.proportion;
       EXPECT_EQ(r.verdict == CandidateVerdict::read, r.character != 0);
       EXPECT_EQ(r.chosen_template.has_value(), r.character != 0);
       if (r.chosen_template) {  // the template's digit, or 0 and 8 swapped by the 0/8 check
