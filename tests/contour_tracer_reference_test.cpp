@@ -151,6 +151,14 @@ TEST_F(ReferenceTest, SeedScansAgreeOnRandomPictures) {
   EXPECT_GT(candidates, 1000);  // the scenes must give candidates, or this test checks little
 }
 
+TEST_F(ReferenceTest, SeedScansAgreeOnSmallNoisyPicturesOnBlack) {
+  std::mt19937 random(2026);
+  for (int picture = 0; picture < 200; ++picture) {
+    testing::draw_picture_on_black(fast->display, random);
+    ASSERT_TRUE(scans_agree()) << "picture " << picture;
+  }
+}
+
 // Plate interpretation starts traces anywhere, at any level: starts on and next to the rim,
 // thresholds from below black to above white, and marks that pile up over many traces. Most starts
 // are moved right to the next darker step, so that most traces follow a real outline.

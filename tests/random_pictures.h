@@ -1,8 +1,8 @@
 #pragma once
 // Seeded random pictures and signatures for the tests that hold a fast engine step to its plain
 // reference: scenes of dark blobs of every size the seed scan meets (digits, bars, rings, blobs
-// cut by the frame's rim, specks), and direction signatures from smooth laps to the extremes that
-// the matcher still accepts.
+// cut by the frame's rim, specks), small noisy pictures on black, and direction signatures from
+// smooth laps to the extremes that the matcher still accepts.
 
 #include <algorithm>
 #include <cstdint>
@@ -61,6 +61,25 @@ inline void draw_random_scene(Plane& picture, std::mt19937& random) {
   for (int speck = uniform(random, 0, 400); speck > 0; --speck) {
     const int x = uniform(random, 0, kFrameWidth - 3), y = uniform(random, 0, kFrameHeight - 3);
     fill_box(picture, x, x + uniform(random, 0, 2), y, y + uniform(random, 0, 2), level(random, 0, 255));
+  }
+}
+
+// A picture smaller than the frame in its corner, the rest black as a loader leaves it: every
+// scanned row starts a walk at the step down to black that runs along the picture's edge to the
+// rim. The edge is noisy, so walks from different rows, each at its own threshold, part where an
+// edge pixel lies between their thresholds: the case that the seed scan's dead-end memo must judge.
+inline void draw_picture_on_black(Plane& picture, std::mt19937& random) {
+  picture.fill(0);
+  const int width = uniform(random, 60, 700), height = uniform(random, 40, 500);
+  const int ground = uniform(random, 90, 230), noise = uniform(random, 0, 80);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+      set_gray(picture, x, y, level(random, std::max(ground - noise, 0), std::min(ground + noise, 255)));
+  for (int blob = uniform(random, 0, 6); blob > 0; --blob) {
+    const int x = uniform(random, 0, width - 1), y = uniform(random, 0, height - 1);
+    fill_ellipse(picture, x, std::min(x + uniform(random, 2, 60), width - 1), y,
+                 std::min(y + uniform(random, 2, 90), height - 1), uniform(random, 0, 1) == 1,
+                 level(random, 0, 110));
   }
 }
 
