@@ -19,23 +19,16 @@ bool is_digit_template(const ShapeRecord& record) {
   return record.character >= '0' && record.character <= '9' && is_comparable(record);
 }
 
-// An empty record (a short file's zero tail) is unusable but not bad: it never matches. Any other
-// record that is no digit template is emptied, which makes it unusable in the same way.
-std::int32_t empty_unsound_records(TemplateTable& templates) {
-  std::int32_t first_bad = -1;
-  for (std::int32_t k = 0; k < kTemplateCount; ++k) {
-    ShapeRecord& record = templates[static_cast<std::size_t>(k)];
-    const bool empty = record.character == 0 && record.point_count == 0;
-    if (empty || is_digit_template(record)) continue;
-    record.point_count = 0;
-    if (first_bad < 0) first_bad = k;
-  }
-  return first_bad;
+// A record that is no digit template is emptied, so that it never matches, like the zero records
+// past the end of a short file.
+void empty_unsound_records(TemplateTable& templates) {
+  for (ShapeRecord& record : templates)
+    if (!is_digit_template(record)) record.point_count = 0;
 }
 
 TemplateLoadOutcome judge(TemplateTable& templates, std::uintmax_t file_bytes) {
-  const std::int32_t first_unsound = empty_unsound_records(templates);
-  if (file_bytes != kPatternFileBytes) return {TemplateLoadStatus::wrong_size, file_bytes, first_unsound};
+  empty_unsound_records(templates);
+  if (file_bytes != kPatternFileBytes) return {TemplateLoadStatus::wrong_size, file_bytes, -1};
   // A full-size file holds ten templates, so an empty record is as bad as an emptied one (ten zero
   // records are the size of a pattern file but hold no template at all); the earliest is named.
   const auto first_bad = std::ranges::find(templates, 0, &ShapeRecord::point_count);
