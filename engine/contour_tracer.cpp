@@ -132,17 +132,17 @@ int direction_of_step(ContourPoint from, ContourPoint to) {
 }
 
 // After a walk that failed at the rim, with each of its first `examined` points recorded (by pixel
-// index in `visited`) and searched: keeps its states on the kept rows, each with the thresholds
-// that make every search from it on end as it did.
+// index in `visited`) and searched: keeps its states on the kept rows, each with the lowest
+// threshold that keeps inside every pixel found inside from it on.
 void keep_dead_end(const Plane& picture, DeadEnds& dead_ends, const std::uint32_t* visited, int examined,
                    std::int32_t x0, std::int32_t y0, std::int32_t threshold) {
-  std::array<std::uint8_t, kMaxContourPoints> lowest{}, highest{}, came_in_by{};
+  std::array<std::uint8_t, kMaxContourPoints> lowest{}, came_in_by{};
   ContourPoint previous{x0, y0};
   for (int i = 0; i < examined; ++i) {
     const ContourPoint p = point_of(visited[i]);
     const int direction = direction_of_step(previous, p);
     previous = p;
-    int low = 0, high = 255;  // the brightest inside pixel looked at, the darkest outside one less 1
+    int low = 0;  // the level of the inside pixel the search stops at; 0 for the step back
     const int s = (direction + 5) % 8;
     for (int j = s; j < s + 7; ++j) {
       const std::int32_t level = picture.green_unchecked(p.x + kDirections[j].dx, p.y + kDirections[j].dy);
@@ -150,15 +150,14 @@ void keep_dead_end(const Plane& picture, DeadEnds& dead_ends, const std::uint32_
         low = level;
         break;
       }
-      high = std::min(high, level - 1);
     }
-    lowest[i] = std::uint8_t(low), highest[i] = std::uint8_t(high), came_in_by[i] = std::uint8_t(direction);
+    lowest[i] = std::uint8_t(low), came_in_by[i] = std::uint8_t(direction);
   }
-  int low = 0, high = 255;
+  int low = 0;
   for (int i = examined - 1; i >= 0; --i) {
-    low = std::max<int>(low, lowest[i]), high = std::min<int>(high, highest[i]);
+    low = std::max<int>(low, lowest[i]);
     const ContourPoint p = point_of(visited[i]);
-    if (DeadEnds::is_kept_row(p.y)) dead_ends.add(p.x, p.y, came_in_by[i], low, high);
+    if (DeadEnds::is_kept_row(p.y)) dead_ends.add(p.x, p.y, came_in_by[i], low);
   }
 }
 

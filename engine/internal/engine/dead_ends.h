@@ -2,14 +2,21 @@
 // Dead ends of the seed scan: walk states from which a walk is known to reach the frame's rim.
 //
 // A walk's future is fixed by its state (its pixel and the direction it came in by) and by which
-// of the pixels it then looks at are inside. So when a walk of the scan reached the rim, a later
-// walk of the same pass that reaches one of its states makes the same moves from there on, as
-// long as its threshold puts every pixel that the earlier walk looked at from that state on the
-// same side: at or above the brightest inside pixel and below the darkest outside one. It reaches
-// the rim too, or a mark on the way (marks only accumulate within a pass), and fails. It cannot
-// close on its own start first: that would make the earlier walk's path from the state a cycle
-// through it, or let the two walks part at a pixel that the threshold range covers, and a cycle
-// never reaches the rim. Either way the scan rejects the walk, and it writes no marks.
+// of the pixels it then looks at are inside. Say a walk of the scan reached the rim, and a later
+// walk of the same pass reaches one of its states with a threshold at or above the brightest
+// inside pixel that the earlier walk looked at from that state on.
+// - If the threshold is also below the darkest outside pixel looked at, the later walk makes the
+//   same moves from there on. It reaches the rim too, or a mark on the way (marks only accumulate
+//   within a pass), and fails. It cannot close on its own start first: that would make the earlier
+//   walk's path from the state a cycle through it, or let the two walks part at a pixel that the
+//   threshold range covers, and a cycle never reaches the rim.
+// - If the threshold is higher, the walks may part, but the later one still cannot close a
+//   counterclockwise lap: every pixel inside for the earlier walk is inside for it, so the dark
+//   area that it follows holds the earlier walk's path from the state to the rim. A lap round an
+//   area encloses all of it, and a lap whose pixels are all off the rim (the walk fails on the
+//   rim) cannot enclose a rim pixel. It fails, or closes round a hole.
+// Either way the scan rejects the walk, and it writes no marks (only a counterclockwise lap does).
+// So a state is kept with the lowest threshold that holds for it.
 //
 // A small picture in the frame has the black rest of the frame beside it, and every scanned row
 // starts a walk at the step down to black that runs along the border to the rim, hundreds of moves
@@ -40,11 +47,10 @@ class DeadEnds {
   bool any() const { return kept_in_pass_ == stamp(); }
 
   // Whether a walk at a pixel (by index) of a kept row, come in by `direction`, with `threshold`,
-  // is known to fail.
+  // is known to be rejected.
   bool holds(std::size_t kept_pixel, int direction, std::int32_t threshold) const {
     const Entry& entry = entries_[index(kept_pixel)];
-    return entry.pass == stamp() && entry.direction == direction && entry.lowest <= threshold &&
-           threshold <= entry.highest;
+    return entry.pass == stamp() && entry.direction == direction && entry.lowest <= threshold;
   }
 
   // Whether a walk of this pass reached the rim at this pixel (by index) before; remembers that one
@@ -58,11 +64,11 @@ class DeadEnds {
     return before;
   }
 
-  // Keeps the state for the thresholds lowest..highest (0..255).
-  void add(std::int32_t x, std::int32_t y, int direction, std::int32_t lowest, std::int32_t highest) {
+  // Keeps the state for the thresholds from `lowest` (0..255) up.
+  void add(std::int32_t x, std::int32_t y, int direction, std::int32_t lowest) {
     kept_in_pass_ = stamp();
-    entries_[index(x, y)] = {stamp(), static_cast<std::uint8_t>(direction), static_cast<std::uint8_t>(lowest),
-                             static_cast<std::uint8_t>(highest)};
+    entries_[index(x, y)] = {stamp(), static_cast<std::uint8_t>(direction),
+                             static_cast<std::uint8_t>(lowest)};
   }
 
  private:
@@ -70,7 +76,6 @@ class DeadEnds {
     std::uint16_t pass;  // the stamp of the pass that kept it; 0 never is one
     std::uint8_t direction;
     std::uint8_t lowest;
-    std::uint8_t highest;
   };
 
   struct Ending {
