@@ -106,9 +106,11 @@ def test_an_array_larger_than_the_frame_is_fitted_as_a_file_is_and_keeps_the_mid
     assert record["plates"][0]["source_box"]["x_min"] > record["plates"][0]["frame"]["x_min"]
 
 
-def test_the_largest_array_and_an_empty_one_are_read(reader):
+def test_the_largest_array_is_read_and_an_empty_one_refused_in_words(reader):
     assert reader.read_array(np.full((768, 1024, 3), 255, np.uint8))["plates"] == []
-    assert reader.read_array(np.zeros((0, 0, 3), np.uint8))["plates"] == []
+    for shape in [(0, 0, 3), (0, 2000, 3), (2000, 0, 3)]:
+        with pytest.raises(ValueError, match="no pixels"):
+            reader.read_array(np.zeros(shape, np.uint8))
 
 
 def test_a_missing_pattern_file_raises(tmp_path):
