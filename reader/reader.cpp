@@ -68,7 +68,8 @@ Record Reader::read_bytes(std::span<const std::byte> bytes, const std::string& n
   Record record = run(loaded.format ? std::string(format_name(*loaded.format)) : std::string());
 #else
   const ReadOutcome outcome = read_bitmap_bytes(bytes, *frame_);
-  if (!picture_was_read(outcome)) return failed_record(name, picture_failure(PictureOutcome::bitmap_refused, outcome));
+  if (!picture_was_read(outcome))
+    return failed_record(name, picture_failure(PictureOutcome::bitmap_refused, outcome));
   mapping_.fitted = {kFrameWidth, kFrameHeight};
   Record record = run(std::nullopt);
 #endif
@@ -126,6 +127,14 @@ Record Reader::read_pixels(const PixelView& pixels) {
   }
   mapping_ = fit_into_frame(decoded, *frame_);
   return run("array");
+}
+
+Record Reader::read_fitted_frame(std::unique_ptr<Plane>& frame, const FrameMapping& mapping,
+                                 std::string format) {
+  plates_.clear();
+  std::swap(frame_, frame);
+  mapping_ = mapping;
+  return run(std::move(format));
 }
 
 Record Reader::run(std::optional<std::string> format) {
