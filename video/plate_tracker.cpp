@@ -52,7 +52,7 @@ std::vector<PlateEvent> PlateTracker::add_frame(FrameStamp at,
     const Centre seen = centre_of(plates[p]);
     for (std::size_t t = 0; t < tracks_.size(); ++t) {
       const Track& track = tracks_[t];
-      const double elapsed = at.seconds - track.last.seconds;
+      const double elapsed = at.seconds - track.moved.seconds;
       const double dx = std::abs(seen.x - (track.centre_x + track.speed_x * elapsed)) / track.width;
       const double dy = std::abs(seen.y - (track.centre_y + track.speed_y * elapsed)) / track.height;
       const double distance = std::max(dx, dy);
@@ -92,16 +92,22 @@ std::vector<PlateEvent> PlateTracker::finish() {
 }
 
 void PlateTracker::join(Track& track, FrameStamp at, const reader::PlateRecord& plate) {
-  const Centre seen = centre_of(plate);
-  const double elapsed = at.seconds - track.last.seconds;
-  if (track.frames > 0 && elapsed > 0) {
-    track.speed_x = (seen.x - track.centre_x) / elapsed;
-    track.speed_y = (seen.y - track.centre_y) / elapsed;
+  // Only readings of the leading text move the track: a partial read (one digit of four, a dot
+  // read in clutter beside the plate) has a box of its own size and place, which would throw the
+  // track's next place off.
+  if (track.frames == 0 || plate.text == leading_text(track)) {
+    const Centre seen = centre_of(plate);
+    const double elapsed = at.seconds - track.moved.seconds;
+    if (track.frames > 0 && elapsed > 0) {
+      track.speed_x = (seen.x - track.centre_x) / elapsed;
+      track.speed_y = (seen.y - track.centre_y) / elapsed;
+    }
+    track.centre_x = seen.x;
+    track.centre_y = seen.y;
+    track.width = seen.width;
+    track.height = seen.height;
+    track.moved = at;
   }
-  track.centre_x = seen.x;
-  track.centre_y = seen.y;
-  track.width = seen.width;
-  track.height = seen.height;
   track.last = at;
   track.frames_since_last = 0;
   ++track.frames;

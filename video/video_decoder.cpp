@@ -171,25 +171,31 @@ bool VideoDecoder::next(Plane& frame, FrameStamp& at, FrameMapping& mapping) {
       if (draining_) continue;
     }
     if (draining_) return false;
-    const int read = av_read_frame(av_->format, av_->packet);
-    if (read == AVERROR_EOF || (read < 0 && !stopped() && !stalled_ && avio_feof(av_->format->pb))) {
-      draining_ = true;
-      avcodec_send_packet(av_->codec, nullptr);
-      continue;
+    if (!packet_pending_) {
+      const int read = av_read_frame(av_->format, av_->packet);
+      if (read == AVERROR_EOF || (read < 0 && !stopped() && !stalled_ && avio_feof(av_->format->pb))) {
+        draining_ = true;
+        avcodec_send_packet(av_->codec, nullptr);
+        continue;
+      }
+      if (read < 0) {
+        if (stopped()) return false;
+        failure_ =
+            stalled_ ? "the stream stalled: no data for " + std::to_string(int(settings_.stall_seconds)) + " s"
+                     : "cannot read the video: " + error_text(read);
+        return false;
+      }
+      last_data_ = std::chrono::steady_clock::now();
+      if (av_->packet->stream_index != av_->stream) {
+        av_packet_unref(av_->packet);
+        continue;
+      }
     }
-    if (read < 0) {
-      if (stopped()) return false;
-      failure_ =
-          stalled_ ? "the stream stalled: no data for " + std::to_string(int(settings_.stall_seconds)) + " s"
-                   : "cannot read the video: " + error_text(read);
-      return false;
-    }
-    last_data_ = std::chrono::steady_clock::now();
-    if (av_->packet->stream_index == av_->stream) {
-      ++packets_read_;
-      const int sent = avcodec_send_packet(av_->codec, av_->packet);
-      if (sent < 0 && sent != AVERROR(EAGAIN)) note_damaged();
-    }
+    // A decoder that is full takes the packet again once its frames have been received.
+    const int sent = avcodec_send_packet(av_->codec, av_->packet);
+    packet_pending_ = sent == AVERROR(EAGAIN);
+    if (packet_pending_) continue;
+    if (sent < 0) note_damaged();
     av_packet_unref(av_->packet);
   }
 }

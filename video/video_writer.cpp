@@ -138,6 +138,9 @@ bool VideoWriter::encode(bool flushing) {
       failure_ = "cannot encode a frame: " + error_text(received);
       return false;
     }
+    // Every frame lasts one tick of the frame rate; without it, MP4's edit list ends at the last
+    // frame's start and players (and the decoder) leave that frame out.
+    if (av_->packet->duration == 0) av_->packet->duration = 1;
     av_packet_rescale_ts(av_->packet, av_->codec->time_base, av_->stream->time_base);
     av_->packet->stream_index = av_->stream->index;
     if (const int written = av_interleaved_write_frame(av_->format, av_->packet); written < 0) {

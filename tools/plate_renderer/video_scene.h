@@ -34,8 +34,9 @@ struct VideoScene {
   std::uint64_t seed = 1;
 };
 
-// Where plate `index` is in `frame`, as drawn; its width_px and texts are the scene's. Only for a
-// frame it is seen in (first_frame..last_frame).
+// Where plate `index` is in `frame`, as drawn (at whole pixels: each plate is drawn once and laid
+// over the frames); its width_px and texts are the scene's. Only for a frame it is seen in
+// (first_frame..last_frame).
 PlacedPlate plate_in_frame(const VideoScene& scene, std::size_t index, std::int32_t frame);
 
 // Renders every frame and encodes it to `target` (the container by its name).

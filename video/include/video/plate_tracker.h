@@ -5,6 +5,8 @@
 //
 // Joining. A plate joins the track whose next place it is nearest: the track's last frame box
 // moved on at the track's own speed, the distance counted in the track's box widths and heights.
+// Place and speed follow the readings of the track's leading text only, as a partial read (one
+// digit of four) has a box of another size and place.
 // A plate within three quarters of a box of that place joins it whatever it reads; one that reads
 // the track's leading text may be two boxes away (a plate missed in a blurred frame has moved on).
 // Each track takes at most one plate a frame, nearest pairs first.
@@ -74,6 +76,7 @@ class PlateTracker {
  private:
   struct Track {
     FrameStamp first, last;
+    FrameStamp moved;                    // when the place below was last seen
     std::int64_t frames_since_last = 0;  // frames read since a plate last joined
     double centre_x = 0, centre_y = 0, width = 1, height = 1;
     double speed_x = 0, speed_y = 0;  // frame pixels a second

@@ -73,7 +73,7 @@ class VideoDecoder {
   DecodedPicture source_pixels_;
   std::int64_t frames_decoded_ = 0;
   std::int32_t damaged_frames_ = 0;
-  std::int64_t packets_read_ = 0;
+  bool packet_pending_ = false;  // the decoder was full: the packet is sent again
   bool draining_ = false;
   std::chrono::steady_clock::time_point last_data_;
   bool stalled_ = false;
