@@ -13,6 +13,8 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 namespace plate::video {
@@ -119,6 +121,9 @@ bool VideoDecoder::open(const std::string& source) {
   avcodec_parameters_to_context(av_->codec, stream->codecpar);
   av_->codec->thread_count = 0;  // as many as libavcodec finds useful for the stream and the cores
   av_->codec->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
+  // A damaged frame is refused rather than patched up from its neighbours, so that it is never
+  // read as if it were sound, and it is counted.
+  av_->codec->err_recognition |= AV_EF_CRCCHECK | AV_EF_BITSTREAM | AV_EF_BUFFER | AV_EF_EXPLODE;
   if (const int opened = avcodec_open2(av_->codec, codec, nullptr); opened < 0) {
     failure_ = "cannot open the " + info_.codec + " decoder: " + error_text(opened);
     return false;
@@ -127,8 +132,29 @@ bool VideoDecoder::open(const std::string& source) {
   return true;
 }
 
-void VideoDecoder::note_damaged() {
-  ++damaged_frames_;
+// A file's frames may end early without an error from the demuxer: its header's frame count
+// (MP4, MOV, AVI) or duration (MKV) then tells that it was cut. Each packet of the codecs read here
+// holds one frame, so a packet that gave no frame was damaged; the decoder may drop it silently or
+// with an error, depending on which of its threads met it, and counting packets gives the same
+// figure either way.
+void VideoDecoder::note_end() {
+  if (failure_) return;
+  const AVStream* stream = av_->format->streams[av_->stream];
+  const double frame_seconds = info_.frames_per_second > 0 ? 1.0 / info_.frames_per_second : 0.1;
+  const std::int64_t damaged = damaged_frames_ + std::max<std::int64_t>(0, packets_read_ - frames_decoded_);
+  if (stream->nb_frames > 0 && packets_read_ < stream->nb_frames) {
+    failure_ = "the file is cut short: " + std::to_string(packets_read_) + " of its " +
+               std::to_string(stream->nb_frames) + " frames are there";
+  } else if (stream->nb_frames <= 0 && info_.duration_seconds > 0 &&
+             last_seconds_ + 2.5 * frame_seconds < info_.duration_seconds) {
+    char times[64];
+    std::snprintf(times, sizeof times, "%.2f s of its %.2f s", last_seconds_ + frame_seconds,
+                  info_.duration_seconds);
+    failure_ = "the file is cut short: its frames end after " + std::string(times);
+  } else if (damaged > 0) {
+    failure_ = std::to_string(damaged) + " damaged frame" + (damaged == 1 ? "" : "s") +
+               " could not be decoded and " + (damaged == 1 ? "was" : "were") + " not read";
+  }
 }
 
 bool VideoDecoder::next(Plane& frame, FrameStamp& at, FrameMapping& mapping) {
@@ -138,64 +164,49 @@ bool VideoDecoder::next(Plane& frame, FrameStamp& at, FrameMapping& mapping) {
     const int received = avcodec_receive_frame(av_->codec, av_->frame);
     if (received == 0) {
       const std::int64_t index = frames_decoded_++;
-      const bool damaged = av_->frame->decode_error_flags != 0 || (av_->frame->flags & AV_FRAME_FLAG_CORRUPT);
-      if (damaged) note_damaged();
-      if (damaged || index % settings_.every != 0) {
-        av_frame_unref(av_->frame);
-        continue;
-      }
       const AVStream* stream = av_->format->streams[av_->stream];
-      std::int64_t timestamp = av_->frame->best_effort_timestamp;
+      const std::int64_t timestamp = av_->frame->best_effort_timestamp;
       if (av_->start_timestamp == AV_NOPTS_VALUE) av_->start_timestamp = timestamp;
-      at.number = index;
-      at.seconds = timestamp == AV_NOPTS_VALUE || av_->start_timestamp == AV_NOPTS_VALUE
-                       ? (info_.frames_per_second > 0 ? double(index) / info_.frames_per_second : 0.0)
-                       : double(timestamp - av_->start_timestamp) * seconds_of(stream->time_base);
-      const bool fitted = fit(frame, mapping);
+      last_seconds_ = timestamp == AV_NOPTS_VALUE || av_->start_timestamp == AV_NOPTS_VALUE
+                          ? (info_.frames_per_second > 0 ? double(index) / info_.frames_per_second : 0.0)
+                          : double(timestamp - av_->start_timestamp) * seconds_of(stream->time_base);
+      const bool damaged = av_->frame->decode_error_flags != 0 || (av_->frame->flags & AV_FRAME_FLAG_CORRUPT);
+      damaged_frames_ += damaged;
+      const bool wanted = !damaged && index % settings_.every == 0;
+      const bool fitted = wanted && fit(frame, mapping);
       av_frame_unref(av_->frame);
-      if (!fitted) return false;
-      return true;
+      if (!wanted) continue;
+      at = {index, last_seconds_};
+      return fitted;
     }
     if (received == AVERROR_EOF) {
-      const AVStream* stream = av_->format->streams[av_->stream];
-      if (!failure_ && stream->nb_frames > 0 && frames_decoded_ + damaged_frames_ < stream->nb_frames)
-        failure_ = "the file is cut short: " + std::to_string(frames_decoded_) + " of its " +
-                   std::to_string(stream->nb_frames) + " frames could be decoded";
-      if (!failure_ && damaged_frames_ > 0)
-        failure_ = std::to_string(damaged_frames_) + " damaged frame" + (damaged_frames_ == 1 ? "" : "s") +
-                   " could not be decoded and " + (damaged_frames_ == 1 ? "was" : "were") + " not read";
+      note_end();
       return false;
     }
-    if (received != AVERROR(EAGAIN)) {  // the decoder refused what it was given: a damaged frame
-      note_damaged();
-      if (draining_) continue;
-    }
-    if (draining_) return false;
+    // The decoder refused what it was given (a damaged frame, counted by its packet at the end).
+    if (received != AVERROR(EAGAIN) && draining_) continue;
+    if (draining_ && !packet_pending_) return false;  // nothing comes after the flush
     if (!packet_pending_) {
       const int read = av_read_frame(av_->format, av_->packet);
       if (read == AVERROR_EOF || (read < 0 && !stopped() && !stalled_ && avio_feof(av_->format->pb))) {
-        draining_ = true;
-        avcodec_send_packet(av_->codec, nullptr);
-        continue;
-      }
-      if (read < 0) {
+        draining_ = true;  // the packet left blank is the flush, sent below
+      } else if (read < 0) {
         if (stopped()) return false;
-        failure_ =
-            stalled_ ? "the stream stalled: no data for " + std::to_string(int(settings_.stall_seconds)) + " s"
-                     : "cannot read the video: " + error_text(read);
+        failure_ = stalled_ ? "the stream stalled: no data for " +
+                                  std::to_string(int(settings_.stall_seconds)) + " s"
+                            : "cannot read the video: " + error_text(read);
         return false;
-      }
-      last_data_ = std::chrono::steady_clock::now();
-      if (av_->packet->stream_index != av_->stream) {
+      } else if (av_->packet->stream_index != av_->stream) {
         av_packet_unref(av_->packet);
         continue;
+      } else {
+        ++packets_read_;
       }
     }
     // A decoder that is full takes the packet again once its frames have been received.
     const int sent = avcodec_send_packet(av_->codec, av_->packet);
     packet_pending_ = sent == AVERROR(EAGAIN);
     if (packet_pending_) continue;
-    if (sent < 0) note_damaged();
     av_packet_unref(av_->packet);
   }
 }

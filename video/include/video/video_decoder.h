@@ -57,14 +57,13 @@ class VideoDecoder {
   const DecodedPicture& source_pixels() const { return source_pixels_; }
 
   std::int64_t frames_decoded() const { return frames_decoded_; }
-  std::int32_t damaged_frames() const { return damaged_frames_; }  // decoded with errors, not read
   bool stopped() const;
 
  private:
   struct Libraries;
   bool open(const std::string& source);
   bool fit(Plane& frame, FrameMapping& mapping);
-  void note_damaged();
+  void note_end();
 
   DecodeSettings settings_;
   std::unique_ptr<Libraries> av_;
@@ -72,8 +71,10 @@ class VideoDecoder {
   VideoInfo info_;
   DecodedPicture source_pixels_;
   std::int64_t frames_decoded_ = 0;
-  std::int32_t damaged_frames_ = 0;
-  bool packet_pending_ = false;  // the decoder was full: the packet is sent again
+  std::int64_t damaged_frames_ = 0;  // decoded, but marked as damaged by the decoder, and not read
+  std::int64_t packets_read_ = 0;    // of the video stream
+  double last_seconds_ = 0.0;        // the time of the last frame decoded
+  bool packet_pending_ = false;      // the decoder was full: the packet is sent again
   bool draining_ = false;
   std::chrono::steady_clock::time_point last_data_;
   bool stalled_ = false;
