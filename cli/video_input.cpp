@@ -38,7 +38,8 @@ extern "C" void note_interrupt(int) {
 }
 
 // Ctrl+C while a video is read ends it cleanly; a second one (the handler resets itself) ends the
-// program at once, as usual.
+// program at once, as usual. A program started with SIGINT ignored (a background job of a script)
+// keeps ignoring it.
 class InterruptGuard {
  public:
   InterruptGuard() {
@@ -48,6 +49,7 @@ class InterruptGuard {
     action.sa_flags = SA_RESETHAND;
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, &previous_);
+    if (previous_.sa_handler == SIG_IGN) sigaction(SIGINT, &previous_, nullptr);
   }
   ~InterruptGuard() { sigaction(SIGINT, &previous_, nullptr); }
   InterruptGuard(const InterruptGuard&) = delete;

@@ -89,7 +89,7 @@ bool VideoDecoder::open(const std::string& source) {
   if (!av_->format) throw std::bad_alloc();
   av_->format->interrupt_callback = {&interrupt_callback, this};
   if (const int opened = avformat_open_input(&av_->format, source.c_str(), nullptr, nullptr); opened < 0) {
-    failure_ = stalled_ ? "no answer for " + std::to_string(int(settings_.stall_seconds)) + " s"
+    failure_ = stalled_ ? "nothing came for " + std::to_string(int(settings_.stall_seconds)) + " s"
                         : "cannot open the video: " + error_text(opened);
     return false;
   }

@@ -44,6 +44,7 @@ struct VideoWriter::Libraries {
 VideoWriter::VideoWriter(const std::filesystem::path& target, std::int32_t width, std::int32_t height,
                          std::int32_t frames_per_second, const EncodeSettings& settings)
     : av_(std::make_unique<Libraries>()), target_(target), partial_(target) {
+  av_log_set_level(AV_LOG_QUIET);  // the encoders' own chatter; failures are reported in failure()
   partial_ += ".partial";
   const auto fail = [&](std::string why) { failure_ = std::move(why); };
   if (avformat_alloc_output_context2(&av_->format, nullptr, nullptr, target.string().c_str()) < 0 ||
