@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "tools/plate_renderer/video_scene.h"
+#include "video/video_decoder.h"
 
 extern char** environ;
 
@@ -210,6 +211,39 @@ TEST_F(PlateReadVideo, BadVideosGiveOneMessageAndStatusOneAndKeepTheEventsReadBe
     // The next input is still read.
     EXPECT_EQ(count_of(result.out, "\t12-34\t"), c.keeps_event ? 2u : 1u) << c.name << "\n" << result.out;
   }
+}
+
+// Cyan pixels (the overlay's frame colour, give or take the encoding) in a frame, at its own size.
+int cyan_pixels(const plate::DecodedPicture& picture) {
+  int count = 0;
+  for (std::size_t i = 0; i + 2 < picture.bgr.size(); i += 3)
+    count += picture.bgr[i] > 190 && picture.bgr[i + 1] > 190 && picture.bgr[i + 2] < 80;
+  return count;
+}
+
+TEST_F(PlateReadVideo, TheOverlayIsAVideoOfTheFramesWithThePlatesFramedWhereTheyWereRead) {
+  const fs::path overlay = dir_ / "overlay.mp4";
+  const ProgramRun result = run({"--overlay", overlay.string(), (dir_ / "plate.avi").string()});
+  EXPECT_EQ(result.status, 0) << result.err;
+  plate::video::VideoDecoder decoder(overlay.string(), {.keep_source_pixels = true});
+  auto plane = std::make_unique<plate::Plane>();
+  plate::video::FrameStamp at;
+  plate::FrameMapping mapping;
+  std::vector<int> cyan;
+  while (decoder.next(*plane, at, mapping)) cyan.push_back(cyan_pixels(decoder.source_pixels()));
+  EXPECT_FALSE(decoder.failure());
+  EXPECT_EQ(decoder.info().width, 640);
+  ASSERT_EQ(cyan.size(), 30u);
+  EXPECT_EQ(cyan[0], 0);     // no plate yet
+  EXPECT_GT(cyan[15], 500);  // a 240 x 120 frame, 5 pixels wide
+  EXPECT_EQ(cyan[29], 0);    // gone
+
+  // A video's overlay is a video, and never an input.
+  EXPECT_EQ(run({"--overlay", (dir_ / "o.png").string(), (dir_ / "plate.avi").string()}).status, 2);
+  const ProgramRun onto_input =
+      run({"--overlay", (dir_ / "plate.avi").string(), (dir_ / "plate.avi").string()});
+  EXPECT_EQ(onto_input.status, 2);
+  EXPECT_NE(onto_input.err.find("over the input"), std::string::npos);
 }
 
 TEST_F(PlateReadVideo, AServerThatRefusesOrAStreamThatSendsNothingEndsWithAMessageNotAHang) {
