@@ -74,7 +74,7 @@ int interrupt_callback(void* opaque) {
 VideoDecoder::VideoDecoder(const std::string& source, DecodeSettings settings)
     : settings_(settings), av_(std::make_unique<Libraries>()) {
   av_log_set_level(AV_LOG_QUIET);  // failures are reported once, in plate-read's own words
-  if (!open(source)) av_.reset(new Libraries);
+  if (!open(source)) av_ = std::make_unique<Libraries>();  // nothing half open stays
 }
 
 VideoDecoder::~VideoDecoder() = default;

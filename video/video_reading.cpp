@@ -73,7 +73,11 @@ class FrameQueue {
     full_.pop_front();
     return item;
   }
-  void wake() { changed_.notify_all(); }
+  // Under the lock, so that a thread about to wait sees what changed or is woken.
+  void wake() {
+    const std::lock_guard lock(mutex_);
+    changed_.notify_all();
+  }
 
  private:
   std::mutex mutex_;
@@ -148,8 +152,7 @@ VideoOutcome read_video(const std::string& source, reader::Reader& reader, const
   outcome.progress.frames_decoded = decoder.frames_decoded();
   outcome.stopped = user_stopped() || !output_ok;
   if (!user_stopped()) outcome.failure = decoder.failure();
-  if (output_ok) give(tracker.finish());
-  outcome.stopped = outcome.stopped || !output_ok;
+  if (output_ok) give(tracker.finish());  // the plates still in view, also when stopped
   return outcome;
 }
 
