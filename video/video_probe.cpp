@@ -14,6 +14,7 @@ namespace plate::video {
 namespace {
 
 constexpr std::size_t kProbeBytes = 64 * 1024;
+constexpr std::size_t kPictureSignatureBytes = 8;  // the longest, PNG's
 
 }  // namespace
 
@@ -32,10 +33,12 @@ bool is_video_file(const std::filesystem::path& path) {
   if (!std::filesystem::is_regular_file(path, error)) return false;
   std::ifstream file(path, std::ios::binary);
   std::vector<unsigned char> bytes(kProbeBytes + AVPROBE_PADDING_SIZE, 0);
-  file.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(kProbeBytes));
-  const auto count = static_cast<std::size_t>(file.gcount());
-  if (count == 0) return false;
-  if (format_of_bytes(std::as_bytes(std::span(bytes.data(), count)))) return false;
+  // A picture is told by its first bytes; only other files are read further.
+  file.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(kPictureSignatureBytes));
+  std::size_t count = static_cast<std::size_t>(file.gcount());
+  if (count == 0 || format_of_bytes(std::as_bytes(std::span(bytes.data(), count)))) return false;
+  file.read(reinterpret_cast<char*>(bytes.data() + count), std::streamsize(kProbeBytes - count));
+  count += static_cast<std::size_t>(file.gcount());
   AVProbeData probe{};
   probe.filename = "";
   probe.buf = bytes.data();
