@@ -1,6 +1,5 @@
 """platereader.Reader.read_video: the events plate-read prints for a video, as dicts."""
 
-import json
 import shutil
 import subprocess
 import threading
@@ -8,7 +7,7 @@ import threading
 import pytest
 
 import platereader
-from conftest import PLATE_READ, SAMPLES
+from conftest import SAMPLES, plate_read_json, without_timings
 
 pytestmark = pytest.mark.skipif(not hasattr(platereader.Reader, "read_video"), reason="built without video")
 
@@ -24,30 +23,18 @@ def video(tmp_path_factory):
     return target
 
 
-def plate_read_lines(*arguments):
-    if not PLATE_READ.exists():
-        pytest.skip(f"{PLATE_READ} is not built")
-    done = subprocess.run([PLATE_READ, "--json", *map(str, arguments)], capture_output=True, text=True)
-    return [json.loads(line) for line in done.stdout.splitlines()]
-
-
-def without_timings(line):
-    return {key: value for key, value in line.items() if key not in ("processing_ms", "elapsed_us")}
-
-
 def test_events_are_plate_reads_json_lines(video):
     events = list(platereader.Reader().read_video(str(video)))
     assert [event["text"] for event in events] == ["\uff65839", "12-04"]
     assert [(e["frames"], e["first"]["frame"], e["last"]["frame"]) for e in events] == [(25, 0, 24)] * 2
-    assert events == plate_read_lines(video)
+    assert events == plate_read_json(video)
 
 
 def test_frames_on_request_and_one_in_n(video):
     lines = list(platereader.Reader().read_video(str(video), frames=True, every=5))
     frames = [line for line in lines if line["type"] == "frame"]
     assert [frame["frame"] for frame in frames] == [0, 5, 10, 15, 20]
-    assert [without_timings(line) for line in lines] == [
-        without_timings(line) for line in plate_read_lines("--frames", "--every", "5", video)]
+    assert [without_timings(line) for line in lines] == plate_read_json("--frames", "--every", "5", video)
 
 
 def test_a_fault_raises_after_the_events_and_frees_the_reader(tmp_path, video):
