@@ -106,9 +106,11 @@ class VideoProgressLine {
 // Draws each frame read as the window draws its plates and encodes it.
 class OverlayVideo {
  public:
+  // A stream that declares no frame rate is written at 25 frames a second.
   OverlayVideo(std::filesystem::path target, double frames_per_second, int every)
       : target_(std::move(target)),
-        frames_per_second_(std::max(1, static_cast<int>(frames_per_second / every + 0.5))) {}
+        frames_per_second_(std::max(
+            1, static_cast<int>((frames_per_second > 0 ? frames_per_second : 25.0) / every + 0.5))) {}
 
   void add(const video::FrameRead& frame) {
     if (problem_ || !frame.source) return;
