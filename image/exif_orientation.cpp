@@ -71,13 +71,20 @@ int jpeg_exif_orientation(std::span<const std::byte> jpeg) {
     if (marker == kStartOfScan || marker == kEndOfImage) return 1;
     const std::size_t length = std::size_t(at(pos + 2)) << 8 | at(pos + 3);
     if (length < 2 || pos + 2 + length > jpeg.size()) return 1;
-    const std::span<const std::byte> data = jpeg.subspan(pos + 4, length - 2);
-    if (marker == kApp1 && data.size() >= kExifHeaderBytes && std::memcmp(data.data(), "Exif\0\0", 6) == 0) {
-      return orientation_in_tiff(data.subspan(kExifHeaderBytes));
+    if (marker == kApp1) {
+      if (const std::optional<int> orientation = exif_segment_orientation(jpeg.subspan(pos + 4, length - 2)))
+        return *orientation;
     }
     pos += 2 + length;
   }
   return 1;
+}
+
+std::optional<int> exif_segment_orientation(std::span<const std::byte> app1_data) {
+  if (app1_data.size() < kExifHeaderBytes || std::memcmp(app1_data.data(), "Exif\0\0", 6) != 0) {
+    return std::nullopt;
+  }
+  return orientation_in_tiff(app1_data.subspan(kExifHeaderBytes));
 }
 
 void apply_orientation(DecodedPicture& picture, int orientation) {
