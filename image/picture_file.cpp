@@ -130,6 +130,16 @@ DecodeResult decode_picture(ByteStream& stream, PictureFormat format, JpegDecode
   return {PictureOutcome::unsupported, {}};
 }
 
+bool frame_decodes_smaller(PictureFormat format, const DecodedPicture& whole) {
+#if PLATE_IMAGE_DECODERS
+  return format == PictureFormat::jpeg && jpeg_scale_denominator(whole.source_width, whole.source_height) > 1;
+#else
+  static_cast<void>(format);
+  static_cast<void>(whole);
+  return false;
+#endif
+}
+
 PictureSize bitmap_reader_size(std::span<const std::byte> head) {
   if (head.size() < 26) return {};
   const auto i32_at = [&](std::size_t at) {

@@ -49,6 +49,10 @@ PictureFile triage_picture_bytes(std::span<const std::byte> bytes, const std::fi
 // Decodes a stream of `format`, from its start, with its decoder; a JPEG at `jpeg_size`.
 DecodeResult decode_picture(ByteStream& stream, PictureFormat format, JpegDecodeSize jpeg_size);
 
+// Whether a load into the frame decodes this picture (decoded whole) at a smaller size than its
+// own: a JPEG that libjpeg decodes at 1/2, 1/4 or 1/8 for the frame.
+bool frame_decodes_smaller(PictureFormat format, const DecodedPicture& whole);
+
 // The size of a bitmap that read_bitmap has read, from its headers' first bytes.
 PictureSize bitmap_reader_size(std::span<const std::byte> head);
 

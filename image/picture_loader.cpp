@@ -58,8 +58,7 @@ LoadedPicture decoded(ByteStream& stream, PictureFormat format, Plane& frame, co
   DecodeResult full = decode_picture(stream, format, JpegDecodeSize::full);
   if (full.outcome != PictureOutcome::loaded) return refused(full.outcome, format, frame);
   const DecodedPicture& picture = full.picture;
-  if (format == PictureFormat::jpeg &&
-      jpeg_scale_denominator(picture.source_width, picture.source_height) > 1) {
+  if (frame_decodes_smaller(format, picture)) {
     stream.rewind();
     const DecodeResult scaled = decode_picture(stream, format, JpegDecodeSize::enough_for_frame);
     if (scaled.outcome != PictureOutcome::loaded) return refused(scaled.outcome, format, frame);
