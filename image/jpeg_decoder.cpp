@@ -26,15 +26,17 @@
 // Limits, each for work that could grow without the picture growing:
 //   * Scans. A progressive file carries its picture in several scans, each a pass over every block
 //     of the components it covers: libjpeg's standard progression has 10 (6 for grey), and one scan
-//     per coefficient of a grey picture has 64. A file of more than kMaxScans scans is refused
-//     (`too_many_scans`) as soon as the decoder reaches its next scan. A scan repeated to make
-//     the decoder work is already refused at its second copy, whose warning breaks the
-//     progression.
-//   * Bytes. The decoder is given at most kHeaderBytes (16 MB) before its first scan, and then, scan by
-//     scan, what a scan can hold: kScanBytesPerBlock for each block of the picture (a block's 64
-//     coefficients, each a Huffman code of at most 16 bits and at most 16 more bits, with every
-//     byte stuffed, is 512 bytes, and a restart marker 2 more) and kHeaderBytes of tables between
-//     scans. Data past that is no picture data (`corrupt`).
+//     per coefficient of a grey picture has 64. A file of more than kMaxScans (100) scans is
+//     refused (`too_many_scans`) as soon as the decoder reaches its next scan: 100 passes over a
+//     12-megapixel photo's blocks take well under a second. A scan repeated to make the decoder
+//     work is refused sooner, at its second copy, whose warning breaks the progression.
+//   * Bytes. The decoder is given at most kHeaderBytes (64 MB: an ICC profile alone may take 16 MB
+//     of APP2 segments; the APP1 segments, where EXIF lives, are kept in memory until the header
+//     is read) before its first scan, and then, scan by scan, what a scan can hold:
+//     kScanBytesPerBlock for each block of the picture (a block's 64 coefficients, each a Huffman
+//     code of at most 16 bits and at most 16 more bits, with every byte stuffed, is 512 bytes, and
+//     a restart marker 2 more) and kHeaderBytes of tables between scans. Data past that is no
+//     picture data (`corrupt`).
 //   * Minimum size. Every block of a Huffman-coded file has at least one bit (its DC code), so a
 //     file whose bytes after its header are fewer than a bit for each block is cut short, and is
 //     refused before the decoder allocates anything for its size (a header claiming 10000 x 10000
@@ -73,7 +75,7 @@ namespace plate {
 namespace {
 
 constexpr int kMaxScans = 100;
-constexpr std::uint64_t kHeaderBytes = std::uint64_t{16} << 20;
+constexpr std::uint64_t kHeaderBytes = std::uint64_t{64} << 20;
 constexpr std::uint64_t kScanBytesPerBlock = 514;
 constexpr std::size_t kReadBytes = std::size_t{64} << 10;
 
