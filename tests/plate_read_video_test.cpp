@@ -307,15 +307,20 @@ TEST_F(StreamedVideo, AStreamIsReadLiveAndEndsWithAMessageWhenItStops) {
 }
 
 TEST_F(StreamedVideo, CtrlCEndsTheStreamCleanlyWithThePlatesSeenSoFar) {
-  Started reading(dir_, {PLATE_READ_PROGRAM, "--json", url_}, "interrupted");
+  Started reading(dir_, {PLATE_READ_PROGRAM, "--json", "--frames", url_}, "interrupted");
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   std::unique_ptr<Started> sender = send();
-  std::this_thread::sleep_for(std::chrono::milliseconds(2500));  // in the second pass
+  // Interrupted once a few frames have read the plate, while it is still in view: its track is open.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (count_of(slurp(dir_ / "interrupted.out"), "\"text\":\"12-34\"") < 3 &&
+         std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
   reading.interrupt();
   const ProgramRun result = reading.wait(std::chrono::seconds(10));
   EXPECT_EQ(result.status, 130);
   EXPECT_NE(result.err.find("plate-read: " + url_ + ": interrupted after "), std::string::npos) << result.err;
-  EXPECT_GE(count_of(result.out, "\"text\":\"12-34\",\"frames\""), 1u) << result.out;
+  EXPECT_EQ(count_of(result.out, "{\"type\":\"event\""), 1u) << result.out;
+  EXPECT_EQ(count_of(result.out, "{\"type\":\"event\",\"file\":\"" + url_ + "\",\"text\":\"12-34\""), 1u);
 }
 
 }  // namespace
