@@ -11,15 +11,13 @@
 //     at four tracing heights and five stroke widths; three typefaces near the plate's shapes at
 //     three tracing heights; and, for the digits without a hole (1, 2, 3, 5, 7), every digit of the
 //     first half that the run kept whole (one candidate) at 90 px, taken as it is (a "real" recipe
-//     line). Every option but the '1' is half as wide as tall, as plate digits are (the 40 x 80 mm
-//     cell; the real digits' boxes measure so at every height): a drawn digit fills the cell, a
-//     typeface's digit is squeezed so that it does (the '1', a bar, is drawn only). The renderer draws plates
-//     with the templates' shapes (tools/digit_shapes.h), so an option must be a shape a plate can have: a
-//     template is an outer outline only, which does not tell the holes of an '8', and a 30 px trace enlarged
-//     to a plate shows its pixel stairs. Measured (right - 3 x wrong on the half not chosen on, choosing on
-//     either half), with drawn widths 0.9 to 1.1 and typefaces at 0.7 to 0.8: real outlines of every digit at
-//     every height 745 and 697, of digits without a hole at every height 749 and 684, at 90 px only 744 and
-//     692; with the plate's widths as now, 746 and 686. The same within a digit or two a height.
+//     line). Every option but the '1' is half as wide as tall, as plate digits are (the real
+//     digits' boxes measure so at every height): a drawn digit fills the 40 x 80 mm cell, a
+//     typeface's digit is squeezed so that it does. The renderer draws plates with the templates'
+//     shapes (tools/digit_shapes.h), so an option must be a shape a plate can have: an outline does
+//     not tell the holes of an '8', and a 30 px trace enlarged to a plate shows its pixel stairs.
+//     Measured on the half not chosen on, all options of every digit at every height and width
+//     read within a digit or two a height of these (docs/templates.md).
 //  3. Each option is compared once with every candidate of both halves by the matcher's own rules
 //     (signature_distance_below, the rotation and proportion windows); what is kept is the distance
 //     when both windows accept it and it is below 30. A table of ten options then reads a digit as
@@ -28,10 +26,11 @@
 //     table is checked against the engine's match_shape before anything is printed.
 //  4. The score is right - 3 x wrong over all four heights of the first half. A search changes one
 //     digit's template at a time to the option that raises the score most, until no change raises
-//     it (a climb). It climbs from today's recipe, from the drawn digits and from 16 seeded random
-//     tables and keeps the best end, so a run gives the same recipe every time. Measured: shaking
-//     the ends (two digits changed at random, climbed again, 40 times each) or rewarding the margin
-//     to the nearest other digit raised the score on the half chosen on and not on the other.
+//     it (a climb). It climbs from the drawn digits and from 16 seeded random tables and keeps the
+//     best end (the earliest on ties): a run gives the same recipe every time, whatever is
+//     shipped. Measured: shaking the ends (two digits changed at random, climbed again, 40 times
+//     each) or rewarding the margin to the nearest other digit raised the score on the half
+//     chosen on and not on the other.
 //  5. The same search on the second half (options from the second half, first half reported) is
 //     printed as well: how far apart the two choices' figures lie shows how much of a figure is the
 //     half it was chosen on.
@@ -76,7 +75,7 @@ constexpr std::array<const char*, 3> kRecipeFonts = {
     "/usr/share/fonts/fonts-go/Go-Bold.ttf",
     "/usr/share/fonts/truetype/noto/NotoSans-Bold.ttf",
 };
-constexpr int kRestarts = 16;  // seeded random starting tables, besides today's recipe and the drawn digits
+constexpr int kRestarts = 16;  // seeded random starting tables, besides the drawn digits
 constexpr std::int8_t kRefused = 30;
 constexpr int kRealHeight = 90;  // the finest trace of a real digit, the one taken as a template
 
@@ -357,10 +356,8 @@ struct Choice {
 };
 
 // Options from `chosen_on`, searched on it.
-Choice choose(Workspace& workspace, const std::vector<std::vector<Option>>& made,
-              const std::vector<DigitCandidate>& candidates, const Samples& chosen_on,
-              const std::filesystem::path& candidate_file, const tools::TemplateRecipe& today,
-              unsigned seed) {
+Choice choose(const std::vector<std::vector<Option>>& made, const std::vector<DigitCandidate>& candidates,
+              const Samples& chosen_on, const std::filesystem::path& candidate_file, unsigned seed) {
   std::vector<std::vector<Option>> options = made;
   add_real_options(options, chosen_on, candidate_file);
   std::size_t count = 0;
@@ -369,24 +366,17 @@ Choice choose(Workspace& workspace, const std::vector<std::vector<Option>>& made
   const DistanceTable distances = compare_all(std::move(options), candidates);
   const Scorer scorer(distances, candidates, chosen_on);
 
-  std::vector<Table> starts;
-  Table drawn{}, shipped{};
-  bool shipped_found = true;
+  Table drawn{};  // the plate's construction, 12 mm strokes, traced at 60 px
   for (std::size_t d = 0; d < 10; ++d) {
     DigitRecipe r;
     r.digit = char('0' + d);
     drawn[d] = option_like(distances.options[d], r);
-    shipped[d] = option_like(distances.options[d], today[d]);
-    shipped_found = shipped_found && shipped[d] < distances.options[d].size();
   }
-  if (shipped_found) starts.push_back(shipped);
-  starts.push_back(drawn);
-  const Table best = search(distances, scorer, starts, seed);
+  const Table best = search(distances, scorer, {drawn}, seed);
   Choice choice;
   choice.templates = templates_of(distances, best);
   check_against_matcher(scorer, choice.templates, best, chosen_on);
   for (std::size_t d = 0; d < 10; ++d) choice.recipe[d] = distances.options[d][best[d]].recipe;
-  (void)workspace;
   return choice;
 }
 
@@ -409,7 +399,6 @@ int main() {
     const auto shipped_file = std::filesystem::path(PLATE_SOURCE_DIR) / "data" / "EBMPlog00.pat";
     if (!load_template_file(*shipped, shipped_file).loaded())
       throw std::runtime_error("cannot load the shipped file");
-    const tools::TemplateRecipe today = tools::read_recipe(tools::shipped_recipe_file());
 
     std::printf("making the drawn and typeface options\n");
     std::vector<std::vector<Option>> made(10);
@@ -418,11 +407,11 @@ int main() {
     // The recipe names the candidates file as the shipped recipe does, relative to data/.
     const std::filesystem::path recipe_file = "../../shared/real-digits/dev-candidates.jsonl";
     std::printf("search on the first half\n");
-    const Choice on_first = choose(*workspace, made, candidates, first, recipe_file, today, 1);
+    const Choice on_first = choose(made, candidates, first, recipe_file, 1);
     std::printf("search on the second half (a check of the method only)\n");
-    const Choice on_second = choose(*workspace, made, candidates, second, recipe_file, today, 2);
+    const Choice on_second = choose(made, candidates, second, recipe_file, 2);
 
-    report("today's file, data/EBMPlog00.pat", *shipped, first, "1st half", second, "2nd half");
+    report("the shipped file, data/EBMPlog00.pat", *shipped, first, "1st half", second, "2nd half");
     report("chosen on the first half", on_first.templates, first, "1st half (chosen on)", second,
            "2nd half (held out)");
     report("chosen on the second half", on_second.templates, second, "2nd half (chosen on)", first,
