@@ -8,16 +8,16 @@
 //     (real_shapes.h). Recipes are chosen on the first half; the second is reported, never chosen
 //     on, so that the figures show what the choice does on digits it has not seen.
 //  2. Every option for a digit's template is made once: the digit drawn in the plate's construction
-//     at four tracing heights and five stroke widths; three typefaces near the plate's shapes at
-//     three tracing heights; and, for the digits without a hole (1, 2, 3, 5, 7), every digit of the
-//     first half that the run kept whole (one candidate) at 90 px, taken as it is (a "real" recipe
-//     line). Every option but the '1' is half as wide as tall, as plate digits are (the real
-//     digits' boxes measure so at every height): a drawn digit fills the 40 x 80 mm cell, a
-//     typeface's digit is squeezed so that it does. The renderer draws plates with the templates'
-//     shapes (tools/digit_shapes.h), so an option must be a shape a plate can have: an outline does
-//     not tell the holes of an '8', and a 30 px trace enlarged to a plate shows its pixel stairs.
-//     Measured on the half not chosen on, all options of every digit at every height and width
-//     read within a digit or two a height of these (docs/templates.md).
+//     at four tracing heights and five stroke widths; DejaVu Sans Condensed Bold at three tracing
+//     heights; and, for the digits without a hole (1, 2, 3, 5, 7), every digit of the first half
+//     that the run kept whole (one candidate) at 90 px, taken as it is (a "real" recipe line).
+//     Every option but the '1' is half as wide as tall, as plate digits are (the real digits' boxes
+//     measure so at every height): a drawn digit fills the 40 x 80 mm cell, a typeface's digit is
+//     squeezed so that it does. The renderer draws plates with the templates' shapes
+//     (tools/digit_shapes.h), so an option must be a shape a plate can have: an outline does not
+//     tell the holes of an '8', and a 30 px trace enlarged to a plate shows its pixel stairs.
+//     Measured on the half not chosen on, options of every digit at every height and width read
+//     within a digit or two a height of these (docs/templates.md).
 //  3. Each option is compared once with every candidate of both halves by the matcher's own rules
 //     (signature_distance_below, the rotation and proportion windows); what is kept is the distance
 //     when both windows accept it and it is below 30. A table of ten options then reads a digit as
@@ -70,10 +70,10 @@ using tools::DigitSample;
 using tools::OutlineSource;
 using Samples = std::vector<const DigitSample*>;
 
-constexpr std::array<const char*, 3> kRecipeFonts = {
+// The typeface options: fonts the setup installs, so that the choice does not depend on what else
+// a machine has. (Go Bold and Noto Sans Bold, options once, were never installed by it.)
+constexpr std::array<const char*, 1> kRecipeFonts = {
     "/usr/share/fonts/truetype/dejavu/DejaVuSansCondensed-Bold.ttf",
-    "/usr/share/fonts/fonts-go/Go-Bold.ttf",
-    "/usr/share/fonts/truetype/noto/NotoSans-Bold.ttf",
 };
 constexpr int kRestarts = 16;  // seeded random starting tables, besides the drawn digits
 constexpr std::int8_t kRefused = 30;

@@ -70,9 +70,8 @@ DigitSheets lay_out(std::vector<SheetDigit> digits, double blur_sigma_px, double
   return sheets;
 }
 
-std::vector<std::string> default_sheet_fonts() {
+std::vector<std::string> default_sheet_fonts() {  // fonts-dejavu-core, which the setup installs
   return {"/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf",
-          "/usr/share/fonts/truetype/liberation2/LiberationSans-Bold.ttf",
           "/usr/share/fonts/truetype/dejavu/DejaVuSerif-Bold.ttf"};
 }
 
