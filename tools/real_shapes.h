@@ -13,7 +13,7 @@
 // the ten templates by the matcher's own rules; a '0' or '8' pick becomes `zero_eight` where that
 // is not null; the pick of the largest candidate (by box area) that got one decides. A 0/8 mix-up
 // is wrong like any other. So the figures equal `plate-read --candidates` on the sheets, which
-// tests/real_shapes_test.cpp checks on sheets the renderer draws.
+// tests/digit_sheets_test.cpp checks on sheets the renderer draws.
 
 #include <array>
 #include <filesystem>
