@@ -226,6 +226,17 @@ int main(int argc, char** argv) {
       });
       if (!on_read) reports[kOffRead].push_back(r);
     }
+    if (list)
+      for (const plate::tools::TurnedPlate& p : scene.plates) {
+        const std::string text = plate::tools::expected_plate_text(p.lettering.serial);
+        const bool read = std::any_of(reports[kFinderAlone].begin(), reports[kFinderAlone].end(),
+                                      [&](const Reported& r) { return r.text == text; });
+        if (!read)
+          std::printf(
+              "  photo %d: finder did not read %s (%.0f px in the frame, turned %.0f, tilted %.0f, %s)\n",
+              index, plate::plate_text_to_utf8(text).c_str(), p.width_px * mapping.scale(), p.yaw_deg,
+              p.pitch_deg, sheet.covers({p.centre_x, p.centre_y}) ? "located" : "not located");
+      }
     for (int m = 0; m < kModes; ++m) {
       const Score s = score(reports[m], scene, kModeNames[m], index, list && m != kSmall);
       totals[m].plates += s.plates;

@@ -94,6 +94,28 @@ bool same_place(const cv::Rect& a, const cv::Rect& b) {
   return 2 * common >= std::min(a.area(), b.area());
 }
 
+// Adds the plates among the light regions of `light` (a mask of 0 and 255) to `found`.
+void gather_plates(const cv::Mat& light, const FinderSettings& settings, std::vector<Candidate>& found) {
+  std::vector<std::vector<cv::Point>> contours;
+  std::vector<cv::Vec4i> hierarchy;
+  cv::findContours(light, contours, hierarchy, cv::RETR_CCOMP, cv::CHAIN_APPROX_SIMPLE);
+  for (std::size_t i = 0; i < contours.size(); ++i) {
+    if (hierarchy[i][3] >= 0) continue;  // a hole; it is seen with its region
+    std::vector<const std::vector<cv::Point>*> holes;
+    for (int h = hierarchy[i][2]; h >= 0; h = hierarchy[std::size_t(h)][0])
+      holes.push_back(&contours[std::size_t(h)]);
+    const auto candidate = as_plate(contours[i], holes, settings);
+    if (!candidate) continue;
+    const auto same = std::find_if(found.begin(), found.end(), [&](const Candidate& c) {
+      return same_place(c.bounds, candidate->bounds);
+    });
+    if (same == found.end())
+      found.push_back(*candidate);
+    else if (std::abs(candidate->fill - 1.0) < std::abs(same->fill - 1.0))
+      *same = *candidate;
+  }
+}
+
 }  // namespace
 
 std::vector<FoundPlate> find_plates(const Plane& frame, const FrameMapping& mapping,
@@ -103,33 +125,25 @@ std::vector<FoundPlate> find_plates(const Plane& frame, const FrameMapping& mapp
   // The plane holds the picture upside down (its top row on the plane's last row).
   const cv::Mat plane(kFrameHeight, kFrameWidth, CV_8UC3, const_cast<std::uint8_t*>(frame.bytes.data()),
                       kRowStride);
-  cv::Mat grey;
-  cv::cvtColor(plane(cv::Rect(0, kFrameHeight - height, width, height)), grey, cv::COLOR_BGR2GRAY);
-  cv::flip(grey, grey, 0);
+  cv::Mat picture;
+  cv::flip(plane(cv::Rect(0, kFrameHeight - height, width, height)), picture, 0);
+  cv::Mat grey, light;
+  cv::cvtColor(picture, grey, cv::COLOR_BGR2GRAY);
 
   std::vector<Candidate> found;
-  cv::Mat light;
-  std::vector<std::vector<cv::Point>> contours;
-  std::vector<cv::Vec4i> hierarchy;
   for (const int level : settings.light_levels) {
     cv::threshold(grey, light, level, 255, cv::THRESH_BINARY);
-    cv::findContours(light, contours, hierarchy, cv::RETR_CCOMP, cv::CHAIN_APPROX_SIMPLE);
-    for (std::size_t i = 0; i < contours.size(); ++i) {
-      if (hierarchy[i][3] >= 0) continue;  // a hole; it is seen with its region
-      std::vector<const std::vector<cv::Point>*> holes;
-      for (int h = hierarchy[i][2]; h >= 0; h = hierarchy[std::size_t(h)][0])
-        holes.push_back(&contours[std::size_t(h)]);
-      const auto candidate = as_plate(contours[i], holes, settings);
-      if (!candidate) continue;
-      const auto same = std::find_if(found.begin(), found.end(), [&](const Candidate& c) {
-        return same_place(c.bounds, candidate->bounds);
-      });
-      if (same == found.end())
-        found.push_back(*candidate);
-      else if (std::abs(candidate->fill - 1.0) < std::abs(same->fill - 1.0))
-        *same = *candidate;
-    }
+    gather_plates(light, settings, found);
   }
+  // Yellow: red and green well above blue, which parts a kei plate from grey surroundings as
+  // light as itself.
+  cv::Mat channels[3], red_green;
+  cv::split(picture, channels);
+  cv::min(channels[1], channels[2], red_green);
+  cv::subtract(red_green, channels[0], light);
+  cv::threshold(light, light, settings.yellow_margin, 255, cv::THRESH_BINARY);
+  gather_plates(light, settings, found);
+
   std::sort(found.begin(), found.end(),
             [](const Candidate& a, const Candidate& b) { return a.area > b.area; });
   if (found.size() > settings.most_plates) found.resize(settings.most_plates);

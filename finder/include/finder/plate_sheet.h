@@ -21,7 +21,9 @@ struct SheetLayout {
   int plate_width = 300;  // frame pixels; the plate is half as high
   int gap = 24;           // black between slots and around the grid
   double margin = 0.03;   // of the plate's width and height, taken around the quadrilateral
-  int background = 0;     // the grey level between the slots
+  // The grey between the slots: light, since the run refuses a plate whose frame reaches into
+  // darkness left of its first digit.
+  int background = 220;
 };
 
 // Where one plate went: its slot in the frame (rows top-down, right and bottom exclusive) and the
