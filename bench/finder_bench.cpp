@@ -16,7 +16,8 @@
 // Times are this thread's CPU time a photo.
 //
 //   usage: finder_bench [--photos N] [--set development|checking] [--plate-width W] [--levels 80,110,...]
-//                       [--list] [--pictures DIR] [PATTERN_FILE]
+//                       [--from-frame] [--list] [--pictures DIR] [PATTERN_FILE]
+// --from-frame straightens the plates from the fitted picture instead of the photo's own pixels.
 // --pictures writes each photo as fitted into the frame and the sheet of its straightened plates.
 
 #include <algorithm>
@@ -137,6 +138,7 @@ int main(int argc, char** argv) {
   plate::SheetLayout layout;
   plate::FinderSettings finder_settings;
   bool list = false;
+  bool from_frame = false;
   std::filesystem::path picture_dir;
   std::filesystem::path pattern_file = std::filesystem::path(PLATE_SOURCE_DIR) / "data" / "EBMPlog00.pat";
   for (int i = 1; i < argc; ++i) {
@@ -154,6 +156,8 @@ int main(int argc, char** argv) {
       finder_settings.light_levels = parse_list(argv[++i]);
     } else if (arg == "--pictures" && i + 1 < argc) {
       picture_dir = argv[++i];
+    } else if (arg == "--from-frame") {
+      from_frame = true;
     } else if (arg == "--list") {
       list = true;
     } else {
@@ -189,7 +193,8 @@ int main(int argc, char** argv) {
     double t2 = cpu_seconds();
     const std::vector<plate::FoundPlate> found = plate::find_plates(*frame, mapping, finder_settings);
     double t3 = cpu_seconds();
-    const plate::PlateSheet sheet(picture, found, *sheet_frame, layout);
+    const plate::PlateSheet sheet(from_frame ? plate::fitted_picture(*frame, mapping) : picture, found,
+                                  *sheet_frame, layout);
     double t4 = cpu_seconds();
     const std::vector<PlateReading> sheet_plates =
         plate::plates_of_run(sheet_engine.run(*sheet_frame), plate::Tile{});

@@ -114,6 +114,20 @@ bool PlateSheet::covers(SourcePoint point) const {
                      [&](const SheetSlot& slot) { return inside(slot.plate.quad, point); });
 }
 
+DecodedPicture fitted_picture(const Plane& frame, const FrameMapping& mapping) {
+  DecodedPicture picture;
+  picture.source_width = mapping.source.width;
+  picture.source_height = mapping.source.height;
+  picture.width = mapping.fitted.width;
+  picture.height = mapping.fitted.height;
+  picture.bgr.reserve(std::size_t(picture.width) * std::size_t(std::max(picture.height, 0)) * 3);
+  for (int y = 0; y < picture.height; ++y) {
+    const std::uint8_t* row = frame.row(kFrameHeight - 1 - y);
+    picture.bgr.insert(picture.bgr.end(), row, row + std::size_t(picture.width) * 3);
+  }
+  return picture;
+}
+
 PixelBox bounding_box(const SourceQuad& quad, int source_width, int source_height) {
   double left = quad[0].x, right = quad[0].x, top = quad[0].y, bottom = quad[0].y;
   for (const SourcePoint& corner : quad) {

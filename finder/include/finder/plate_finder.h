@@ -35,7 +35,7 @@ struct FoundPlate {
 struct FinderSettings {
   // Grey levels (0..255) at which the picture is cut into light and dark regions; a plate is found
   // at the level that parts it from its surroundings, whichever that is under the photo's light.
-  std::vector<int> light_levels{80, 110, 140, 170, 200};
+  std::vector<int> light_levels{90, 130, 170, 210};
   int yellow_margin = 60;             // how far red and green both stand above blue in a yellow plate
   int smallest_area = 300;            // fitted pixels of the light region, about a 40 px wide plate
   double widest_proportion = 3.2;     // width : height of the quadrilateral's mean sides

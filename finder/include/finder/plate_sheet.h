@@ -60,6 +60,10 @@ class PlateSheet {
   std::vector<SheetSlot> slots_;
 };
 
+// The picture as it lies fitted in `frame`, held at the fitted size of a picture whose full size is
+// mapping.source: what the sheet straightens plates from when no finer pixels are at hand.
+DecodedPicture fitted_picture(const Plane& frame, const FrameMapping& mapping);
+
 // The smallest box of whole picture pixels that holds the quadrilateral (clipped to the picture).
 PixelBox bounding_box(const SourceQuad& quad, int source_width, int source_height);
 
