@@ -34,8 +34,8 @@
 #include "engine/grouping.h"
 #include "engine/plate_interpretation.h"
 #include "engine/recognition.h"
+#include "engine/run_plates.h"
 #include "present/outcome_messages.h"
-#include "present/plate_order.h"
 #include "present/plate_text.h"
 
 namespace {
@@ -88,16 +88,16 @@ struct Reading {
 
 Reading judge(const plate::RunResult& result, const PlacedPlate* plate) {
   Reading reading;
-  for (const plate::GroupRun& found : plate::plates_in_dialog_order(result.characters)) {
+  for (const plate::RunPlate& found : plate::plates_in_dialog_order(result)) {
     const plate::GroupEntry& group = result.groups[std::size_t(found.group_id)];
     const Place place = place_of(group, plate);
     if (place == Place::on_serial && group.text == plate::tools::expected_plate_text(plate->serial)) {
       reading.exact = true;
       continue;
     }
-    const std::string text = plate::plate_text_to_utf8(plate::plate_text_bytes(group)) + " at x " +
-                             std::to_string(group.x_min) + ".." + std::to_string(group.x_max) + ", y " +
-                             std::to_string(group.y_min) + ".." + std::to_string(group.y_max);
+    const std::string text = plate::plate_text_to_utf8(found.text) + " at x " + std::to_string(group.x_min) +
+                             ".." + std::to_string(group.x_max) + ", y " + std::to_string(group.y_min) +
+                             ".." + std::to_string(group.y_max);
     (place == Place::on_serial            ? reading.misreads
      : place == Place::elsewhere_on_plate ? reading.on_plate
                                           : reading.off_plate)

@@ -92,10 +92,10 @@ std::vector<Reported> frame_reports(const std::vector<PlateReading>& plates,
                                     const plate::FrameMapping& mapping) {
   std::vector<Reported> out;
   for (const PlateReading& r : plates) {
-    const auto box =
-        plate::frame_box_to_source(mapping, {r.frame.x_min, r.frame.x_max, r.frame.y_min, r.frame.y_max});
+    const auto box = plate::frame_box_to_source(
+        mapping, {r.plate.frame.x_min, r.plate.frame.x_max, r.plate.frame.y_min, r.plate.frame.y_max});
     if (!box) continue;
-    out.push_back({r.text, {(box->x_min + box->x_max + 1) / 2.0, (box->y_min + box->y_max + 1) / 2.0}});
+    out.push_back({r.plate.text, {(box->x_min + box->x_max + 1) / 2.0, (box->y_min + box->y_max + 1) / 2.0}});
   }
   return out;
 }
@@ -217,8 +217,9 @@ int main(int argc, char** argv) {
     reports[kSmall] = frame_reports(with_tiles, mapping);
     std::vector<plate::SourceQuad> read_quads;
     for (const PlateReading& r : sheet_plates)
-      if (const auto quad = sheet.to_source({r.frame.x_min, r.frame.x_max, r.frame.y_min, r.frame.y_max})) {
-        reports[kFinderAlone].push_back({r.text, centre_of(*quad)});
+      if (const auto quad = sheet.to_source(
+              {r.plate.frame.x_min, r.plate.frame.x_max, r.plate.frame.y_min, r.plate.frame.y_max})) {
+        reports[kFinderAlone].push_back({r.plate.text, centre_of(*quad)});
         read_quads.push_back(*quad);
       }
     reports[kOffFound] = reports[kOffRead] = reports[kFinderAlone];

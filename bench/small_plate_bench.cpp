@@ -89,21 +89,21 @@ Score score(const std::vector<PlateReading>& reported, const Scene& scene,
   s.plates = int(scene.plates.size());
   std::vector<bool> found(scene.plates.size(), false);
   for (const PlateReading& r : reported) {
-    const double x = (r.frame.x_min + r.frame.x_max) / 2.0;
-    const double y = (r.frame.y_min + r.frame.y_max) / 2.0;
+    const double x = (r.plate.frame.x_min + r.plate.frame.x_max) / 2.0;
+    const double y = (r.plate.frame.y_min + r.plate.frame.y_max) / 2.0;
     bool exact = false;
     for (std::size_t p = 0; p < scene.plates.size() && !exact; ++p) {
       if (found[p] || !plate::bench::on_serial_row(x, y, scene.plates[p])) continue;
-      if (r.text == plate::tools::expected_plate_text(scene.plates[p].serial)) exact = found[p] = true;
+      if (r.plate.text == plate::tools::expected_plate_text(scene.plates[p].serial)) exact = found[p] = true;
     }
     s.exact += exact;
     s.wrong += !exact;
     if (!exact && wrong_texts)
-      wrong_texts->push_back(plate::plate_text_to_utf8(r.text) + " (x" + std::to_string(r.scale) +
-                             ", worst " + std::to_string(r.worst_distance) + ") at x " +
-                             std::to_string(r.frame.x_min) + ".." + std::to_string(r.frame.x_max) + ", row " +
-                             std::to_string(767 - r.frame.y_max) + ".." +
-                             std::to_string(767 - r.frame.y_min));
+      wrong_texts->push_back(
+          plate::plate_text_to_utf8(r.plate.text) + " (x" + std::to_string(r.scale) + ", worst " +
+          std::to_string(r.plate.worst_distance) + ") at x " + std::to_string(r.plate.frame.x_min) + ".." +
+          std::to_string(r.plate.frame.x_max) + ", row " + std::to_string(767 - r.plate.frame.y_max) + ".." +
+          std::to_string(767 - r.plate.frame.y_min));
   }
   return s;
 }
@@ -114,9 +114,11 @@ std::vector<PlateReading> plain_union(const std::vector<PlateReading>& frame_pla
   std::vector<PlateReading> all = frame_plates;
   for (const PlateReading& r : tile_readings) {
     const bool seen = std::any_of(all.begin(), all.end(), [&](const PlateReading& a) {
-      return a.text == r.text &&
-             std::max(a.frame.x_min, r.frame.x_min) <= std::min(a.frame.x_max, r.frame.x_max) &&
-             std::max(a.frame.y_min, r.frame.y_min) <= std::min(a.frame.y_max, r.frame.y_max);
+      return a.plate.text == r.plate.text &&
+             std::max(a.plate.frame.x_min, r.plate.frame.x_min) <=
+                 std::min(a.plate.frame.x_max, r.plate.frame.x_max) &&
+             std::max(a.plate.frame.y_min, r.plate.frame.y_min) <=
+                 std::min(a.plate.frame.y_max, r.plate.frame.y_max);
     });
     if (!seen) all.push_back(r);
   }

@@ -4,30 +4,17 @@
 #include <string_view>
 #include <system_error>
 
-#include "name_escape.h"
 #include "options.h"
+#include "reader/names.h"
 
 namespace plate::cli {
 
+using reader::display_name;
+using reader::escaped_name;
+using reader::has_picture_extension;
+using reader::picture_extensions_text;
+
 namespace {
-
-#ifdef PLATE_READ_PICTURES
-constexpr std::string_view kNoPictureWarning = ": no .bmp, .jpg, .jpeg or .png file in the directory";
-#else
-constexpr std::string_view kNoPictureWarning = ": no .bmp file in the directory";
-#endif
-
-// The extensions a directory is read for, in any letter case.
-bool has_picture_extension(const std::filesystem::path& path) {
-  std::string extension = display_name(path.extension());
-  std::transform(extension.begin(), extension.end(), extension.begin(),
-                 [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
-#ifdef PLATE_READ_PICTURES
-  return extension == ".bmp" || extension == ".jpg" || extension == ".jpeg" || extension == ".png";
-#else
-  return extension == ".bmp";
-#endif
-}
 
 void add_directory(const std::filesystem::path& directory, InputList& list) {
   std::vector<std::filesystem::path> pictures;
@@ -43,7 +30,8 @@ void add_directory(const std::filesystem::path& directory, InputList& list) {
     return;
   }
   if (pictures.empty())
-    list.warnings.push_back(escaped_name(display_name(directory)) + std::string(kNoPictureWarning));
+    list.warnings.push_back(escaped_name(display_name(directory)) + ": no " +
+                            std::string(picture_extensions_text()) + " file in the directory");
   std::sort(pictures.begin(), pictures.end(),
             [](const auto& a, const auto& b) { return a.filename() < b.filename(); });
   list.files.insert(list.files.end(), pictures.begin(), pictures.end());
@@ -89,11 +77,6 @@ InputList list_inputs(const std::vector<std::string>& arguments, std::istream& n
     if (!list.usage_error.empty()) break;
   }
   return list;
-}
-
-std::string display_name(const std::filesystem::path& path) {
-  const std::u8string utf8 = path.u8string();
-  return {utf8.begin(), utf8.end()};
 }
 
 }  // namespace plate::cli

@@ -26,7 +26,4 @@ struct InputList {
 InputList list_inputs(const std::vector<std::string>& arguments, std::istream& name_list,
                       bool null_separated);
 
-// The path as UTF-8, for messages and reports.
-std::string display_name(const std::filesystem::path& path);
-
 }  // namespace plate::cli

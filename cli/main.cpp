@@ -14,14 +14,15 @@
 
 #include "batch_runner.h"
 #include "engine/template_file.h"
-#include "file_job.h"
-#include "input_check.h"
 #include "input_list.h"
-#include "name_escape.h"
 #include "options.h"
 #include "overlay_targets.h"
-#include "pattern_source.h"
 #include "progress_line.h"
+#include "reader/names.h"
+#include "reader/overlay_file.h"
+#include "reader/pattern_source.h"
+#include "reader/reader.h"
+#include "reader/record_json.h"
 #include "report_format.h"
 #include "standard_streams.h"
 #include "terminal.h"
@@ -30,6 +31,8 @@ namespace {
 
 using namespace plate;
 using namespace plate::cli;
+using reader::display_name;
+using reader::escaped_name;
 
 constexpr int kAllRead = 0;
 constexpr int kSomeNotRead = 1;
@@ -59,21 +62,12 @@ int print_text(std::string_view text) {
 // not a sound one (missing, not a regular file, of the wrong size, with a bad record) is a mistake
 // on the command line instead: reading a whole batch without the templates asked for would only
 // produce wrong or missing plates. Only a regular file is opened, so a FIFO cannot block.
-bool load_pattern_file(TemplateTable& templates, const Options& options, const char* argv0) {
+bool load_pattern_file(reader::Reader& patterns, const Options& options, const char* argv0) {
   const std::filesystem::path pattern_file =
-      choose_pattern_file(options.patterns, find_program_directory(argv0));
-  const std::string name = display_name(pattern_file);
-  const InputFacts facts = inspect_input(pattern_file);
-  FileProblem problem;
-  if (facts.kind != FileKind::regular) {
-    problem = pattern_problem(facts, escaped_name(name));
-  } else if (const TemplateLoadOutcome outcome = load_template_file(templates, pattern_file);
-             !outcome.loaded()) {
-    problem = pattern_problem(outcome, escaped_name(name));
-  } else {
-    return true;
-  }
-  std::cerr << file_message_line(name, problem.line());
+      reader::choose_pattern_file(options.patterns, reader::find_program_directory(argv0));
+  const std::optional<reader::Failure> failure = patterns.load_patterns(pattern_file);
+  if (!failure) return true;
+  std::cerr << reader::message_line(display_name(pattern_file), failure->line());
   return !options.patterns;
 }
 
@@ -86,24 +80,38 @@ int usable_jobs(int asked) {
   return cores;
 }
 
+// Each file's record, and its overlay picture when one is asked for: a failure to write it is the
+// record's overlay_error.
+reader::Record read_file(reader::Reader& worker, const std::filesystem::path& path,
+                         const std::optional<std::filesystem::path>& overlay_path) {
+  reader::Record record = worker.read_file(path);
+  if (record.error || !overlay_path) return record;
+  if (const std::optional<std::string> reason = reader::write_overlay(worker, path, *overlay_path)) {
+    record.overlay_error =
+        "cannot write the overlay picture " + escaped_name(display_name(*overlay_path)) + ": " + *reason;
+    record.messages = reader::message_line(record.name, *record.overlay_error);
+  }
+  return record;
+}
+
 int read_all(const std::vector<std::filesystem::path>& files, const Options& options,
              const TemplateTable& templates, const OverlayTargets& overlays) {
   const ReportDetail detail{options.log, options.candidates};
-  const JobSettings settings{options.candidates, options.max_distance, options.small_plates};
+  const reader::ReadSettings settings{options.candidates, options.max_distance, options.small_plates};
   ProgressLine progress(std::cerr, files.size() > 1 && stderr_is_terminal(), files.size());
   bool any_failed = false;
   std::optional<std::string> output_problem;
   run_batch(
-      files, usable_jobs(options.jobs), templates,
-      [&](std::size_t index, WorkerState& worker) {
-        return process_file(files[index], worker, settings, overlays.paths[index]);
+      files, usable_jobs(options.jobs), templates, settings,
+      [&](std::size_t index, reader::Reader& worker) {
+        return read_file(worker, files[index], overlays.paths[index]);
       },
-      [&](std::size_t index, FileReport&& report) {
+      [&](std::size_t index, reader::Record&& report) {
         progress.clear();
-        std::cerr << report.stderr_lines;
+        std::cerr << report.messages;
         any_failed = any_failed || report.failed();
-        output_problem =
-            write_results(options.json ? format_json(report, detail) : format_text(report, detail));
+        output_problem = write_results(options.json ? reader::record_json(report, {options.candidates}) + "\n"
+                                                    : format_text(report, detail));
         if (output_problem) return false;
         progress.show(index + 1, escaped_name(report.name));
         return true;
@@ -138,18 +146,20 @@ int run(int argc, char** argv) {
   print_problems(inputs.errors);
   const OverlayTargets overlays = plan_overlay_targets(inputs.files, options);
   if (!overlays.usage_error.empty()) return usage_error(overlays.usage_error);
-  const auto templates = std::make_unique<TemplateTable>();
-  if (!load_pattern_file(*templates, options, argc > 0 ? argv[0] : nullptr)) return kUsageError;
-
+  const auto patterns = std::make_unique<reader::Reader>();
+  if (!load_pattern_file(*patterns, options, argc > 0 ? argv[0] : nullptr)) return kUsageError;
+  // A folder that cannot be made is no mistake on the command line but a failure to write, as an
+  // overlay that cannot be written is: nothing is read, and the status says something failed.
   if (options.overlay_dir) {
     std::error_code error;
     std::filesystem::create_directories(*options.overlay_dir, error);
-    if (error)
-      return usage_error("cannot create " + escaped_name(display_name(*options.overlay_dir)) + ": " +
-                         error.message());
+    if (error) {
+      std::cerr << kProgramName << ": cannot create " << escaped_name(display_name(*options.overlay_dir))
+                << ": " << error.message() << '\n';
+      return kSomeNotRead;
+    }
   }
-
-  const int status = read_all(inputs.files, options, *templates, overlays);
+  const int status = read_all(inputs.files, options, patterns->templates(), overlays);
   return inputs.errors.empty() ? status : kSomeNotRead;
 }
 

@@ -3,6 +3,8 @@
 #include <charconv>
 #include <limits>
 
+#include "reader/names.h"
+
 namespace plate::cli {
 
 namespace {
@@ -167,8 +169,7 @@ CommandLine parse_command_line(std::span<const std::string_view> arguments) {
 }
 
 std::string help_text() {
-#ifdef PLATE_READ_PICTURES
-  constexpr std::string_view kPictures =
+  constexpr std::string_view kPhotos =
       R"(Reads the serial numbers of Japanese number plates in pictures: JPEG, PNG and
 BMP of any size, shrunk to fit 1024 x 768 when larger.
 
@@ -176,15 +177,14 @@ FILE is a picture, a directory (its .bmp, .jpg, .jpeg and .png files, in name
 order) or '-' (a list of file names, one a line, on standard input). Only
 regular files are read.
 )";
-#else
-  constexpr std::string_view kPictures =
+  constexpr std::string_view kBitmaps =
       R"(Reads the serial numbers of Japanese number plates in 24-bit BMP pictures.
 
 FILE is a picture, a directory (its .bmp files, in name order) or '-' (a list
 of file names, one a line, on standard input). Only regular files are read.
 )";
-#endif
-  return "Usage: plate-read [options] FILE...\n" + std::string(kPictures) + R"(
+  return "Usage: plate-read [options] FILE...\n" +
+         std::string(reader::decodes_photos() ? kPhotos : kBitmaps) + R"(
 Output, one line per file: the file name, the plates read (a middle dot stands
 for a missing leading digit) and the processing time, separated by tabs. Names
 show control characters, backslashes and bytes that are not UTF-8 as C escapes

@@ -3,14 +3,15 @@
 #include <map>
 
 #include "file_identity.h"
-#include "input_list.h"
-#include "name_escape.h"
-#include "overlay_picture.h"
-#ifdef PLATE_READ_PICTURES
-#include "image/picture_format.h"
-#endif
+#include "reader/names.h"
+#include "reader/overlay_file.h"
 
 namespace plate::cli {
+
+using reader::display_name;
+using reader::escaped_name;
+using reader::overlay_format_named_by;
+using reader::overlay_suffix;
 
 namespace {
 
@@ -43,22 +44,6 @@ class InputFiles {
   std::map<FileIdentity, std::size_t> by_identity_;
 };
 
-#ifdef PLATE_READ_PICTURES
-constexpr const char* kOverlayNames = "an overlay is written as PNG or BMP: name it .png or .bmp";
-
-// A bitmap's overlay stays a bitmap, as it has always been; a photo's is a PNG, a fraction of the
-// size a bitmap of its full size would take.
-std::string_view overlay_suffix(const std::filesystem::path& input) {
-  return format_named_by(input) == PictureFormat::bmp ? "-overlay.bmp" : "-overlay.png";
-}
-#else
-constexpr const char* kOverlayNames = "an overlay is written as a BMP: name it .bmp";
-
-std::string_view overlay_suffix(const std::filesystem::path&) {
-  return "-overlay.bmp";
-}
-#endif
-
 }  // namespace
 
 OverlayTargets plan_overlay_targets(const std::vector<std::filesystem::path>& files, const Options& options) {
@@ -72,7 +57,8 @@ OverlayTargets plan_overlay_targets(const std::vector<std::filesystem::path>& fi
       return targets;
     }
     if (!overlay_format_named_by(*options.overlay_file)) {
-      targets.usage_error = "--overlay " + shown(*options.overlay_file) + ": " + kOverlayNames;
+      targets.usage_error =
+          "--overlay " + shown(*options.overlay_file) + ": " + std::string(reader::overlay_names_rule());
       return targets;
     }
     targets.usage_error = inputs.overwritten_by(*options.overlay_file, "--overlay");

@@ -1,9 +1,10 @@
 #pragma once
-// plate-read's two output formats for one file's report.
+// plate-read's text output for one file's record; its JSON Lines are the records' one JSON form
+// (reader/record_json.h).
 
 #include <string>
 
-#include "file_report.h"
+#include "reader/record.h"
 
 namespace plate::cli {
 
@@ -16,9 +17,6 @@ struct ReportDetail {
 // escaped_name, so that it is one field whatever it holds), then, as asked, one
 // indented line per candidate and per log line. A file that could not be read gives no line:
 // its message is on stderr.
-std::string format_text(const FileReport& report, ReportDetail detail);
-
-// One JSON object on one line (JSON Lines). The log is always included; the candidates as asked.
-std::string format_json(const FileReport& report, ReportDetail detail);
+std::string format_text(const reader::Record& report, ReportDetail detail);
 
 }  // namespace plate::cli

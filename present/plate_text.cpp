@@ -1,7 +1,5 @@
 #include "present/plate_text.h"
 
-#include <cstring>
-
 namespace plate {
 
 std::string plate_text_to_utf8(std::string_view plate_text) {
@@ -19,10 +17,6 @@ std::string plate_text_to_utf8(std::string_view plate_text) {
     }
   }
   return utf8;
-}
-
-std::string_view plate_text_bytes(const GroupEntry& group) {
-  return {group.text, strnlen(group.text, sizeof group.text)};
 }
 
 }  // namespace plate

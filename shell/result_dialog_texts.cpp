@@ -1,22 +1,14 @@
 #include "shell/result_dialog_texts.h"
 
-#include "present/plate_order.h"
 #include "present/plate_text.h"
 
 namespace plate {
 
-std::string compose_result_text(std::uint32_t processing_ms, const CharacterList& characters,
-                                const GroupTable& groups) {
+std::string compose_result_text(std::uint32_t processing_ms, std::span<const RunPlate> plates) {
   // Printed unsigned: a signed conversion would show a negative time past 2^31 ms.
   std::string text = "処理時間 = " + std::to_string(processing_ms) + " ms \r\n";
-  bool any_plate = false;
-  for (const GroupRun& plate : plates_in_dialog_order(characters)) {
-    text += "\r\nNumberplate : ";
-    text += plate_text_to_utf8(plate_text_bytes(groups[static_cast<std::size_t>(plate.group_id)]));
-    text += "\r\n";
-    any_plate = true;
-  }
-  if (!any_plate) text += "ナンバーを認識できませんでした。\r\n";
+  for (const RunPlate& plate : plates) text += "\r\nNumberplate : " + plate_text_to_utf8(plate.text) + "\r\n";
+  if (plates.empty()) text += "ナンバーを認識できませんでした。\r\n";
   return text;
 }
 

@@ -13,7 +13,7 @@ Session::Session() : display_(std::make_unique<Plane>()), loaded_(std::make_uniq
 
 std::vector<OverlayItem> Session::overlay() const {
   if (overlay_hidden_) return {};
-  return plan_overlay(engine_.result().groups, engine_.result().next_group_id);
+  return plan_overlay(plates_in_dialog_order(engine_.result()));
 }
 
 TemplateLoadOutcome Session::load_templates(MessageService& messages) {

@@ -125,11 +125,11 @@ TEST(PlateSheet, ReadsTheStraightenedPlateAndMapsItsDigitsOntoThePhoto) {
     const PlateSheet sheet(picture, found.plates, *sheet_frame);
     const std::vector<PlateReading> read = plates_of_run(engine.run(*sheet_frame), Tile{});
     ASSERT_EQ(read.size(), 1u) << "held " << picture.width << " wide";
-    EXPECT_EQ(read[0].text, "51-26");
-    ASSERT_EQ(read[0].characters.size(), 4u);
+    EXPECT_EQ(read[0].plate.text, "51-26");
+    ASSERT_EQ(read[0].plate.characters.size(), 4u);
     const int positions[4] = {0, 1, 2, 3};
     for (std::size_t k = 0; k < 4; ++k) {
-      const FrameBox& box = read[0].characters[k].box;
+      const FrameBox& box = read[0].plate.characters[k].box;
       const auto quad = sheet.to_source({box.x_min, box.x_max, box.y_min, box.y_max});
       ASSERT_TRUE(quad.has_value());
       double x = 0, y = 0;

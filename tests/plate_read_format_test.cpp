@@ -2,12 +2,15 @@
 
 #include <string>
 
-#include "json_text.h"
-#include "name_escape.h"
+#include "reader/json_text.h"
+#include "reader/names.h"
+#include "reader/record_json.h"
 #include "report_format.h"
 
 namespace plate::cli {
 namespace {
+
+using namespace plate::reader;
 
 std::string json(std::string_view text) {
   std::string out = "x";  // appends, never replaces
@@ -40,7 +43,7 @@ TEST(EscapedNameTest, ControlCharactersBackslashesAndInvalidBytesBecomeCEscapes)
 }
 
 TEST(ReportFormatTest, JsonAndTextLinesHoldEveryFieldInOrder) {
-  FileReport r, none, unreadable;
+  Record r, none, unreadable;
   r.name = "dir/a \"1\".bmp";
   r.processing_ms = 47;
   r.elapsed_us = 47123;
@@ -60,7 +63,7 @@ TEST(ReportFormatTest, JsonAndTextLinesHoldEveryFieldInOrder) {
   r.plates.push_back({"･･56", 2, 3, 500, 600, 200, 260, {}, 0, {}});
   r.log_lines = {"1groutp, too few dots"};
   EXPECT_EQ(
-      format_json(r, {}),
+      record_json(r),
       R"({"file":"dir/a \"1\".bmp","processing_ms":47,"elapsed_us":47123,"plates":[)"
       R"({"text":"12-34","digit_count":4,"group_id":1,"frame":{"x_min":100,"x_max":300,"y_min":200,"y_max":260},)"
       R"("worst_distance":12,"characters":[{"digit":"1","x_min":110,"x_max":120,"y_min":210,"y_max":240,)"
@@ -68,8 +71,7 @@ TEST(ReportFormatTest, JsonAndTextLinesHoldEveryFieldInOrder) {
       R"({"digit":"8","x_min":130,"x_max":140,"y_min":210,"y_max":240,"template":null,"distance":null,)"
       R"("matched":{"digit":"0","template":9,"distance":12},"runner_up":null}]},)"
       R"({"text":"･･56","digit_count":2,"group_id":3,"frame":{"x_min":500,"x_max":600,"y_min":200,"y_max":260},)"
-      R"("worst_distance":0,"characters":[]}],"log":["1groutp, too few dots"]})"
-      "\n");
+      R"("worst_distance":0,"characters":[]}],"log":["1groutp, too few dots"]})");
   EXPECT_EQ(format_text(r, {}), "dir/a \"1\".bmp\t12-34 ･･56\t47 ms\n");
   EXPECT_EQ(format_text(r, {true, false}),
             "dir/a \"1\".bmp\t12-34 ･･56\t47 ms\n  log: 1groutp, too few dots\n");
@@ -77,8 +79,9 @@ TEST(ReportFormatTest, JsonAndTextLinesHoldEveryFieldInOrder) {
   EXPECT_EQ(format_text(none, {}), "b.bmp\t\t0 ms\n");
   unreadable.name = "x.bmp";
   unreadable.error = "ファイルリードエラーです";
-  EXPECT_EQ(format_json(unreadable, {true, true}),
-            "{\"file\":\"x.bmp\",\"error\":\"ファイルリードエラーです\"}\n");
+  EXPECT_EQ(record_json(unreadable, {.candidates = true, .file = true}),
+            "{\"file\":\"x.bmp\",\"error\":\"ファイルリードエラーです\"}");
+  EXPECT_EQ(record_json(none, {.candidates = false, .file = false}).substr(0, 17), "{\"processing_ms\":");
   EXPECT_EQ(format_text(unreadable, {true, true}), "");
 }
 

@@ -7,11 +7,13 @@
 #include <memory>
 
 #include "encoded_pictures.h"
-#include "file_job.h"
 #include "image/bitmap_reader.h"
 #include "image/source_picture.h"
 #include "overlay_targets.h"
 #include "present/overlay_plan.h"
+#include "reader/overlay_file.h"
+#include "reader/reader.h"
+#include "scratch_folder.h"
 
 namespace plate::cli {
 namespace {
@@ -19,15 +21,6 @@ namespace {
 namespace fs = std::filesystem;
 
 const fs::path kSamples = fs::path(PLATE_SOURCE_DIR) / "data" / "samples";
-
-fs::path scratch_directory() {
-  const fs::path dir =
-      fs::temp_directory_path() / (std::string("plate_read_photo_overlay_") +
-                                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-  fs::remove_all(dir);
-  fs::create_directories(dir);
-  return dir;
-}
 
 bool has_colour(const DecodedPicture& picture, int x, int y, Rgb colour) {
   const std::uint8_t* p =
@@ -39,13 +32,14 @@ bool has_colour(const DecodedPicture& picture, int x, int y, Rgb colour) {
 // PNG and the BMP the same pixels; each plate's frame is drawn 3 times the window's width along its
 // box in picture pixels, and its label below it.
 TEST(PhotoOverlay, IsThePictureAtItsOwnSizeFramedWhereEachPlateIs) {
-  const fs::path dir = scratch_directory();
+  const testing::ScratchFolder scratch("plate_read_photo_overlay");
+  const fs::path& dir = scratch.path();
   auto frame = std::make_unique<Plane>();
   ASSERT_EQ(read_bitmap(kSamples / "two_plates.bmp", *frame), ReadOutcome::read);
   constexpr int k = 3;
   testing::write_file(dir / "photo.jpg", testing::encode_jpeg(testing::enlarged_frame(*frame, k)));
-  auto worker = std::make_unique<WorkerState>();
-  ASSERT_TRUE(worker->engine.load_templates(fs::path(PLATE_SOURCE_DIR) / "data" / "EBMPlog00.pat").loaded());
+  reader::Reader worker;
+  ASSERT_FALSE(worker.load_patterns(fs::path(PLATE_SOURCE_DIR) / "data" / "EBMPlog00.pat"));
 
   struct Row {
     const char* target;
@@ -53,8 +47,9 @@ TEST(PhotoOverlay, IsThePictureAtItsOwnSizeFramedWhereEachPlateIs) {
   };
   std::vector<DecodedPicture> overlays;
   for (const Row& row : {Row{"out.png", PictureFormat::png}, Row{"out.BMP", PictureFormat::bmp}}) {
-    const FileReport report = process_file(dir / "photo.jpg", *worker, {}, dir / row.target);
-    ASSERT_FALSE(report.failed()) << report.stderr_lines;
+    const reader::Record report = worker.read_file(dir / "photo.jpg");
+    ASSERT_FALSE(report.failed()) << report.messages;
+    ASSERT_EQ(reader::write_overlay(worker, dir / "photo.jpg", dir / row.target), std::nullopt);
     ASSERT_EQ(report.plates.size(), 2u);
     SourcePicture overlay = load_source_picture(dir / row.target);
     ASSERT_EQ(overlay.outcome, PictureOutcome::loaded) << row.target;
@@ -63,7 +58,7 @@ TEST(PhotoOverlay, IsThePictureAtItsOwnSizeFramedWhereEachPlateIs) {
     ASSERT_EQ(overlay.picture.height, kFrameHeight * k);
     overlays.push_back(std::move(overlay.picture));
 
-    for (const PlateReport& plate : report.plates) {
+    for (const reader::PlateRecord& plate : report.plates) {
       ASSERT_TRUE(plate.source_box);
       const PixelBox& box = *plate.source_box;
       const int mid_x = (box.x_min + box.x_max) / 2, mid_y = (box.y_min + box.y_max) / 2;

@@ -18,19 +18,15 @@ struct Plate {
 // The result text of a run result as interpretation leaves it: each plate's digits next to each
 // other in the list, in the order given.
 std::string result_text(std::uint32_t processing_ms, const std::vector<Plate>& plates) {
-  struct Tables {
-    CharacterList list{};
-    GroupTable groups{};
-  };
-  const auto t = std::make_unique<Tables>();
+  const auto result = std::make_unique<RunResult>();
   for (const Plate& plate : plates) {
     for (int d = 0; d < plate.digits; ++d)
-      t->list.entries[std::size_t(t->list.count++)].group_id = plate.group_id;
+      result->characters.entries[std::size_t(result->characters.count++)].group_id = plate.group_id;
     if (plate.group_id < 1 || plate.group_id > kMaxGroupId) continue;
-    t->groups[std::size_t(plate.group_id)].digit_count = plate.digits;
-    plate.text.copy(t->groups[std::size_t(plate.group_id)].text, kPlateTextBytes - 1);
+    result->groups[std::size_t(plate.group_id)].digit_count = plate.digits;
+    plate.text.copy(result->groups[std::size_t(plate.group_id)].text, kPlateTextBytes - 1);
   }
-  return compose_result_text(processing_ms, t->list, t->groups);
+  return compose_result_text(processing_ms, plates_in_dialog_order(*result));
 }
 
 TEST(ResultTextTest, ListsEveryPlateReadOnceInGroupOrder) {

@@ -33,30 +33,31 @@ TEST(SmallPlateReader, ReadsAPlateTooSmallForTheFrameOnceWithItsBoxesInTheFrame)
   SmallPlateReader reader(engine.templates());
   const std::vector<PlateReading> added = reader.read(*frame, scene.width, scene.height, result);
   ASSERT_EQ(added.size(), 1u);
-  EXPECT_EQ(added[0].text,
+  EXPECT_EQ(added[0].plate.text,
             "\xA5\xA5"
             "46");
   EXPECT_GE(added[0].scale, 2);
   // Each digit's box holds the centre of its serial cell (the renderer counts rows from the top).
-  ASSERT_EQ(added[0].characters.size(), 2u);
+  ASSERT_EQ(added[0].plate.characters.size(), 2u);
   for (int k = 0; k < 2; ++k) {
     const tools::PixelBox cell = tools::serial_cell(placed, 2 + k);
     const int x = int((cell.left + cell.right) / 2), y = kFrameHeight - 1 - int((cell.top + cell.bottom) / 2);
-    const FrameBox& box = added[0].characters[std::size_t(k)].box;
+    const FrameBox& box = added[0].plate.characters[std::size_t(k)].box;
     EXPECT_TRUE(box.x_min <= x && x <= box.x_max && box.y_min <= y && y <= box.y_max) << "digit " << k;
-    EXPECT_TRUE(added[0].frame.x_min <= box.x_min && box.x_max <= added[0].frame.x_max);
+    EXPECT_TRUE(added[0].plate.frame.x_min <= box.x_min && box.x_max <= added[0].plate.frame.x_max);
   }
 }
 
 // A reading `text` at `scale` whose digits (20 px tall, 12 apart) start at column x, row 300.
 PlateReading reading(const std::string& text, int scale, int worst, int x = 100) {
-  PlateReading r{text, 0, {x - 30, x + 60, 290, 340}, {}, worst, scale};
+  PlateReading r{{0, 0, {x - 30, x + 60, 290, 340}, text, {}, worst}, scale};
+  RunPlate& p = r.plate;
   for (const char c : text) {
     if (c < '0' || c > '9') continue;
     MatchRecord match{};
     match.shown_digit = match.matched_digit = std::uint8_t(c);
-    r.characters.push_back({{x + 12 * r.digit_count, x + 12 * r.digit_count + 9, 300, 320}, match});
-    ++r.digit_count;
+    p.characters.push_back({{x + 12 * p.digit_count, x + 12 * p.digit_count + 9, 300, 320}, match});
+    ++p.digit_count;
   }
   return r;
 }
@@ -93,7 +94,7 @@ TEST(TileJudging, KeepsOnlyReadingsTheEvidenceSupports) {
     std::vector<std::string> reported;
     for (const PlateReading& r :
          judge_tile_readings(c.frame_plates, c.frame_digits, {c.tile_plates, c.tile_digits}, {}))
-      reported.push_back(r.text);
+      reported.push_back(r.plate.text);
     EXPECT_EQ(reported, c.reported) << c.name;
   }
 }

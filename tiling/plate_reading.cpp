@@ -5,9 +5,6 @@
 #include <cstdint>
 #include <numeric>
 
-#include "present/plate_order.h"
-#include "present/plate_text.h"
-
 namespace plate {
 
 namespace {
@@ -36,12 +33,12 @@ int root(std::vector<int>& parent, int i) {
 // Whether `reading` stands just above a digit at least half as tall again as its first digit, within
 // that digit's height and overlapping its digits' columns (widened by that height).
 bool above_larger_digit(const PlateReading& reading, std::span<const SeenDigit> digits) {
-  const FrameBox& first = reading.characters.front().box;
+  const FrameBox& first = reading.plate.characters.front().box;
   const int height = first.y_max - first.y_min;
   int bottom = first.y_min;
-  for (const ReadCharacter& c : reading.characters) bottom = std::min(bottom, c.box.y_min);
+  for (const PlateCharacter& c : reading.plate.characters) bottom = std::min(bottom, c.box.y_min);
   const int left = first.x_min;
-  const int right = reading.characters.back().box.x_max;
+  const int right = reading.plate.characters.back().box.x_max;
   return std::any_of(digits.begin(), digits.end(), [&](const SeenDigit& seen) {
     const FrameBox& d = seen.box;
     const int digit_height = d.y_max - d.y_min;
@@ -57,7 +54,7 @@ enum class Vote { none, against, in_favour };
 
 Vote frame_vote(const PlateReading& reading, std::span<const SeenDigit> frame_digits) {
   std::size_t agreeing = 0;
-  for (const ReadCharacter& c : reading.characters) {
+  for (const PlateCharacter& c : reading.plate.characters) {
     for (const SeenDigit& seen : frame_digits) {
       const int x = (seen.box.x_min + seen.box.x_max) / 2;
       const int y = (seen.box.y_min + seen.box.y_max) / 2;
@@ -67,7 +64,7 @@ Vote frame_vote(const PlateReading& reading, std::span<const SeenDigit> frame_di
       break;
     }
   }
-  return 2 * agreeing >= reading.characters.size() ? Vote::in_favour : Vote::none;
+  return 2 * agreeing >= reading.plate.characters.size() ? Vote::in_favour : Vote::none;
 }
 
 constexpr unsigned kFrameScaleBit = 1u << 1;
@@ -81,27 +78,16 @@ struct TextAtPlace {
 
 }  // namespace
 
-int vouching_distance(const MatchRecord& match) {
-  return match.shown_template != kNoTemplate ? match.shown_distance : match.nearest_distance;
+PlateReading tile_plate_in_frame(RunPlate plate, const Tile& tile) {
+  plate.frame = tile_box_to_frame(tile, plate.frame);
+  for (PlateCharacter& c : plate.characters) c.box = tile_box_to_frame(tile, c.box);
+  return {std::move(plate), tile.scale};
 }
 
 std::vector<PlateReading> plates_of_run(const RunResult& result, const Tile& tile) {
   std::vector<PlateReading> plates;
-  for (const GroupRun& run : plates_in_dialog_order(result.characters)) {
-    const GroupEntry& group = result.groups[std::size_t(run.group_id)];
-    PlateReading reading;
-    reading.text = std::string(plate_text_bytes(group));
-    reading.digit_count = group.digit_count;
-    reading.frame = tile_box_to_frame(tile, {group.x_min, group.x_max, group.y_min, group.y_max});
-    reading.scale = tile.scale;
-    for (std::int32_t k = 0; k < run.entry_count; ++k) {
-      const CharacterEntry& e = result.characters.entries[std::size_t(run.first_entry + k)];
-      const MatchRecord& match = result.matches[std::size_t(e.candidate_index)];
-      reading.characters.push_back({tile_box_to_frame(tile, {e.x_min, e.x_max, e.y_min, e.y_max}), match});
-      reading.worst_distance = std::max(reading.worst_distance, vouching_distance(match));
-    }
-    plates.push_back(std::move(reading));
-  }
+  for (RunPlate& plate : plates_in_dialog_order(result))
+    plates.push_back(tile_plate_in_frame(std::move(plate), tile));
   return plates;
 }
 
@@ -124,9 +110,9 @@ std::vector<PlateReading> judge_tile_readings(std::span<const PlateReading> fram
     if (above_larger_digit(reading, frame_digits) || above_larger_digit(reading, tiles.digits)) continue;
     const Vote vote = frame_vote(reading, frame_digits);
     if (vote == Vote::against) continue;
-    const bool on_frame_plate =
-        std::any_of(frame_plates.begin(), frame_plates.end(),
-                    [&](const PlateReading& p) { return overlap_area(p.frame, reading.frame) > 0; });
+    const bool on_frame_plate = std::any_of(
+        frame_plates.begin(), frame_plates.end(),
+        [&](const PlateReading& p) { return overlap_area(p.plate.frame, reading.plate.frame) > 0; });
     if (on_frame_plate) continue;
     open.push_back(&reading);
     votes.push_back(vote);
@@ -136,7 +122,7 @@ std::vector<PlateReading> judge_tile_readings(std::span<const PlateReading> fram
   std::iota(parent.begin(), parent.end(), 0);
   for (std::size_t i = 0; i < open.size(); ++i)
     for (std::size_t j = i + 1; j < open.size(); ++j)
-      if (same_place(open[i]->frame, open[j]->frame))
+      if (same_place(open[i]->plate.frame, open[j]->plate.frame))
         parent[std::size_t(root(parent, int(i)))] = root(parent, int(j));
 
   std::vector<PlateReading> chosen;
@@ -147,14 +133,14 @@ std::vector<PlateReading> judge_tile_readings(std::span<const PlateReading> fram
       if (root(parent, int(i)) != int(place)) continue;
       const PlateReading& reading = *open[i];
       auto text = std::find_if(texts.begin(), texts.end(),
-                               [&](const TextAtPlace& t) { return t.text == reading.text; });
-      if (text == texts.end()) text = texts.insert(texts.end(), TextAtPlace{reading.text, 0, &reading});
+                               [&](const TextAtPlace& t) { return t.text == reading.plate.text; });
+      if (text == texts.end()) text = texts.insert(texts.end(), TextAtPlace{reading.plate.text, 0, &reading});
       text->scales |= (1u << reading.scale) | (votes[i] == Vote::in_favour ? kFrameScaleBit : 0u);
-      if (reading.worst_distance < text->best->worst_distance) text->best = &reading;
+      if (reading.plate.worst_distance < text->best->plate.worst_distance) text->best = &reading;
     }
     std::sort(texts.begin(), texts.end(), [](const TextAtPlace& a, const TextAtPlace& b) {
       if (a.scale_count() != b.scale_count()) return a.scale_count() > b.scale_count();
-      return a.best->worst_distance < b.best->worst_distance;
+      return a.best->plate.worst_distance < b.best->plate.worst_distance;
     });
     const TextAtPlace& best = texts.front();
     if (texts.size() > 1 && texts[1].scale_count() == best.scale_count()) continue;  // a conflict
@@ -162,7 +148,7 @@ std::vector<PlateReading> judge_tile_readings(std::span<const PlateReading> fram
     const int fewest =
         agreed ? rules.fewest_digits : std::max(rules.fewest_digits, rules.fewest_digits_one_scale);
     const int limit = agreed ? rules.worst_distance_agreed : rules.worst_distance_one_scale;
-    if (best.best->digit_count < fewest || best.best->worst_distance > limit) continue;
+    if (best.best->plate.digit_count < fewest || best.best->plate.worst_distance > limit) continue;
     chosen.push_back(*best.best);
   }
   return chosen;

@@ -1,6 +1,5 @@
 #include "tiling/small_plate_reader.h"
 
-#include "present/plate_order.h"
 #include "tiling/tile_picture.h"
 
 namespace plate {
@@ -10,11 +9,14 @@ namespace {
 // Whether a plate on the tile lies at least its first digit's height from every side of the tile
 // that cuts through the picture. Closer, it may be a part of a plate that the cut leaves whole on a
 // neighbouring tile (a "34" of "12-34").
-bool clear_of_cuts(const Tile& tile, const GroupEntry& group, int digit_height) {
-  return (!tile.cut_left || group.x_min >= digit_height) &&
-         (!tile.cut_right || group.x_max <= kFrameWidth - 1 - digit_height) &&
-         (!tile.cut_top || group.y_max <= kFrameHeight - 1 - digit_height) &&
-         (!tile.cut_bottom || group.y_min >= digit_height);
+bool clear_of_cuts(const Tile& tile, const RunPlate& plate) {
+  const FrameBox& first = plate.characters.front().box;
+  const int digit_height = first.y_max - first.y_min;
+  const FrameBox& frame = plate.frame;
+  return (!tile.cut_left || frame.x_min >= digit_height) &&
+         (!tile.cut_right || frame.x_max <= kFrameWidth - 1 - digit_height) &&
+         (!tile.cut_top || frame.y_max <= kFrameHeight - 1 - digit_height) &&
+         (!tile.cut_bottom || frame.y_min >= digit_height);
 }
 
 }  // namespace
@@ -34,14 +36,9 @@ TileReadings SmallPlateReader::tile_readings(const Plane& frame, int fitted_widt
     for (const Tile& tile : plan_tiles(fitted_width, fitted_height, scale, overlap)) {
       make_tile_picture(frame, fitted_width, fitted_height, tile, *tile_picture_);
       const RunResult& result = engine_.run(*tile_picture_);
-      // plates_of_run lists the plates in the same order as the runs.
-      std::vector<PlateReading> plates = plates_of_run(result, tile);
-      const std::vector<GroupRun> runs = plates_in_dialog_order(result.characters);
-      for (std::size_t k = 0; k < runs.size(); ++k) {
-        const GroupEntry& group = result.groups[std::size_t(runs[k].group_id)];
-        const CharacterEntry& first = result.characters.entries[std::size_t(runs[k].first_entry)];
-        if (clear_of_cuts(tile, group, first.height)) readings.plates.push_back(std::move(plates[k]));
-      }
+      for (RunPlate& plate : plates_in_dialog_order(result))
+        if (clear_of_cuts(tile, plate))
+          readings.plates.push_back(tile_plate_in_frame(std::move(plate), tile));
       const std::vector<SeenDigit> digits = digits_of_run(result, tile);
       readings.digits.insert(readings.digits.end(), digits.begin(), digits.end());
     }

@@ -4,7 +4,7 @@
     import platereader.dask
 
     client = Client(LocalCluster(n_workers=2, threads_per_worker=1))
-    results = platereader.dask.read_files("photos/*.bmp").compute()
+    results = platereader.dask.read_files("photos/").compute()
 
 Each item is the record `plate-read --json` prints for one file, in the order of the files; a
 file that cannot be read gives {"file": ..., "error": ..., "reason": ...} as there. Every worker thread keeps one
@@ -19,9 +19,7 @@ import threading
 import dask.bag
 
 from . import Reader
-
-# What plate-read takes from a directory.
-PICTURE_SUFFIXES = (".bmp",)
+from ._platereader import is_picture_name
 
 # Dask's own cost is some milliseconds a task, so tasks are few and large: by default four for each
 # worker thread, each of at most this many files.
@@ -37,7 +35,7 @@ def list_pictures(paths_or_glob):
     files = []
     for item in map(os.fspath, items):
         if os.path.isdir(item):
-            names = sorted(n for n in os.listdir(item) if n.lower().endswith(PICTURE_SUFFIXES))
+            names = sorted(n for n in os.listdir(item) if is_picture_name(n))
             files += [p for p in (os.path.join(item, n) for n in names) if os.path.isfile(p)]
         elif any(c in item for c in "*?["):
             matches = sorted(glob.glob(item))

@@ -13,7 +13,7 @@ ResultDialog::ResultDialog(const RunResult& result, QWidget& ownerClientArea)
     : TemplateDialog(resources::kResultDialog, ownerClientArea) {
   qobject_cast<QPlainTextEdit*>(control(resources::kResultBoxId))
       ->setPlainText(
-          toDisplayString(compose_result_text(result.processing_ms, result.characters, result.groups)));
+          toDisplayString(compose_result_text(result.processing_ms, plates_in_dialog_order(result))));
   qobject_cast<QPlainTextEdit*>(control(resources::kContactBoxId))
       ->setPlainText(toDisplayString(compose_contact_text()));
   connect(qobject_cast<QPushButton*>(control(resources::kOkButtonId)), &QPushButton::clicked, this,

@@ -17,7 +17,7 @@ INT_PTR CALLBACK result_dialog_procedure(HWND dialog, UINT message, WPARAM wpara
       const auto& result = *reinterpret_cast<const RunResult*>(lparam);
       SetDlgItemTextW(
           dialog, resources::kResultBoxId,
-          widen(compose_result_text(result.processing_ms, result.characters, result.groups)).c_str());
+          widen(compose_result_text(result.processing_ms, plates_in_dialog_order(result))).c_str());
       SetDlgItemTextW(dialog, resources::kContactBoxId, widen(compose_contact_text()).c_str());
       return TRUE;
     }

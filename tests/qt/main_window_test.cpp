@@ -207,10 +207,10 @@ class MainWindowTest final : public QObject {
     };
     QCOMPARE(presenter_.shown,
              QStringList{"認識結果|" +
-                         lines(compose_result_text(result.processing_ms, result.characters, result.groups)) +
+                         lines(compose_result_text(result.processing_ms, plates_in_dialog_order(result))) +
                          lines(compose_contact_text())});
     QCOMPARE(presenter_.owners, std::vector<QWidget*>{window_.get()});
-    QVERIFY(!plan_overlay(result.groups, result.next_group_id).empty());  // plates were read
+    QVERIFY(!plan_overlay(plates_in_dialog_order(result)).empty());  // plates were read
   }
 
   void blankingKeepsTheOutlines_data() {

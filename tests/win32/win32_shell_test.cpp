@@ -130,7 +130,7 @@ TEST(PaintingTest, ShowsThePlaneUprightAndTheOverlayInItsColours) {
   ASSERT_NE(bitmap, nullptr);
   const HDC dc = CreateCompatibleDC(nullptr);
   const HGDIOBJ previous = SelectObject(dc, bitmap);
-  paint_frame(dc, *plane, plan_overlay(result.groups, result.next_group_id));
+  paint_frame(dc, *plane, plan_overlay(plates_in_dialog_order(result)));
   GdiFlush();
   const auto* pixels = static_cast<const std::uint32_t*>(bits);
 

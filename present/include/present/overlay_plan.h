@@ -7,11 +7,12 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
-#include "engine/character_list.h"
 #include "engine/plane.h"
+#include "engine/run_plates.h"
 #include "image/frame_fit.h"
 
 namespace plate {
@@ -40,9 +41,9 @@ struct OverlayItem {
 
 inline constexpr std::int32_t kOverlayPenWidth = 5;
 
-// One item per plate that was read (digit_count not 0), in ascending group id order, for the ids
-// 1 .. next_group_id - 1. Nothing before the first run (next_group_id 0) or after a drop (all zero).
-std::vector<OverlayItem> plan_overlay(const GroupTable& groups, std::int32_t next_group_id);
+// One item per plate, in the list's order (a run's plates_in_dialog_order, and any read elsewhere
+// after them).
+std::vector<OverlayItem> plan_overlay(std::span<const RunPlate> plates);
 
 // How many times thicker the overlay is drawn on a picture shrunk by `mapping` to fit the frame: 1
 // for a picture that fits, else 1 / scale rounded (4 for a 4272 x 2848 photo), so that frames and
@@ -56,7 +57,6 @@ std::int32_t overlay_magnification(const FrameMapping& mapping);
 // is the picture area its frame box covers (frame_box_to_source), and the label sits four rows
 // times the magnification below it. A frame wholly outside the picture (in the black beside it)
 // has no item. For a picture that fits the frame, the items are plan_overlay's.
-std::vector<OverlayItem> plan_source_overlay(const GroupTable& groups, std::int32_t next_group_id,
-                                             const FrameMapping& mapping);
+std::vector<OverlayItem> plan_source_overlay(std::span<const RunPlate> plates, const FrameMapping& mapping);
 
 }  // namespace plate

@@ -6,17 +6,11 @@
 #include <string>
 #include <string_view>
 
-#include "engine/character_list.h"
-
 namespace plate {
 
 inline constexpr std::string_view kMiddleDotUtf8 = "\xEF\xBD\xA5";  // U+FF65 "･"
 
 // Plate-text bytes (digits, 0x2D, 0xA5) to UTF-8; any other byte above 0x7F becomes U+FFFD.
 std::string plate_text_to_utf8(std::string_view plate_text);
-
-// A plate's text bytes as the group table keeps them, up to the terminating zero (or all twelve
-// bytes when none terminates them).
-std::string_view plate_text_bytes(const GroupEntry& group);
 
 }  // namespace plate

@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <span>
-#include <string>
 #include <vector>
 
 #include "engine/match_record.h"
@@ -13,26 +12,17 @@
 
 namespace plate {
 
-struct ReadCharacter {
-  FrameBox box;       // in the frame, whatever tile it was read on
-  MatchRecord match;  // as matching recorded it on that run
-};
-
+// A plate of a run with its boxes in the frame, whatever tile it was read on.
 struct PlateReading {
-  std::string text;  // the plate text's bytes as the group table keeps them (0xA5 for a dot)
-  int digit_count = 0;
-  FrameBox frame;                         // the plate frame, in the frame
-  std::vector<ReadCharacter> characters;  // left to right
-  int worst_distance = 0;                 // the largest distance that vouches for one of its digits
-  int scale = 1;                          // 1 for the run over the frame itself, else the tile's
+  RunPlate plate;
+  int scale = 1;  // 1 for the run over the frame itself, else the tile's
 };
 
-// The distance that vouches for a read candidate's digit: its own template's, or, when the 0/8
-// check changed the digit to one whose template the windows refused, the template that read it.
-int vouching_distance(const MatchRecord& match);
+// A plate of a run over `tile`, its boxes mapped into the frame; for the run over the frame itself
+// pass a 1x tile at the origin.
+PlateReading tile_plate_in_frame(RunPlate plate, const Tile& tile);
 
-// The plates of `result`, a run over `tile` (its boxes mapped into the frame); for the run over
-// the frame itself pass a 1x tile at the origin.
+// The plates of `result`, a run over `tile`, in the dialog's order (tile_plate_in_frame).
 std::vector<PlateReading> plates_of_run(const RunResult& result, const Tile& tile);
 
 // A digit a run recognised, in a plate or not.

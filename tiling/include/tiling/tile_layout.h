@@ -8,14 +8,9 @@
 
 #include <vector>
 
-namespace plate {
+#include "engine/run_plates.h"
 
-// Columns x_min..x_max and rows y_min..y_max, both inclusive, in frame (plane) coordinates: rows
-// count from the bottom, as everywhere in the engine.
-struct FrameBox {
-  int x_min = 0, x_max = 0, y_min = 0, y_max = 0;
-  friend bool operator==(const FrameBox&, const FrameBox&) = default;
-};
+namespace plate {
 
 struct Tile {
   int scale = 1;

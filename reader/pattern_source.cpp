@@ -1,4 +1,4 @@
-#include "pattern_source.h"
+#include "reader/pattern_source.h"
 
 #include <system_error>
 
@@ -8,7 +8,7 @@
 #include <windows.h>
 #endif
 
-namespace plate::cli {
+namespace plate::reader {
 
 std::filesystem::path choose_pattern_file(const std::optional<std::filesystem::path>& named,
                                           const std::optional<std::filesystem::path>& program_directory) {
@@ -44,4 +44,4 @@ std::optional<std::filesystem::path> find_program_directory(const char* argv0) {
   return absolute.parent_path();
 }
 
-}  // namespace plate::cli
+}  // namespace plate::reader

@@ -1,10 +1,11 @@
-#include "name_escape.h"
+#include "reader/names.h"
 
+#include <algorithm>
 #include <cstdint>
 
-#include "json_text.h"
+#include "reader/json_text.h"
 
-namespace plate::cli {
+namespace plate::reader {
 
 namespace {
 
@@ -66,4 +67,36 @@ std::string escaped_name(std::string_view name) {
   return out;
 }
 
-}  // namespace plate::cli
+std::string display_name(const std::filesystem::path& path) {
+  const std::u8string utf8 = path.u8string();
+  return {utf8.begin(), utf8.end()};
+}
+
+bool decodes_photos() {
+#ifdef PLATE_READ_PICTURES
+  return true;
+#else
+  return false;
+#endif
+}
+
+std::string_view picture_extensions_text() {
+#ifdef PLATE_READ_PICTURES
+  return ".bmp, .jpg, .jpeg or .png";
+#else
+  return ".bmp";
+#endif
+}
+
+bool has_picture_extension(const std::filesystem::path& path) {
+  std::string extension = display_name(path.extension());
+  std::transform(extension.begin(), extension.end(), extension.begin(),
+                 [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+#ifdef PLATE_READ_PICTURES
+  return extension == ".bmp" || extension == ".jpg" || extension == ".jpeg" || extension == ".png";
+#else
+  return extension == ".bmp";
+#endif
+}
+
+}  // namespace plate::reader

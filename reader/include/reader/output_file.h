@@ -7,7 +7,7 @@
 #include <span>
 #include <string>
 
-namespace plate::cli {
+namespace plate::reader {
 
 // Writes `bytes` to a new temporary file in the directory of `path` and renames it to `path`: a
 // reader of `path` sees the old file or the whole new one, never a part, and a failure leaves the
@@ -16,4 +16,4 @@ namespace plate::cli {
 std::optional<std::string> write_file_atomically(const std::filesystem::path& path,
                                                  std::span<const std::uint8_t> bytes);
 
-}  // namespace plate::cli
+}  // namespace plate::reader

@@ -1,8 +1,8 @@
-#include "json_text.h"
+#include "reader/json_text.h"
 
 #include <cstdint>
 
-namespace plate::cli {
+namespace plate::reader {
 
 namespace {
 
@@ -99,4 +99,4 @@ void append_json_string(std::string& out, std::string_view text) {
   out += '"';
 }
 
-}  // namespace plate::cli
+}  // namespace plate::reader

@@ -1,11 +1,11 @@
 #pragma once
-// JSON string literals for plate-read's reports.
+// JSON string literals for the records' JSON.
 
 #include <cstddef>
 #include <string>
 #include <string_view>
 
-namespace plate::cli {
+namespace plate::reader {
 
 // Appends `text` as a quoted JSON string. Quote and backslash are escaped, control characters
 // below 0x20 as \b \f \n \r \t or \u00XX; valid UTF-8 is copied as it is; a byte 0xXX that does
@@ -19,4 +19,4 @@ void append_json_string(std::string& out, std::string_view text);
 // forms, surrogates and code points above U+10FFFF are not well-formed.
 std::size_t utf8_sequence_length(std::string_view text);
 
-}  // namespace plate::cli
+}  // namespace plate::reader

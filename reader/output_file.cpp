@@ -1,4 +1,4 @@
-#include "output_file.h"
+#include "reader/output_file.h"
 
 #include <atomic>
 #include <cerrno>
@@ -12,7 +12,7 @@
 #include <unistd.h>
 #endif
 
-namespace plate::cli {
+namespace plate::reader {
 
 namespace {
 
@@ -92,4 +92,4 @@ std::optional<std::string> write_file_atomically(const std::filesystem::path& pa
   return error.message();
 }
 
-}  // namespace plate::cli
+}  // namespace plate::reader
