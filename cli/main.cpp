@@ -97,7 +97,8 @@ reader::Record read_file(reader::Reader& worker, const std::filesystem::path& pa
 int read_all(const std::vector<std::filesystem::path>& files, const Options& options,
              const TemplateTable& templates, const OverlayTargets& overlays) {
   const ReportDetail detail{options.log, options.candidates};
-  const reader::ReadSettings settings{options.candidates, options.max_distance, options.small_plates};
+  const reader::ReadSettings settings{options.candidates, options.max_distance, options.small_plates,
+                                      options.find_plates};
   ProgressLine progress(std::cerr, files.size() > 1 && stderr_is_terminal(), files.size());
   bool any_failed = false;
   std::optional<std::string> output_problem;
