@@ -7,17 +7,15 @@
 // photo's pixels, lies on that plate's serial row, the first time that plate is reported; every
 // other reported plate is wrong (a text not there, or a plate reported twice).
 //
-// The finder's plates are merged with the frame run's three ways, to choose by measurement:
-//   finder alone           only the plates read on the straightened plates;
-//   + frame off found      and the frame run's plates whose centre lies on no plate the finder
-//                          laid out (where the finder found a plate, its reading stands);
-//   + frame off read       and the frame run's plates whose centre lies on no plate the finder's
-//                          run read.
+// The finder's plates (plate-read --find-plates) are shown alone and merged with the frame run's
+// as the reader merges them: the frame run's plates whose centre lies on a plate read straightened
+// give way to it. A third merge is shown for the choice: the frame run's plates give way wherever
+// the finder found a plate shape, read or not. The plates are straightened from the fitted
+// picture, as plate-read does, or with --from-photo from the photo's own pixels (twice as fine).
 // Times are this thread's CPU time a photo.
 //
 //   usage: finder_bench [--photos N] [--set development|checking] [--plate-width W] [--levels 80,110,...]
-//                       [--from-frame] [--list] [--pictures DIR] [PATTERN_FILE]
-// --from-frame straightens the plates from the fitted picture instead of the photo's own pixels.
+//                       [--from-photo] [--list] [--pictures DIR] [PATTERN_FILE]
 // --pictures writes each photo as fitted into the frame and the sheet of its straightened plates.
 
 #include <algorithm>
@@ -29,8 +27,7 @@
 #include <vector>
 
 #include "engine/recognition_engine.h"
-#include "finder/plate_finder.h"
-#include "finder/plate_sheet.h"
+#include "finder/found_plate_reading.h"
 #include "image/frame_fit.h"
 #include "image/png_encoder.h"
 #include "photo_scenes.h"
@@ -116,9 +113,9 @@ void write_png(const std::string& path, const plate::Plane& frame, int width, in
   }
 }
 
-enum Mode { kDefault, kSmall, kFinderAlone, kOffFound, kOffRead, kModes };
-constexpr const char* kModeNames[kModes] = {"default (whole frame)", "--small-plates", "finder alone",
-                                            "finder + frame off found", "finder + frame off read"};
+enum Mode { kDefault, kSmall, kFinderAlone, kFinder, kModes };
+constexpr const char* kModeNames[kModes] = {"default (whole frame)", "--small-plates", "straightened alone",
+                                            "--find-plates"};
 
 std::vector<int> parse_list(const std::string& text) {
   std::vector<int> values;
@@ -135,10 +132,9 @@ std::vector<int> parse_list(const std::string& text) {
 int main(int argc, char** argv) {
   int count = 100;
   plate::bench::PhotoSet set = plate::bench::PhotoSet::development;
-  plate::SheetLayout layout;
-  plate::FinderSettings finder_settings;
+  plate::FoundPlateSettings settings;
   bool list = false;
-  bool from_frame = false;
+  bool from_photo = false;
   std::filesystem::path picture_dir;
   std::filesystem::path pattern_file = std::filesystem::path(PLATE_SOURCE_DIR) / "data" / "EBMPlog00.pat";
   for (int i = 1; i < argc; ++i) {
@@ -149,15 +145,15 @@ int main(int argc, char** argv) {
       const std::string name = argv[++i];
       set = name == "checking" ? plate::bench::PhotoSet::checking : plate::bench::PhotoSet::development;
     } else if (arg == "--plate-width" && i + 1 < argc) {
-      layout.plate_width = std::stoi(argv[++i]);
+      settings.layout.plate_width = std::stoi(argv[++i]);
     } else if (arg == "--background" && i + 1 < argc) {
-      layout.background = std::stoi(argv[++i]);
+      settings.layout.background = std::stoi(argv[++i]);
     } else if (arg == "--levels" && i + 1 < argc) {
-      finder_settings.light_levels = parse_list(argv[++i]);
+      settings.finder.light_levels = parse_list(argv[++i]);
     } else if (arg == "--pictures" && i + 1 < argc) {
       picture_dir = argv[++i];
-    } else if (arg == "--from-frame") {
-      from_frame = true;
+    } else if (arg == "--from-photo") {
+      from_photo = true;
     } else if (arg == "--list") {
       list = true;
     } else {
@@ -175,8 +171,8 @@ int main(int argc, char** argv) {
   auto sheet_frame = std::make_unique<plate::Plane>();
 
   Score totals[kModes];
-  double frame_s = 0, tiles_s = 0, find_s = 0, sheet_s = 0, sheet_run_s = 0;
-  int plates = 0, found_total = 0, located = 0;
+  double frame_s = 0, tiles_s = 0, finder_s = 0;
+  int plates = 0;
   for (int index = 0; index < count; ++index) {
     const plate::tools::PhotoScene scene = plate::bench::make_photo_scene(set, index);
     const plate::DecodedPicture picture = plate::bench::as_decoded(plate::tools::render_photo(scene, fonts));
@@ -191,14 +187,9 @@ int main(int argc, char** argv) {
     for (PlateReading& r : small.read(*frame, mapping.fitted.width, mapping.fitted.height, result))
       with_tiles.push_back(std::move(r));
     double t2 = cpu_seconds();
-    const std::vector<plate::FoundPlate> found = plate::find_plates(*frame, mapping, finder_settings);
+    const std::vector<plate::FoundPlateReading> found = plate::read_found_plates(
+        sheet_engine, *frame, mapping, *sheet_frame, from_photo ? &picture : nullptr, settings);
     double t3 = cpu_seconds();
-    const plate::PlateSheet sheet(from_frame ? plate::fitted_picture(*frame, mapping) : picture, found,
-                                  *sheet_frame, layout);
-    double t4 = cpu_seconds();
-    const std::vector<PlateReading> sheet_plates =
-        plate::plates_of_run(sheet_engine.run(*sheet_frame), plate::Tile{});
-    double t5 = cpu_seconds();
     if (!picture_dir.empty()) {
       const std::string stem = (picture_dir / std::to_string(index)).string();
       write_png(stem + "-frame.png", *frame, mapping.fitted.width, mapping.fitted.height);
@@ -206,42 +197,26 @@ int main(int argc, char** argv) {
     }
     frame_s += t1 - t0;
     tiles_s += t2 - t1;
-    find_s += t3 - t2;
-    sheet_s += t4 - t3;
-    sheet_run_s += t5 - t4;
-    found_total += int(found.size());
-    for (const plate::tools::TurnedPlate& p : scene.plates) located += sheet.covers({p.centre_x, p.centre_y});
+    finder_s += t3 - t2;
 
     std::vector<Reported> reports[kModes];
     reports[kDefault] = frame_reports(frame_plates, mapping);
     reports[kSmall] = frame_reports(with_tiles, mapping);
-    std::vector<plate::SourceQuad> read_quads;
-    for (const PlateReading& r : sheet_plates)
-      if (const auto quad = sheet.to_source(
-              {r.plate.frame.x_min, r.plate.frame.x_max, r.plate.frame.y_min, r.plate.frame.y_max})) {
-        reports[kFinderAlone].push_back({r.plate.text, centre_of(*quad)});
-        read_quads.push_back(*quad);
-      }
-    reports[kOffFound] = reports[kOffRead] = reports[kFinderAlone];
-    for (const Reported& r : reports[kDefault]) {
-      if (!sheet.covers(r.centre)) reports[kOffFound].push_back(r);
-      const bool on_read = std::any_of(read_quads.begin(), read_quads.end(), [&](const plate::SourceQuad& q) {
-        const plate::PixelBox box = plate::bounding_box(q, picture.source_width, picture.source_height);
-        return r.centre.x >= box.x_min && r.centre.x <= box.x_max + 1 && r.centre.y >= box.y_min &&
-               r.centre.y <= box.y_max + 1;
-      });
-      if (!on_read) reports[kOffRead].push_back(r);
-    }
+    for (const plate::FoundPlateReading& r : found)
+      reports[kFinderAlone].push_back({r.plate.text, centre_of(r.quad)});
+    reports[kFinder] = reports[kFinderAlone];
+    for (std::size_t k = 0; k < frame_plates.size(); ++k)
+      if (!plate::lies_on_found_plate(found, frame_plates[k].plate.frame))
+        reports[kFinder].push_back(frame_reports({frame_plates[k]}, mapping).front());
     if (list)
       for (const plate::tools::TurnedPlate& p : scene.plates) {
         const std::string text = plate::tools::expected_plate_text(p.lettering.serial);
         const bool read = std::any_of(reports[kFinderAlone].begin(), reports[kFinderAlone].end(),
                                       [&](const Reported& r) { return r.text == text; });
         if (!read)
-          std::printf(
-              "  photo %d: finder did not read %s (%.0f px in the frame, turned %.0f, tilted %.0f, %s)\n",
-              index, plate::plate_text_to_utf8(text).c_str(), p.width_px * mapping.scale(), p.yaw_deg,
-              p.pitch_deg, sheet.covers({p.centre_x, p.centre_y}) ? "located" : "not located");
+          std::printf("  photo %d: finder did not read %s (%.0f px in the frame, turned %.0f, tilted %.0f)\n",
+                      index, plate::plate_text_to_utf8(text).c_str(), p.width_px * mapping.scale(), p.yaw_deg,
+                      p.pitch_deg);
       }
     for (int m = 0; m < kModes; ++m) {
       const Score s = score(reports[m], scene, kModeNames[m], index, list && m != kSmall);
@@ -250,19 +225,14 @@ int main(int argc, char** argv) {
       totals[m].wrong += s.wrong;
     }
   }
-  std::printf(
-      "%s set: %d photos, %d plates (%d located by the finder); %.1f plate shapes found a photo; "
-      "sheet plates %d px wide\n",
-      set == plate::bench::PhotoSet::checking ? "checking" : "development", count, plates, located,
-      double(found_total) / count, layout.plate_width);
+  std::printf("%s set: %d photos, %d plates; sheet plates %d px wide, straightened from the %s\n",
+              set == plate::bench::PhotoSet::checking ? "checking" : "development", count, plates,
+              settings.layout.plate_width, from_photo ? "photo" : "fitted picture");
   const double ms = 1e3 / count;
-  const double mode_ms[kModes] = {
-      frame_s * ms, (frame_s + tiles_s) * ms, (frame_s + find_s + sheet_s + sheet_run_s) * ms,
-      (frame_s + find_s + sheet_s + sheet_run_s) * ms, (frame_s + find_s + sheet_s + sheet_run_s) * ms};
+  const double mode_ms[kModes] = {frame_s * ms, (frame_s + tiles_s) * ms, (frame_s + finder_s) * ms,
+                                  (frame_s + finder_s) * ms};
   for (int m = 0; m < kModes; ++m)
-    std::printf("  %-26s exact %4d  wrong %4d  missed %4d  %7.1f ms a photo\n", kModeNames[m],
+    std::printf("  %-22s exact %4d  wrong %4d  missed %4d  %7.1f ms a photo\n", kModeNames[m],
                 totals[m].exact, totals[m].wrong, totals[m].plates - totals[m].exact, mode_ms[m]);
-  std::printf("  finder's own share: find %.1f ms, straighten %.1f ms, run over the sheet %.1f ms a photo\n",
-              find_s * ms, sheet_s * ms, sheet_run_s * ms);
   return 0;
 }

@@ -18,10 +18,13 @@ std::optional<FrameBox> frame_box_of(const SourceQuad& quad, const FrameMapping&
 
 std::vector<FoundPlateReading> read_found_plates(RecognitionEngine& engine, const Plane& frame,
                                                  const FrameMapping& mapping, Plane& sheet,
-                                                 const FinderSettings& finder, const SheetLayout& layout) {
-  const std::vector<FoundPlate> plates = find_plates(frame, mapping, finder);
+                                                 const DecodedPicture* finer,
+                                                 const FoundPlateSettings& settings) {
+  const std::vector<FoundPlate> plates = find_plates(frame, mapping, settings.finder);
   if (plates.empty()) return {};
-  const PlateSheet laid_out(fitted_picture(frame, mapping), plates, sheet, layout);
+  DecodedPicture fitted;
+  if (!finer) fitted = fitted_picture(frame, mapping);
+  const PlateSheet laid_out(finer ? *finer : fitted, plates, sheet, settings.layout);
   std::vector<FoundPlateReading> readings;
   for (RunPlate plate : plates_in_dialog_order(engine.run(sheet))) {
     const auto on_sheet = [](const FrameBox& b) { return PixelBox{b.x_min, b.x_max, b.y_min, b.y_max}; };

@@ -26,13 +26,19 @@ struct FoundPlateReading {
   std::vector<SourceQuad> character_quads;  // left to right, as plate.characters
 };
 
-// Finds the plates of the picture fitted in `frame` (where `mapping` says), straightens them from
-// that fitted picture onto `sheet`, and runs `engine` over the sheet (its result is the sheet's
-// afterwards). Plates whose frame falls outside every slot are left out.
+struct FoundPlateSettings {
+  FinderSettings finder;
+  SheetLayout layout;
+};
+
+// Finds the plates of the picture fitted in `frame` (where `mapping` says), straightens them onto
+// `sheet` from `finer` (the decoded picture, held at any size up to its full one) or, without it,
+// from the fitted picture, and runs `engine` over the sheet (its result is the sheet's afterwards).
+// Plates whose frame falls outside every slot are left out.
 std::vector<FoundPlateReading> read_found_plates(RecognitionEngine& engine, const Plane& frame,
                                                  const FrameMapping& mapping, Plane& sheet,
-                                                 const FinderSettings& finder = {},
-                                                 const SheetLayout& layout = {});
+                                                 const DecodedPicture* finer = nullptr,
+                                                 const FoundPlateSettings& settings = {});
 
 // Whether a plate that the run over the frame read (its frame in plane coordinates) lies where a
 // found plate was read: its centre inside that plate's frame box. There the found plate's reading
