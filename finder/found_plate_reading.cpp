@@ -47,7 +47,21 @@ std::vector<FoundPlateReading> read_found_plates(RecognitionEngine& engine, cons
     }
     if (placed) readings.push_back(std::move(reading));
   }
-  return readings;
+  // Two plate shapes found at one place (a plate and its frame, say) may both be read: the place
+  // is reported once, by its surest reading.
+  std::vector<FoundPlateReading> kept;
+  for (std::size_t i = 0; i < readings.size(); ++i) {
+    const auto beaten = [&](std::size_t j) {
+      const RunPlate &mine = readings[i].plate, &other = readings[j].plate;
+      return j != i && lies_on_found_plate(std::span(&readings[j], 1), mine.frame) &&
+             (other.worst_distance < mine.worst_distance ||
+              (other.worst_distance == mine.worst_distance && j < i));
+    };
+    bool any_beats = false;
+    for (std::size_t j = 0; j < readings.size() && !any_beats; ++j) any_beats = beaten(j);
+    if (!any_beats) kept.push_back(readings[i]);
+  }
+  return kept;
 }
 
 bool lies_on_found_plate(std::span<const FoundPlateReading> found, const FrameBox& frame_plate) {
