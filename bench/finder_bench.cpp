@@ -148,6 +148,8 @@ int main(int argc, char** argv) {
       settings.layout.plate_width = std::stoi(argv[++i]);
     } else if (arg == "--background" && i + 1 < argc) {
       settings.layout.background = std::stoi(argv[++i]);
+    } else if (arg == "--serial-row-top" && i + 1 < argc) {
+      settings.serial_row_top = std::stod(argv[++i]);
     } else if (arg == "--levels" && i + 1 < argc) {
       settings.finder.light_levels = parse_list(argv[++i]);
     } else if (arg == "--pictures" && i + 1 < argc) {

@@ -28,6 +28,10 @@ std::vector<FoundPlateReading> read_found_plates(RecognitionEngine& engine, cons
   std::vector<FoundPlateReading> readings;
   for (RunPlate plate : plates_in_dialog_order(engine.run(sheet))) {
     const auto on_sheet = [](const FrameBox& b) { return PixelBox{b.x_min, b.x_max, b.y_min, b.y_max}; };
+    // The upper row (region and classification number) ends 55 mm down the 165 mm plate, the
+    // serial row starts at 70 mm: a group centred above that is the classification number.
+    const std::optional<double> depth = laid_out.depth_in_slot(on_sheet(plate.frame));
+    if (!depth || *depth < settings.serial_row_top) continue;
     const std::optional<SourceQuad> quad = laid_out.to_source(on_sheet(plate.frame));
     const std::optional<FrameBox> box = quad ? frame_box_of(*quad, mapping) : std::nullopt;
     if (!box) continue;

@@ -91,15 +91,41 @@ PlateSheet::PlateSheet(const DecodedPicture& picture, std::span<const FoundPlate
     std::copy_n(sheet.ptr<std::uint8_t>(y), kRowStride, frame.row(kFrameHeight - 1 - y));
 }
 
-std::optional<SourceQuad> PlateSheet::to_source(const PixelBox& frame_box) const {
-  // Rows top-down, edges between pixels.
-  const double left = frame_box.x_min, right = frame_box.x_max + 1.0;
-  const double top = kFrameHeight - 1 - frame_box.y_max, bottom = kFrameHeight - frame_box.y_min;
-  const double x = (left + right) / 2, y = (top + bottom) / 2;
+namespace {
+
+// The box's edges in frame pixels, rows top-down.
+struct Edges {
+  double left, right, top, bottom;
+  explicit Edges(const PixelBox& box)
+      : left(box.x_min),
+        right(box.x_max + 1.0),
+        top(kFrameHeight - 1 - box.y_max),
+        bottom(kFrameHeight - box.y_min) {}
+};
+
+}  // namespace
+
+const SheetSlot* PlateSheet::slot_at(const PixelBox& frame_box) const {
+  const Edges e(frame_box);
+  const double x = (e.left + e.right) / 2, y = (e.top + e.bottom) / 2;
   const auto slot = std::find_if(slots_.begin(), slots_.end(), [&](const SheetSlot& s) {
     return x >= s.left && x < s.left + s.width && y >= s.top && y < s.top + s.height;
   });
-  if (slot == slots_.end()) return std::nullopt;
+  return slot == slots_.end() ? nullptr : &*slot;
+}
+
+std::optional<double> PlateSheet::depth_in_slot(const PixelBox& frame_box) const {
+  const SheetSlot* slot = slot_at(frame_box);
+  if (!slot) return std::nullopt;
+  const Edges e(frame_box);
+  return ((e.top + e.bottom) / 2 - slot->top) / slot->height;
+}
+
+std::optional<SourceQuad> PlateSheet::to_source(const PixelBox& frame_box) const {
+  const SheetSlot* slot = slot_at(frame_box);
+  if (!slot) return std::nullopt;
+  const Edges e(frame_box);
+  const double left = e.left, right = e.right, top = e.top, bottom = e.bottom;
   SourceQuad quad{apply(slot->to_source, left, top), apply(slot->to_source, right, top),
                   apply(slot->to_source, right, bottom), apply(slot->to_source, left, bottom)};
   for (SourcePoint& corner : quad) {

@@ -29,12 +29,15 @@ struct FoundPlateReading {
 struct FoundPlateSettings {
   FinderSettings finder;
   SheetLayout layout;
+  // How far down its slot (0 top, 1 bottom) a plate read on the sheet must be centred: the upper
+  // row's classification number, read as a plate of its own, is centred higher.
+  double serial_row_top = 0.42;
 };
 
 // Finds the plates of the picture fitted in `frame` (where `mapping` says), straightens them onto
 // `sheet` from `finer` (the decoded picture, held at any size up to its full one) or, without it,
 // from the fitted picture, and runs `engine` over the sheet (its result is the sheet's afterwards).
-// Plates whose frame falls outside every slot are left out.
+// Plates whose frame falls outside every slot, or that stand on a slot's upper row, are left out.
 std::vector<FoundPlateReading> read_found_plates(RecognitionEngine& engine, const Plane& frame,
                                                  const FrameMapping& mapping, Plane& sheet,
                                                  const DecodedPicture* finer = nullptr,

@@ -51,10 +51,16 @@ class PlateSheet {
   // box's centre lies in no slot.
   std::optional<SourceQuad> to_source(const PixelBox& frame_box) const;
 
+  // How far down its slot the box's centre lies, from 0 at the slot's top edge to 1 at its bottom
+  // edge; nothing when the centre lies in no slot.
+  std::optional<double> depth_in_slot(const PixelBox& frame_box) const;
+
   // Whether the point of the original picture lies on a plate laid out here.
   bool covers(SourcePoint point) const;
 
  private:
+  const SheetSlot* slot_at(const PixelBox& frame_box) const;
+
   int source_width_ = 0;
   int source_height_ = 0;
   std::vector<SheetSlot> slots_;
