@@ -6,6 +6,9 @@
 #ifdef PLATE_SHELL_PICTURES
 #include "image/picture_loader.h"
 #endif
+#ifdef PLATE_SHELL_FINDER
+#include "finder/found_plate_reading.h"
+#endif
 
 namespace plate {
 
@@ -13,7 +16,7 @@ Session::Session() : display_(std::make_unique<Plane>()), loaded_(std::make_uniq
 
 std::vector<OverlayItem> Session::overlay() const {
   if (overlay_hidden_) return {};
-  return plan_overlay(plates_in_dialog_order(engine_.result()));
+  return plan_overlay(plates_);
 }
 
 TemplateLoadOutcome Session::load_templates(MessageService& messages) {
@@ -31,6 +34,7 @@ LoadOutcome Session::load_file(const std::filesystem::path& path, MessageService
 #ifdef PLATE_SHELL_PICTURES
   const LoadedPicture loaded = load_picture(path, *loaded_);
   const LoadOutcome outcome = loaded.outcome;
+  if (outcome == kPictureLoaded) mapping_ = loaded.mapping;
   const std::string_view text = picture_message(loaded.outcome, loaded.bitmap_outcome);
 #else
   const LoadOutcome outcome = read_bitmap(path, *loaded_);
@@ -43,8 +47,20 @@ LoadOutcome Session::load_file(const std::filesystem::path& path, MessageService
 }
 
 void Session::recognize() {
-  engine_.run(*display_);
+  plates_ = plates_in_dialog_order(engine_.run(*display_));
   overlay_hidden_ = false;
+#ifdef PLATE_SHELL_FINDER
+  if (!find_plates_) return;
+  if (!sheet_engine_) {
+    sheet_engine_ = std::make_unique<RecognitionEngine>();
+    sheet_ = std::make_unique<Plane>();
+  }
+  sheet_engine_->use_templates(engine_.templates());
+  const std::vector<FoundPlateReading> found =
+      read_found_plates(*sheet_engine_, *display_, mapping_, *sheet_);
+  std::erase_if(plates_, [&](const RunPlate& plate) { return lies_on_found_plate(found, plate.frame); });
+  for (const FoundPlateReading& reading : found) plates_.push_back(reading.plate);
+#endif
 }
 
 Aftermath Session::perform(Command command) {
