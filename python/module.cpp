@@ -80,7 +80,7 @@ class Reader {
     reader::Record record;
     {
       const py::gil_scoped_release unlocked;
-      reader_.settings() = {false, max_distance, small_plates, find_plates_};
+      reader_.settings() = {false, max_distance, small_plates, false, find_plates_};
       record = reader_.read_file(path);
     }
     if (record.failure) raise_failure(record, true);
@@ -106,7 +106,7 @@ class Reader {
     reader::Record record;
     {
       const py::gil_scoped_release unlocked;  // `array` keeps the pixels alive meanwhile
-      reader_.settings() = {false, max_distance, small_plates, find_plates_};
+      reader_.settings() = {false, max_distance, small_plates, false, find_plates_};
       record = reader_.read_pixels(pixels);
     }
     if (record.failure) raise_failure(record, false);

@@ -1,14 +1,11 @@
 #include "shell/session.h"
 
 #include "engine/template_file.h"
-#include "present/outcome_messages.h"
-
-#ifdef PLATE_SHELL_PICTURES
 #include "image/picture_loader.h"
-#endif
 #ifdef PLATE_SHELL_FINDER
 #include "finder/found_plate_reading.h"
 #endif
+#include "present/outcome_messages.h"
 
 namespace plate {
 
@@ -30,16 +27,11 @@ void Session::fill_frame(std::uint8_t level) {
   display_->fill(level);
 }
 
-LoadOutcome Session::load_file(const std::filesystem::path& path, MessageService& messages) {
-#ifdef PLATE_SHELL_PICTURES
+PictureOutcome Session::load_file(const std::filesystem::path& path, MessageService& messages) {
   const LoadedPicture loaded = load_picture(path, *loaded_);
-  const LoadOutcome outcome = loaded.outcome;
-  if (outcome == kPictureLoaded) mapping_ = loaded.mapping;
+  const PictureOutcome outcome = loaded.outcome;
+  if (outcome == PictureOutcome::loaded) mapping_ = loaded.mapping;
   const std::string_view text = picture_message(loaded.outcome, loaded.bitmap_outcome);
-#else
-  const LoadOutcome outcome = read_bitmap(path, *loaded_);
-  const std::string_view text = bitmap_message(outcome);
-#endif
   *display_ = *loaded_;
   overlay_hidden_ = true;
   if (!text.empty()) messages.show_message(text);
