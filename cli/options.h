@@ -26,6 +26,7 @@ struct Options {
   int jobs = 1;
   std::optional<int> max_distance;  // drop plates whose worst character distance is above it
   bool small_plates = false;        // also read enlarged tiles (tiling/small_plate_reader.h)
+  bool find_plates = false;         // also read the plates found and straightened (finder/)
 };
 
 enum class Action { run, show_help, show_version, usage_error };

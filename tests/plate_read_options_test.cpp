@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "options.h"
+#include "reader/reader.h"
 
 namespace plate::cli {
 namespace {
@@ -26,6 +27,8 @@ std::string outcome(std::vector<std::string_view> arguments) {
   if (o.overlay_file) s += " overlay=" + o.overlay_file->string();
   if (o.overlay_dir) s += " overlay-dir=" + o.overlay_dir->string();
   if (o.jobs != 1) s += " j" + std::to_string(o.jobs);
+  if (o.small_plates) s += " +small-plates";
+  if (o.find_plates) s += " +find-plates";
   return s;
 }
 
@@ -40,6 +43,11 @@ TEST(ParseCommandLineTest, GivesTheOptionsOrTheFirstError) {
   EXPECT_EQ(outcome({"-0", "-"}), "run - +null");
   EXPECT_EQ(outcome({"--", "--json", "-j"}), "run --json -j");
   EXPECT_EQ(outcome({"--help", "--bogus"}), "help");
+  EXPECT_EQ(outcome({"--small-plates", "a"}), "run a +small-plates");
+  EXPECT_EQ(outcome({"a", "--find-plates"}), reader::has_plate_finder()
+                                                 ? "run a +find-plates"
+                                                 : "error: this plate-read is built without the plate finder "
+                                                   "(--find-plates)");
 
   EXPECT_EQ(outcome({"--bogus", "--help"}), "error: unknown option '--bogus'");
   EXPECT_EQ(outcome({"--json"}), "error: no input file");

@@ -167,3 +167,15 @@ def test_a_reader_shared_between_threads_refuses_the_second():
     shared = platereader.Reader()
     _, errors = read_in_threads([shared, shared], rounds=20)
     assert errors and "not shared between threads" in str(errors[0])
+
+
+def test_find_plates_reads_as_plate_read_finds_them():
+    picture = SAMPLES / "two_plates.bmp"
+    record = without_timings(platereader.Reader(find_plates=True).read(picture))
+    assert record == plate_read_json("--find-plates", picture)[0]
+    plain = platereader.Reader().read(picture)["plates"]
+    assert sorted(p["text"] for p in record["plates"]) == sorted(p["text"] for p in plain)
+    quads = [p["quad"] for p in record["plates"] if "quad" in p]
+    assert quads, "the sample's plates lie flat and light on dark: the finder must find one"
+    width, height = record["source"]["width"], record["source"]["height"]
+    assert all(0 <= x <= width and 0 <= y <= height for quad in quads for x, y in quad)
