@@ -3,6 +3,8 @@
 // It renders a fixed, seeded set of pictures, one plate each, varied in digit count (1 to 4),
 // kind (private, kei), plate width, picture size, position, background, blur and noise, plus
 // pictures with no plate at all, and reads every one with the engine exactly as the reader does.
+// The digits are drawn as the shipped templates have them (tools/digit_shapes.h), whatever
+// PATTERN_FILE is read with: the pictures show plates as the shipped templates were chosen for.
 // A plate counts as read when a plate that the run accepted has the plate's text and its frame's
 // centre lies on the plate's serial row. Every other accepted plate is counted where it lies: on
 // the serial row (a misread), elsewhere on the plate (the upper row read as a plate), or off it.

@@ -104,7 +104,7 @@ int read_all(const std::vector<std::filesystem::path>& files, const Options& opt
   const ReportDetail detail{options.log, options.candidates};
   // An overlay is drawn on the picture decoded with the frame, not decoded a second time.
   const reader::ReadSettings settings{options.candidates, options.max_distance, options.small_plates,
-                                      options.overlay_file || options.overlay_dir};
+                                      options.overlay_file || options.overlay_dir, options.find_plates};
   ProgressLine progress(std::cerr, files.size() > 1 && stderr_is_terminal(), files.size());
   bool any_failed = false;
   std::optional<std::string> output_problem;

@@ -4,12 +4,23 @@
 #include <limits>
 
 #include "reader/names.h"
+#include "reader/reader.h"
 
 namespace plate::cli {
 
 namespace {
 
-enum class Flag { json, log, candidates, null_separated_names, small_plates, frames, help, version };
+enum class Flag {
+  json,
+  log,
+  candidates,
+  null_separated_names,
+  small_plates,
+  find_plates,
+  frames,
+  help,
+  version
+};
 enum class Valued { patterns, overlay, overlay_dir, jobs, max_distance, every, stall_seconds };
 
 struct FlagName {
@@ -28,6 +39,7 @@ constexpr FlagName kFlags[] = {
     {"-0", Flag::null_separated_names},
     {"--null", Flag::null_separated_names},
     {"--small-plates", Flag::small_plates},
+    {"--find-plates", Flag::find_plates},
     {"--frames", Flag::frames},
     {"--help", Flag::help},
     {"-h", Flag::help},
@@ -89,6 +101,11 @@ class Parser {
           break;
         case Flag::small_plates:
           result_.options.small_plates = true;
+          break;
+        case Flag::find_plates:
+          if (!reader::has_plate_finder())
+            fail("this plate-read is built without the plate finder (--find-plates)");
+          result_.options.find_plates = true;
           break;
         case Flag::frames:
           result_.options.frames = true;
@@ -233,6 +250,11 @@ Options:
                       where the picture's own run read none, after judging
                       (JSON: "group_id" 0 and "tile_scale"); about 30 times
                       slower
+  --find-plates       also find the plates in the photo (light quadrilaterals
+                      holding dark marks), straighten each to its own shape
+                      and read them on a sheet of their own; a plate read
+                      there stands in place of any other read on it (JSON:
+                      "group_id" 0 and "quad", its corners in the picture)
   -j, --jobs N        read N files in parallel (default 1, at most the
                       machine's cores); output keeps the input order
   --every N           in a video, read one frame in N (default 1: every frame)

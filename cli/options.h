@@ -33,6 +33,7 @@ struct Options {
   int every = 1;
   bool frames = false;
   int stall_seconds = 10;
+  bool find_plates = false;  // also read the plates found and straightened (finder/)
 };
 
 enum class Action { run, show_help, show_version, usage_error };

@@ -160,7 +160,10 @@ VideoStatus read_video_input(const std::filesystem::path& input, const Options& 
                              const std::optional<std::filesystem::path>& overlay) {
   const std::string name = display_name(input);
   const InterruptGuard interrupt_guard;
-  reader::Reader reader({options.candidates, options.max_distance, options.small_plates});
+  // Frames are read as photos are, the plate finder included when asked; the source pixels are the
+  // decoder's to keep (for the overlay), not the reader's.
+  reader::Reader reader(
+      {options.candidates, options.max_distance, options.small_plates, false, options.find_plates});
   reader.use_templates(templates);
   video::VideoReadSettings settings;
   settings.decode.every = options.every;

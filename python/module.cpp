@@ -187,7 +187,9 @@ class VideoLines {
 
 class Reader {
  public:
-  explicit Reader(const std::optional<std::filesystem::path>& patterns) {
+  Reader(const std::optional<std::filesystem::path>& patterns, bool find_plates) : find_plates_(find_plates) {
+    if (find_plates && !reader::has_plate_finder())
+      throw py::value_error("this platereader is built without the plate finder (find_plates=True)");
     const std::filesystem::path module_file =
         py::module_::import("platereader._platereader").attr("__file__").cast<std::string>();
     // Unlike plate-read, a missing default file is an error too: a library that silently reads no
@@ -202,7 +204,7 @@ class Reader {
     reader::Record record;
     {
       const py::gil_scoped_release unlocked;
-      reader_.settings() = {false, max_distance, small_plates};
+      reader_.settings() = {false, max_distance, small_plates, false, find_plates_};
       record = reader_.read_file(path);
     }
     if (record.failure) raise_failure(record, true);
@@ -228,7 +230,7 @@ class Reader {
     reader::Record record;
     {
       const py::gil_scoped_release unlocked;  // `array` keeps the pixels alive meanwhile
-      reader_.settings() = {false, max_distance, small_plates};
+      reader_.settings() = {false, max_distance, small_plates, false, find_plates_};
       record = reader_.read_pixels(pixels);
     }
     if (record.failure) raise_failure(record, false);
@@ -242,7 +244,7 @@ class Reader {
     if (every < 1) throw py::value_error("every must be 1 or more");
     if (timeout <= 0) throw py::value_error("timeout must be above 0 seconds");
     Reader& me = self.cast<Reader&>();
-    me.reader_.settings() = {false, max_distance, small_plates};
+    me.reader_.settings() = {false, max_distance, small_plates, false, me.find_plates_};
     video::VideoReadSettings settings;
     settings.decode.every = every;
     settings.decode.stall_seconds = timeout;
@@ -251,6 +253,7 @@ class Reader {
 #endif
 
  private:
+  bool find_plates_;
   reader::Reader reader_;
   std::atomic_flag busy_;
 };
@@ -267,8 +270,11 @@ PYBIND11_MODULE(_platereader, m) {
       "Reads number plates with one engine workspace (about 10 MB) and the digit templates.\n"
       "A Reader serves one thread: give each thread its own (sharing one raises RuntimeError).\n"
       "patterns: the pattern file; by default EBMPlog00.pat in the working directory, else the\n"
-      "one shipped with the package.");
-  reader.def(py::init<const std::optional<std::filesystem::path>&>(), py::arg("patterns") = py::none())
+      "one shipped with the package. find_plates=True also finds the plates in each photo,\n"
+      "straightens them and reads them on a sheet of their own, as plate-read --find-plates does.");
+  reader
+      .def(py::init<const std::optional<std::filesystem::path>&, bool>(), py::arg("patterns") = py::none(),
+           py::arg("find_plates") = false)
       .def("read", &Reader::read, py::arg("path"), py::arg("small_plates") = false,
            py::arg("max_distance") = py::none(),
            "Reads the plates of a picture file that plate-read takes; returns plate-read's JSON record\n"

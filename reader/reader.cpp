@@ -12,8 +12,19 @@
 #include "image/regular_file.h"
 #include "reader/names.h"
 #include "tiling/small_plate_reader.h"
+#ifdef PLATE_FIND_PLATES
+#include "finder/found_plate_reading.h"
+#endif
 
 namespace plate::reader {
+
+bool has_plate_finder() {
+#ifdef PLATE_FIND_PLATES
+  return true;
+#else
+  return false;
+#endif
+}
 
 Reader::Reader(ReadSettings settings) : settings_(settings), frame_(std::make_unique<Plane>()) {}
 
@@ -151,8 +162,39 @@ Record Reader::run(std::optional<std::string> format) {
   plates_ = plates_in_dialog_order(result);
   for (const PlateReading& reading : tile_plates) plates_.push_back(reading.plate);
   if (settings_.review_candidates) record.candidates = review_candidates(engine_);
+  if (settings_.find_plates) {
+    const auto finding = std::chrono::steady_clock::now();
+    add_found_plates(record);
+    record.elapsed_us +=
+        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - finding)
+            .count();
+  }
   if (format) add_source_boxes(record, std::move(*format), mapping_);
   return record;
+}
+
+void Reader::add_found_plates([[maybe_unused]] Record& record) {
+#ifdef PLATE_FIND_PLATES
+  if (!sheet_) sheet_ = std::make_unique<Plane>();
+  const std::vector<FoundPlateReading> found = read_found_plates(engine_, *frame_, mapping_, *sheet_);
+  if (found.empty()) return;
+  std::erase_if(record.plates, [&](const PlateRecord& p) {
+    return lies_on_found_plate(found, {p.x_min, p.x_max, p.y_min, p.y_max});
+  });
+  std::erase_if(plates_, [&](const RunPlate& p) { return lies_on_found_plate(found, p.frame); });
+  const auto corners = [](const SourceQuad& quad) {
+    SourceCorners c;
+    for (std::size_t k = 0; k < 4; ++k) c[k] = {quad[k].x, quad[k].y};
+    return c;
+  };
+  for (const FoundPlateReading& reading : found) {
+    std::vector<SourceCorners> character_corners;
+    for (const SourceQuad& quad : reading.character_quads) character_corners.push_back(corners(quad));
+    add_straightened_plate(record, engine_.templates(), reading.plate, corners(reading.quad),
+                           character_corners, settings_.max_distance);
+    plates_.push_back(reading.plate);
+  }
+#endif
 }
 
 }  // namespace plate::reader

@@ -98,6 +98,17 @@ void add_tile_plates(Record& record, const TemplateTable& templates, const std::
   }
 }
 
+void add_straightened_plate(Record& record, const TemplateTable& templates, const RunPlate& plate,
+                            const SourceCorners& quad, const std::vector<SourceCorners>& character_quads,
+                            std::optional<std::int32_t> max_distance) {
+  if (max_distance && plate.worst_distance > *max_distance) return;
+  PlateRecord straightened = record_plate(templates, plate, 0, std::nullopt);
+  straightened.quad = quad;
+  for (std::size_t k = 0; k < straightened.characters.size() && k < character_quads.size(); ++k)
+    straightened.characters[k].quad = character_quads[k];
+  record.plates.push_back(std::move(straightened));
+}
+
 void add_source_boxes(Record& record, std::string format, const FrameMapping& mapping) {
   for (PlateRecord& plate : record.plates) {
     plate.source_box = frame_box_to_source(mapping, {plate.x_min, plate.x_max, plate.y_min, plate.y_max});

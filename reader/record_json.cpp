@@ -76,6 +76,17 @@ std::string json_box(const std::optional<PixelBox>& box) {
       .close();
 }
 
+// Corners to a tenth of a pixel.
+std::string json_quad(const SourceCorners& quad) {
+  std::string text = "[";
+  for (const auto& corner : quad) {
+    char point[64];
+    std::snprintf(point, sizeof point, "%s[%.1f,%.1f]", text.size() > 1 ? "," : "", corner[0], corner[1]);
+    text += point;
+  }
+  return text + "]";
+}
+
 // The picture's size and scale, and each box in its pixels, are given only for pictures that came
 // through the loader, so that the 24-bit-only program's output keeps its form.
 std::string json_source(const SourceRecord& source) {
@@ -99,6 +110,7 @@ std::string json_character(const CharacterRecord& c, bool has_source) {
       .number("y_min", c.y_min)
       .number("y_max", c.y_max);
   if (has_source) o.raw("source_box", json_box(c.source_box));
+  if (c.quad) o.raw("quad", json_quad(*c.quad));
   o.raw("template", c.shown ? std::to_string(c.shown->index) : "null")
       .raw("distance", c.shown ? std::to_string(c.shown->distance) : "null");
   if (c.matched) o.raw("matched", json_choice(c.matched));
@@ -121,6 +133,7 @@ std::string plate_json(const PlateRecord& p, bool has_source) {
       .raw("frame", frame);
   if (has_source) o.raw("source_box", json_box(p.source_box));
   if (p.tile_scale) o.number("tile_scale", *p.tile_scale);
+  if (p.quad) o.raw("quad", json_quad(*p.quad));
   return o.number("worst_distance", p.worst_distance)
       .raw("characters",
            json_array(p.characters,

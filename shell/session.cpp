@@ -2,6 +2,9 @@
 
 #include "engine/template_file.h"
 #include "image/picture_loader.h"
+#ifdef PLATE_SHELL_FINDER
+#include "finder/found_plate_reading.h"
+#endif
 #include "present/outcome_messages.h"
 
 namespace plate {
@@ -10,7 +13,7 @@ Session::Session() : display_(std::make_unique<Plane>()), loaded_(std::make_uniq
 
 std::vector<OverlayItem> Session::overlay() const {
   if (overlay_hidden_) return {};
-  return plan_overlay(plates_in_dialog_order(engine_.result()));
+  return plan_overlay(plates_);
 }
 
 TemplateLoadOutcome Session::load_templates(MessageService& messages) {
@@ -27,6 +30,7 @@ void Session::fill_frame(std::uint8_t level) {
 PictureOutcome Session::load_file(const std::filesystem::path& path, MessageService& messages) {
   const LoadedPicture loaded = load_picture(path, *loaded_);
   const PictureOutcome outcome = loaded.outcome;
+  if (outcome == PictureOutcome::loaded) mapping_ = loaded.mapping;
   const std::string_view text = picture_message(loaded.outcome, loaded.bitmap_outcome);
   *display_ = *loaded_;
   overlay_hidden_ = true;
@@ -35,8 +39,20 @@ PictureOutcome Session::load_file(const std::filesystem::path& path, MessageServ
 }
 
 void Session::recognize() {
-  engine_.run(*display_);
+  plates_ = plates_in_dialog_order(engine_.run(*display_));
   overlay_hidden_ = false;
+#ifdef PLATE_SHELL_FINDER
+  if (!find_plates_) return;
+  if (!sheet_engine_) {
+    sheet_engine_ = std::make_unique<RecognitionEngine>();
+    sheet_ = std::make_unique<Plane>();
+  }
+  sheet_engine_->use_templates(engine_.templates());
+  const std::vector<FoundPlateReading> found =
+      read_found_plates(*sheet_engine_, *display_, mapping_, *sheet_);
+  std::erase_if(plates_, [&](const RunPlate& plate) { return lies_on_found_plate(found, plate.frame); });
+  for (const FoundPlateReading& reading : found) plates_.push_back(reading.plate);
+#endif
 }
 
 Aftermath Session::perform(Command command) {

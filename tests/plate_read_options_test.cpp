@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "options.h"
+#include "reader/reader.h"
 
 namespace plate::cli {
 namespace {
@@ -29,6 +30,8 @@ std::string outcome(std::vector<std::string_view> arguments) {
   if (o.every != 1) s += " every=" + std::to_string(o.every);
   if (o.frames) s += " +frames";
   if (o.stall_seconds != 10) s += " timeout=" + std::to_string(o.stall_seconds);
+  if (o.small_plates) s += " +small-plates";
+  if (o.find_plates) s += " +find-plates";
   return s;
 }
 
@@ -45,6 +48,11 @@ TEST(ParseCommandLineTest, GivesTheOptionsOrTheFirstError) {
   EXPECT_EQ(outcome({"--help", "--bogus"}), "help");
   EXPECT_EQ(outcome({"--every=25", "--frames", "--timeout", "3", "v.mp4"}),
             "run v.mp4 every=25 +frames timeout=3");
+  EXPECT_EQ(outcome({"--small-plates", "a"}), "run a +small-plates");
+  EXPECT_EQ(outcome({"a", "--find-plates"}), reader::has_plate_finder()
+                                                 ? "run a +find-plates"
+                                                 : "error: this plate-read is built without the plate finder "
+                                                   "(--find-plates)");
 
   EXPECT_EQ(outcome({"--bogus", "--help"}), "error: unknown option '--bogus'");
   EXPECT_EQ(outcome({"--json"}), "error: no input file");

@@ -209,42 +209,47 @@ ShapeRecord trace_glyph(Workspace& workspace, const GlyphBitmap& glyph, char dig
   return record;
 }
 
-ShapeRecord template_from_shape(const LabelledShape& shape) {
-  ShapeRecord record = without_leftovers(shape.record);
-  record.character = static_cast<std::uint8_t>(shape.digit);
+ShapeRecord template_from_candidate(const DigitCandidate& candidate) {
+  ShapeRecord record = without_leftovers(candidate.record);
+  record.character = static_cast<std::uint8_t>(candidate.digit);
   return record;
 }
 
 ShapeRecord make_template(Workspace& workspace, const DigitRecipe& recipe,
-                          const std::vector<LabelledShape>* shapes) {
+                          const std::vector<DigitCandidate>* candidates) {
   if (recipe.source != OutlineSource::real) return trace_glyph(workspace, recipe_glyph(recipe), recipe.digit);
-  std::vector<LabelledShape> read;
-  if (shapes == nullptr) {
-    read = read_shape_file(recipe.file);
-    shapes = &read;
+  std::vector<DigitCandidate> read;
+  if (candidates == nullptr) {
+    read = read_candidate_file(recipe.file);
+    candidates = &read;
   }
-  for (const LabelledShape& shape : *shapes) {
-    if (shape.source == recipe.source_id && shape.height == static_cast<int>(recipe.height)) {
-      if (shape.digit != recipe.digit)
-        throw std::runtime_error("real outline " + recipe.source_id + " shows another digit");
-      return template_from_shape(shape);
-    }
+  const DigitCandidate* found = nullptr;
+  for (const DigitCandidate& candidate : *candidates) {
+    if (candidate.source != recipe.source_id || candidate.height != static_cast<int>(recipe.height)) continue;
+    if (found != nullptr)
+      throw std::runtime_error("real digit " + recipe.source_id + " left more than one candidate at " +
+                               number_text(recipe.height) + " px");
+    found = &candidate;
   }
-  throw std::runtime_error("no real outline " + recipe.source_id + " at " + number_text(recipe.height) +
-                           " px in " + recipe.file.string());
+  if (found == nullptr)
+    throw std::runtime_error("no candidate of real digit " + recipe.source_id + " at " +
+                             number_text(recipe.height) + " px in " + recipe.file.string());
+  if (found->digit != recipe.digit)
+    throw std::runtime_error("real digit " + recipe.source_id + " shows another digit");
+  return template_from_candidate(*found);
 }
 
 TemplateTable make_templates(Workspace& workspace, const TemplateRecipe& recipe) {
-  std::map<std::filesystem::path, std::vector<LabelledShape>> shape_files;  // each read once
+  std::map<std::filesystem::path, std::vector<DigitCandidate>> candidate_files;  // each read once
   TemplateTable templates{};
   for (std::size_t k = 0; k < templates.size(); ++k) {
-    const std::vector<LabelledShape>* shapes = nullptr;
+    const std::vector<DigitCandidate>* candidates = nullptr;
     if (recipe[k].source == OutlineSource::real) {
-      auto [file, added] = shape_files.try_emplace(recipe[k].file);
-      if (added) file->second = read_shape_file(recipe[k].file);
-      shapes = &file->second;
+      auto [file, added] = candidate_files.try_emplace(recipe[k].file);
+      if (added) file->second = read_candidate_file(recipe[k].file);
+      candidates = &file->second;
     }
-    templates[k] = make_template(workspace, recipe[k], shapes);
+    templates[k] = make_template(workspace, recipe[k], candidates);
   }
   return templates;
 }

@@ -9,8 +9,10 @@
 //                                                           traced H px tall
 //   <digit> drawn [scale=S] [stroke=MM] height=H            the digit in the plate's construction
 //                                                           (tools/plate_digit_outline.h)
-//   <digit> real  file=SHAPES source=ID height=H            an outline measured from a photographed
-//                                                           plate, taken as it is from a shape file
+//   <digit> real  file=CANDIDATES source=ID height=H       the outline a run traced of a photographed
+//                                                           plate digit drawn H px tall, taken as it
+//                                                           is from a candidates file (real_shapes.h);
+//                                                           the digit must have left one candidate
 //
 // Relative files are found from the recipe's folder.
 
@@ -31,7 +33,7 @@ enum class OutlineSource { font, drawn, real };
 struct DigitRecipe {
   char digit = '0';
   OutlineSource source = OutlineSource::drawn;
-  std::filesystem::path file;  // the font (font) or the shape file (real)
+  std::filesystem::path file;  // the font (font) or the candidates file (real)
   double horizontal_scale = 1.0;
   double embolden = 0.0;
   double stroke_mm = 12.0;
@@ -75,13 +77,14 @@ GlyphBitmap recipe_glyph(const DigitRecipe& recipe);
 // std::runtime_error when the run does not store exactly one candidate.
 ShapeRecord trace_glyph(Workspace& workspace, const GlyphBitmap& glyph, char digit);
 
-// A template straight from a measured shape, with `character` set to its digit.
-ShapeRecord template_from_shape(const LabelledShape& shape);
+// A template straight from a candidate a run traced, with `character` set to its digit.
+ShapeRecord template_from_candidate(const DigitCandidate& candidate);
 
-// One template of the recipe. `shapes` are the real shapes already read from the recipe's shape
-// file, or nullptr to read them now.
+// One template of the recipe. `candidates` are those already read from the recipe's candidates
+// file, or nullptr to read them now. Throws std::runtime_error when a real source left no
+// candidate, or more than one, at the recipe's height, or shows another digit.
 ShapeRecord make_template(Workspace& workspace, const DigitRecipe& recipe,
-                          const std::vector<LabelledShape>* shapes = nullptr);
+                          const std::vector<DigitCandidate>* candidates = nullptr);
 
 // The ten templates of `recipe`, in its record order.
 TemplateTable make_templates(Workspace& workspace, const TemplateRecipe& recipe);

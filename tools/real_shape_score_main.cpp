@@ -1,6 +1,7 @@
-// real-shape-score: how a pattern file's templates read outlines of real plate digits, with the
-// engine's own matcher.
-//   usage: real-shape-score FILE.pat [SHAPES.jsonl] [--half first|second]
+// real-shape-score: how a pattern file's templates read real plate digits, as a run reads them:
+// every candidate the run kept of a digit is matched by the engine's own matcher, a 0/8 pick takes
+// the 0/8 check's recorded verdict, and the largest candidate with a pick decides (real_shapes.h).
+//   usage: real-shape-score FILE.pat [CANDIDATES.jsonl] [--half first|second]
 
 #include <cstdlib>
 #include <exception>
@@ -17,14 +18,15 @@ namespace {
 using namespace plate;
 
 constexpr std::string_view kUsage =
-    "usage: real-shape-score FILE.pat [SHAPES.jsonl] [--half first|second]\n"
-    "  scores FILE.pat's templates on real plate digit outlines (default: the shared dev file);\n"
-    "  --half keeps one of the two halves of the sources that template-experiment uses\n";
+    "usage: real-shape-score FILE.pat [CANDIDATES.jsonl] [--half first|second]\n"
+    "  reads the real plate digits of CANDIDATES.jsonl (default: the shared dev-candidates.jsonl)\n"
+    "  with FILE.pat's templates as a run reads them; --half keeps one of the two halves of the\n"
+    "  sources that template-experiment chooses on and checks on\n";
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::filesystem::path patterns, shapes_file = tools::default_shape_file();
+  std::filesystem::path patterns, candidates_file = tools::default_candidate_file();
   tools::Half half = tools::Half::both;
   int positional = 0;
   for (int k = 1; k < argc; ++k) {
@@ -40,7 +42,7 @@ int main(int argc, char** argv) {
       patterns = argument;
       ++positional;
     } else if (positional == 1 && !argument.starts_with("-")) {
-      shapes_file = argument;
+      candidates_file = argument;
       ++positional;
     } else {
       std::cerr << kUsage;
@@ -58,11 +60,12 @@ int main(int argc, char** argv) {
                 << " is not a pattern file of ten digit templates\n";
       return EXIT_FAILURE;
     }
-    const auto shapes = tools::read_shape_file(shapes_file);
-    const auto chosen = tools::half_of(shapes, half);
-    std::cout << patterns.string() << " on " << chosen.size() << " outlines of " << shapes_file.string()
-              << "\n";
-    tools::print_shape_score(std::cout, tools::score_shapes(*templates, chosen));
+    const auto candidates = tools::read_candidate_file(candidates_file);
+    const auto samples = tools::digit_samples(candidates);
+    const auto chosen = tools::half_of(samples, half);
+    std::cout << patterns.string() << " on " << chosen.size() << " digits at their heights ("
+              << candidates.size() << " candidates) of " << candidates_file.string() << "\n";
+    tools::print_digit_score(std::cout, tools::score_samples(*templates, chosen));
   } catch (const std::exception& error) {
     std::cerr << "real-shape-score: " << error.what() << '\n';
     return EXIT_FAILURE;

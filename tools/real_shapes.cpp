@@ -1,130 +1,25 @@
-// Reading the real-shape file and scoring templates on it.
-//
-// The file is JSON lines of one fixed form, so a small reader of JSON values (objects, arrays,
-// strings, integers) is enough; it refuses anything else rather than guessing.
+// Reading the real digit candidates and scoring templates on them, as a run reads the digits.
 
 #include "tools/real_shapes.h"
 
 #include <algorithm>
 #include <charconv>
-#include <cstdint>
+#include <cstdio>
 #include <fstream>
 #include <iomanip>
-#include <memory>
+#include <optional>
 #include <set>
+#include <sstream>
 #include <stdexcept>
-#include <string_view>
+#include <tuple>
 
 #include "engine/match_record.h"
 #include "engine/matching.h"
+#include "tools/json_value.h"
 
 namespace plate::tools {
 
 namespace {
-
-struct JsonValue {
-  enum class Kind { number, string, array, object } kind = Kind::number;
-  std::int64_t number = 0;
-  std::string text;
-  std::vector<JsonValue> items;                            // array
-  std::vector<std::pair<std::string, JsonValue>> members;  // object
-
-  const JsonValue& at(std::string_view key) const {
-    for (const auto& [name, value] : members)
-      if (name == key) return value;
-    throw std::runtime_error("no field \"" + std::string(key) + "\"");
-  }
-  std::int32_t integer() const {
-    if (kind != Kind::number || number < INT32_MIN || number > INT32_MAX)
-      throw std::runtime_error("a field is not a 32-bit integer");
-    return static_cast<std::int32_t>(number);
-  }
-  const std::vector<JsonValue>& array() const {
-    if (kind != Kind::array) throw std::runtime_error("a field is not an array");
-    return items;
-  }
-};
-
-class JsonReader {
- public:
-  explicit JsonReader(std::string_view text) : text_(text) {}
-
-  JsonValue document() {
-    JsonValue value = next_value();
-    skip_space();
-    if (at_ != text_.size()) fail("text after the object");
-    return value;
-  }
-
- private:
-  [[noreturn]] void fail(const std::string& what) const {
-    throw std::runtime_error(what + " at column " + std::to_string(at_ + 1));
-  }
-  void skip_space() {
-    while (at_ < text_.size() && (text_[at_] == ' ' || text_[at_] == '\t' || text_[at_] == '\r')) ++at_;
-  }
-  bool take(char c) {
-    skip_space();
-    if (at_ < text_.size() && text_[at_] == c) {
-      ++at_;
-      return true;
-    }
-    return false;
-  }
-  void expect(char c) {
-    if (!take(c)) fail(std::string("expected '") + c + "'");
-  }
-
-  std::string next_string() {
-    expect('"');
-    std::string out;
-    while (at_ < text_.size() && text_[at_] != '"') {
-      if (text_[at_] == '\\') fail("escapes are not expected");
-      out += text_[at_++];
-    }
-    expect('"');
-    return out;
-  }
-
-  JsonValue next_value() {
-    skip_space();
-    if (at_ >= text_.size()) fail("unexpected end");
-    JsonValue value;
-    const char c = text_[at_];
-    if (c == '"') {
-      value.kind = JsonValue::Kind::string;
-      value.text = next_string();
-    } else if (c == '[') {
-      value.kind = JsonValue::Kind::array;
-      ++at_;
-      if (!take(']')) {
-        do value.items.push_back(next_value());
-        while (take(','));
-        expect(']');
-      }
-    } else if (c == '{') {
-      value.kind = JsonValue::Kind::object;
-      ++at_;
-      if (!take('}')) {
-        do {
-          std::string key = next_string();
-          expect(':');
-          value.members.emplace_back(std::move(key), next_value());
-        } while (take(','));
-        expect('}');
-      }
-    } else {
-      const auto [end, error] =
-          std::from_chars(text_.data() + at_, text_.data() + text_.size(), value.number);
-      if (error != std::errc{}) fail("expected an integer");
-      at_ = static_cast<std::size_t>(end - text_.data());
-    }
-    return value;
-  }
-
-  std::string_view text_;
-  std::size_t at_ = 0;
-};
 
 void read_chain(const JsonValue& array, std::int32_t count, std::int32_t* out) {
   const auto& entries = array.array();
@@ -133,14 +28,25 @@ void read_chain(const JsonValue& array, std::int32_t count, std::int32_t* out) {
   for (std::size_t k = 0; k < entries.size(); ++k) out[k] = entries[k].integer();
 }
 
-LabelledShape shape_from(const JsonValue& object) {
-  LabelledShape shape;
-  const std::string& digit = object.at("digit").text;
-  if (digit.size() != 1 || digit[0] < '0' || digit[0] > '9') throw std::runtime_error("digit is not 0..9");
-  shape.digit = digit[0];
-  shape.source = object.at("source").text;
-  shape.height = object.at("height").integer();
-  ShapeRecord& record = shape.record;
+char digit_of(const JsonValue& value, const char* field) {
+  const std::string& text = value.string();
+  if (text.size() != 1 || text[0] < '0' || text[0] > '9')
+    throw std::runtime_error(std::string(field) + " is not \"0\"..\"9\"");
+  return text[0];
+}
+
+DigitCandidate candidate_from(const JsonValue& object) {
+  DigitCandidate candidate;
+  candidate.digit = digit_of(object.at("digit"), "digit");
+  candidate.source = object.at("source").string();
+  candidate.height = object.at("height").integer();
+  const JsonValue& zero_eight = object.at("zero_eight");
+  if (!zero_eight.is_null()) {
+    candidate.zero_eight = digit_of(zero_eight, "zero_eight");
+    if (candidate.zero_eight != '0' && candidate.zero_eight != '8')
+      throw std::runtime_error("zero_eight is not \"0\", \"8\" or null");
+  }
+  ShapeRecord& record = candidate.record;
   record.point_count = object.at("point_count").integer();
   if (record.point_count < 1 || record.point_count > kMaxContourPoints)
     throw std::runtime_error("point_count outside 1..1024");
@@ -160,46 +66,128 @@ LabelledShape shape_from(const JsonValue& object) {
   read_chain(object.at("angles"), record.point_count, record.angles);
   read_chain(object.at("smoothed_angles"), record.point_count, record.smoothed_angles);
   if (!is_comparable(record)) throw std::runtime_error("a record the matcher cannot compare");
-  return shape;
+  return candidate;
+}
+
+std::string chain_text(const std::int32_t* values, std::int32_t count) {
+  std::string text = "[";
+  for (std::int32_t k = 0; k < count; ++k) {
+    if (k > 0) text += ',';
+    text += std::to_string(values[k]);
+  }
+  return text + "]";
+}
+
+// "D-NNNN": the digit and the number, or nullopt for a source named otherwise.
+std::optional<std::pair<char, int>> numbered_source(const std::string& source) {
+  if (source.size() < 3 || source[0] < '0' || source[0] > '9' || source[1] != '-') return std::nullopt;
+  int number = 0;
+  const auto [end, error] = std::from_chars(source.data() + 2, source.data() + source.size(), number);
+  if (error != std::errc{} || end != source.data() + source.size()) return std::nullopt;
+  return std::pair{source[0], number};
 }
 
 }  // namespace
 
-std::vector<LabelledShape> read_shape_file(const std::filesystem::path& path) {
+std::vector<DigitCandidate> read_candidate_file(const std::filesystem::path& path) {
   std::ifstream file(path);
   if (!file) throw std::runtime_error("cannot open " + path.string());
-  std::vector<LabelledShape> shapes;
+  std::vector<DigitCandidate> candidates;
   std::string line;
   for (int number = 1; std::getline(file, line); ++number) {
     if (line.find_first_not_of(" \t\r") == std::string::npos) continue;
     try {
-      shapes.push_back(shape_from(JsonReader(line).document()));
+      candidates.push_back(candidate_from(parse_json(line)));
     } catch (const std::exception& error) {
       throw std::runtime_error(path.string() + ":" + std::to_string(number) + ": " + error.what());
     }
   }
-  return shapes;
+  return candidates;
 }
 
-std::filesystem::path default_shape_file() {
-  return std::filesystem::path(PLATE_SOURCE_DIR) / ".." / "shared" / "real-digits" / "dev-shapes.jsonl";
+std::string candidate_line(const DigitCandidate& c) {
+  const ShapeRecord& r = c.record;
+  std::ostringstream line;
+  line << "{\"digit\":\"" << c.digit << "\",\"source\":\"" << c.source << "\",\"height\":" << c.height
+       << ",\"point_count\":" << r.point_count << ",\"start_direction\":" << r.start_direction
+       << ",\"x_min\":" << r.x_min << ",\"x_max\":" << r.x_max << ",\"y_min\":" << r.y_min
+       << ",\"y_max\":" << r.y_max << ",\"points\":[";
+  for (std::int32_t k = 0; k < r.point_count; ++k)
+    line << (k ? "," : "") << '[' << r.points[k].x << ',' << r.points[k].y << ']';
+  line << "],\"angles\":" << chain_text(r.angles, r.point_count)
+       << ",\"smoothed_angles\":" << chain_text(r.smoothed_angles, r.point_count) << ",\"zero_eight\":"
+       << (c.zero_eight != 0 ? std::string("\"") + c.zero_eight + "\"" : std::string("null")) << '}';
+  return line.str();
 }
 
-std::vector<const LabelledShape*> half_of(const std::vector<LabelledShape>& shapes, Half half) {
+std::filesystem::path default_candidate_file() {
+  return std::filesystem::path(PLATE_SOURCE_DIR) / ".." / "shared" / "real-digits" / "dev-candidates.jsonl";
+}
+
+std::vector<DigitSample> digit_samples(const std::vector<DigitCandidate>& candidates) {
+  std::map<std::string, char> sources;  // source -> digit
+  std::set<int> heights;
+  for (const DigitCandidate& c : candidates) {
+    const auto [known, added] = sources.try_emplace(c.source, c.digit);
+    if (!added && known->second != c.digit)
+      throw std::runtime_error("source " + c.source + " shows two digits");
+    heights.insert(c.height);
+  }
+  std::map<char, int> highest;  // note 2
+  for (const auto& [source, digit] : sources)
+    if (const auto numbered = numbered_source(source); numbered && numbered->first == digit)
+      highest[digit] = std::max(highest[digit], numbered->second);
+  for (const auto& [digit, top] : highest) {
+    for (int number = 0; number < top; ++number) {
+      char name[16];
+      std::snprintf(name, sizeof name, "%c-%04d", digit, number);
+      sources.try_emplace(name, digit);
+    }
+  }
+
+  std::map<std::pair<std::string, int>, DigitSample> samples;
+  for (const auto& [source, digit] : sources)
+    for (const int height : heights) samples[{source, height}] = DigitSample{digit, source, height, {}};
+  for (const DigitCandidate& c : candidates) samples[{c.source, c.height}].candidates.push_back(&c);
+  std::vector<DigitSample> out;
+  out.reserve(samples.size());
+  for (auto& [key, sample] : samples) {
+    const auto area = [](const DigitCandidate* c) {
+      return std::int64_t{c->record.x_max - c->record.x_min + 1} * (c->record.y_max - c->record.y_min + 1);
+    };
+    std::stable_sort(sample.candidates.begin(), sample.candidates.end(),
+                     [&](const auto* a, const auto* b) { return area(a) > area(b); });
+    out.push_back(std::move(sample));
+  }
+  return out;
+}
+
+std::vector<const DigitSample*> half_of(const std::vector<DigitSample>& samples, Half half) {
   std::set<std::string> sources;
-  for (const LabelledShape& shape : shapes) sources.insert(shape.source);
+  for (const DigitSample& sample : samples) sources.insert(sample.source);
   std::set<std::string> first;
   bool take = true;
   for (const std::string& source : sources) {
     if (take) first.insert(source);
     take = !take;
   }
-  std::vector<const LabelledShape*> chosen;
-  for (const LabelledShape& shape : shapes) {
-    const bool in_first = first.contains(shape.source);
-    if (half == Half::both || (half == Half::first) == in_first) chosen.push_back(&shape);
+  std::vector<const DigitSample*> chosen;
+  for (const DigitSample& sample : samples) {
+    const bool in_first = first.contains(sample.source);
+    if (half == Half::both || (half == Half::first) == in_first) chosen.push_back(&sample);
   }
   return chosen;
+}
+
+char reading_of(const TemplateTable& templates, const DigitSample& sample) {
+  return reading_by(sample, [&](const DigitCandidate& candidate) {
+    return static_cast<char>(match_shape(templates, candidate.record).matched_digit);
+  });
+}
+
+Outcome outcome_of(char shown, char read) {
+  if (read == '\0') return Outcome::unread;
+  return read == shown ? Outcome::right : Outcome::wrong;
 }
 
 void Counts::add(Outcome outcome) {
@@ -222,29 +210,34 @@ void Counts::add(const Counts& other) {
   unread += other.unread;
 }
 
-char matched_character(const TemplateTable& templates, const ShapeRecord& shape) {
-  return static_cast<char>(match_shape(templates, shape).matched_digit);
+void DigitScore::add(const DigitSample& sample, char read) {
+  const Outcome outcome = outcome_of(sample.digit, read);
+  all.add(outcome);
+  by_digit[static_cast<std::size_t>(sample.digit - '0')].add(outcome);
+  by_height[sample.height].add(outcome);
+  const int column = read >= '0' && read <= '9' ? read - '0' : kReadNothing;
+  ++confusion_by_height[sample.height][static_cast<std::size_t>(sample.digit - '0')]
+                       [static_cast<std::size_t>(column)];
 }
 
-Outcome outcome_of(char shown, char read) {
-  if (read == '\0') return Outcome::unread;
-  const auto zero_or_eight = [](char c) { return c == '0' || c == '8'; };
-  if (read == shown || (zero_or_eight(read) && zero_or_eight(shown))) return Outcome::right;
-  return Outcome::wrong;
-}
-
-ShapeScore score_shapes(const TemplateTable& templates, const std::vector<const LabelledShape*>& shapes) {
-  ShapeScore score;
-  for (const LabelledShape* shape : shapes) {
-    const char read = matched_character(templates, shape->record);
-    const Outcome outcome = outcome_of(shape->digit, read);
-    score.all.add(outcome);
-    score.by_digit[static_cast<std::size_t>(shape->digit - '0')].add(outcome);
-    score.by_height[shape->height].add(outcome);
-    const int column = read >= '0' && read <= '9' ? read - '0' : kReadNothing;
-    ++score.confusion[static_cast<std::size_t>(shape->digit - '0')][static_cast<std::size_t>(column)];
-  }
+DigitScore score_samples(const TemplateTable& templates, const std::vector<const DigitSample*>& samples) {
+  DigitScore score;
+  for (const DigitSample* sample : samples) score.add(*sample, reading_of(templates, *sample));
   return score;
+}
+
+std::string confusion_pairs(const Confusion& confusion) {
+  std::vector<std::tuple<int, std::size_t, std::size_t>> pairs;  // count, shown, read
+  for (std::size_t shown = 0; shown < 10; ++shown)
+    for (std::size_t read = 0; read < 10; ++read)
+      if (read != shown && confusion[shown][read] > 0)
+        pairs.emplace_back(-confusion[shown][read], shown, read);
+  std::sort(pairs.begin(), pairs.end());
+  std::string text;
+  for (const auto& [count, shown, read] : pairs)
+    text += (text.empty() ? "" : ", ") + std::to_string(shown) + "->" + std::to_string(read) + " " +
+            std::to_string(-count);
+  return text.empty() ? "none" : text;
 }
 
 namespace {
@@ -254,27 +247,26 @@ void print_counts(std::ostream& out, const std::string& label, const Counts& cou
   out << std::left << std::setw(8) << label << std::right << std::setw(6) << counts.total() << std::fixed
       << std::setprecision(1) << std::setw(8) << percent(counts.right) << std::setw(8)
       << percent(counts.wrong) << std::setw(8) << percent(counts.unread) << std::setw(8) << counts.score()
-      << '\n';
+      << "   " << counts.right << " / " << counts.wrong << " / " << counts.unread << '\n';
 }
 
 }  // namespace
 
-void print_shape_score(std::ostream& out, const ShapeScore& score) {
-  out << "shown    count right %  wrong %  unread %  score\n";
+void print_digit_score(std::ostream& out, const DigitScore& score) {
+  out << "shown    count right %  wrong % unread %   score   right / wrong / unread\n";
   for (std::size_t digit = 0; digit < 10; ++digit)
     print_counts(out, std::string{'\'', char('0' + digit), '\''}, score.by_digit[digit]);
   for (const auto& [height, counts] : score.by_height)
     print_counts(out, std::to_string(height) + " px", counts);
   print_counts(out, "all", score.all);
-  out << "confusions (shown -> read: count; 0/8 pairs are the middle-column check's to settle):\n";
-  for (std::size_t shown = 0; shown < 10; ++shown) {
-    for (std::size_t read = 0; read < 10; ++read) {
-      const int count = score.confusion[shown][read];
-      if (read == shown || count == 0) continue;
-      out << "  " << shown << " -> " << read << ": " << count
-          << (outcome_of(char('0' + shown), char('0' + read)) == Outcome::right ? " (0/8)" : "") << '\n';
-    }
+  out << "wrong readings (shown->read count), by height:\n";
+  Confusion all{};
+  for (const auto& [height, confusion] : score.confusion_by_height) {
+    out << "  " << height << " px: " << confusion_pairs(confusion) << '\n';
+    for (std::size_t s = 0; s < 10; ++s)
+      for (std::size_t r = 0; r < 11; ++r) all[s][r] += confusion[s][r];
   }
+  out << "  all: " << confusion_pairs(all) << '\n';
   out << "score (right - 3 x wrong): " << score.all.score() << " of " << score.all.total() << '\n';
 }
 

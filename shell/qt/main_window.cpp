@@ -71,6 +71,11 @@ MainWindow::MainWindow(Session& session, ModalPresenter& presenter)
   QMenu* recognition = menuBar()->addMenu(toDisplayString(resources::kRecognitionMenuText));
   QAction* plateRecognition = recognition->addAction(toDisplayString(resources::kPlateRecognitionItemText));
   plateRecognition->setData(resources::kPlateRecognitionCommand);
+#ifdef PLATE_SHELL_FINDER
+  QAction* findPlates = recognition->addAction(toDisplayString(resources::kFindPlatesItemText));
+  findPlates->setCheckable(true);
+  connect(findPlates, &QAction::toggled, this, [this](bool on) { session_.set_find_plates(on); });
+#endif
   connect(menuBar(), &QMenuBar::triggered, this,
           [this](QAction* item) { perform(command_for_menu_item(item->data().toInt())); });
 
@@ -143,7 +148,7 @@ void MainWindow::perform(Command command) {
 // A run blocked the window until it returned; the dialog reads the run result it left, and the
 // repaint after it draws the new overlay.
 void MainWindow::showResult() {
-  ResultDialog dialog(session_.result(), *view_);
+  ResultDialog dialog(session_.result().processing_ms, session_.plates(), *view_);
   presenter_.present(dialog);
 }
 

@@ -9,11 +9,11 @@
 
 namespace plate {
 
-ResultDialog::ResultDialog(const RunResult& result, QWidget& ownerClientArea)
+ResultDialog::ResultDialog(std::uint32_t processing_ms, std::span<const RunPlate> plates,
+                           QWidget& ownerClientArea)
     : TemplateDialog(resources::kResultDialog, ownerClientArea) {
   qobject_cast<QPlainTextEdit*>(control(resources::kResultBoxId))
-      ->setPlainText(
-          toDisplayString(compose_result_text(result.processing_ms, plates_in_dialog_order(result))));
+      ->setPlainText(toDisplayString(compose_result_text(processing_ms, plates)));
   qobject_cast<QPlainTextEdit*>(control(resources::kContactBoxId))
       ->setPlainText(toDisplayString(compose_contact_text()));
   connect(qobject_cast<QPushButton*>(control(resources::kOkButtonId)), &QPushButton::clicked, this,

@@ -26,11 +26,11 @@ def test_small_plates_read_as_plate_read_reads_them(reader, tmp_path):
     if not render.exists():
         pytest.skip(f"{render} is not built")
     picture = tmp_path / "small.bmp"
-    subprocess.run([render, "--size", "320x240", "--plate", "46:width=50:at=100,100", "--blur", "0.8",
+    subprocess.run([render, "--size", "320x240", "--plate", "5821:width=50:at=100,100", "--blur", "0.8",
                     "--noise", "2", picture], check=True, capture_output=True)
     record = without_timings(reader.read(picture, small_plates=True))
     plates = [(p["text"], p["group_id"], p.get("tile_scale", 1) > 1) for p in record["plates"]]
-    assert plates == [("\uff65\uff6546", 0, True)]
+    assert plates == [("58-21", 0, True)]
     assert record == plate_read_json("--small-plates", picture)[0]
     assert reader.read(picture)["plates"] == []
 
@@ -167,3 +167,15 @@ def test_a_reader_shared_between_threads_refuses_the_second():
     shared = platereader.Reader()
     _, errors = read_in_threads([shared, shared], rounds=20)
     assert errors and "not shared between threads" in str(errors[0])
+
+
+def test_find_plates_reads_as_plate_read_finds_them():
+    picture = SAMPLES / "two_plates.bmp"
+    record = without_timings(platereader.Reader(find_plates=True).read(picture))
+    assert record == plate_read_json("--find-plates", picture)[0]
+    plain = platereader.Reader().read(picture)["plates"]
+    assert sorted(p["text"] for p in record["plates"]) == sorted(p["text"] for p in plain)
+    quads = [p["quad"] for p in record["plates"] if "quad" in p]
+    assert quads, "the sample's plates lie flat and light on dark: the finder must find one"
+    width, height = record["source"]["width"], record["source"]["height"]
+    assert all(0 <= x <= width and 0 <= y <= height for quad in quads for x, y in quad)

@@ -213,6 +213,30 @@ class MainWindowTest final : public QObject {
     QVERIFY(!plan_overlay(plates_in_dialog_order(result)).empty());  // plates were read
   }
 
+#ifdef PLATE_SHELL_FINDER
+  // With the checkable item on, the found plate is read straightened and listed after the run's
+  // own: the sample's "･839" follows "12-04", which the run alone lists first.
+  void findPlatesItemListsTheStraightenedPlatesInTheDialog() {
+    dropFiles(*window_, {kData + "/samples/two_plates.bmp"});
+    const QList<QAction*> items = window_->menuBar()->actions().back()->menu()->actions();
+    QCOMPARE(items.size(), 2);
+    QCOMPARE(items.back()->text(), QStringLiteral("プレートを探してから読む"));
+    QVERIFY(items.back()->isCheckable() && !items.back()->isChecked());
+    items.back()->setChecked(true);
+    QVERIFY(presenter_.shown.empty());  // checking the item runs nothing
+    items.front()->trigger();
+    std::vector<std::string> texts;
+    for (const RunPlate& plate : session_->plates()) texts.push_back(plate.text);
+    QCOMPARE(texts, (std::vector<std::string>{"12-04",
+                                              "\xA5"
+                                              "839"}));
+    const QString result =
+        QString::fromUtf8(compose_result_text(session_->result().processing_ms, session_->plates()));
+    QCOMPARE(presenter_.shown.size(), 1);
+    QVERIFY(presenter_.shown.front().contains(QString(result).replace("\r\n", "\n")));
+  }
+#endif
+
   void blankingKeepsTheOutlines_data() {
     QTest::addColumn<char>("character");
     QTest::addColumn<QColor>("blank");

@@ -17,9 +17,9 @@
 //     tall in 30 mm cells, centred together on the upper row (their spacing, an 8 mm gap and
 //     2 mm between digits, is this renderer's choice).
 //
-// Digits are drawn in the plate's construction, 12 mm strokes in the 40 x 80 mm cell, in the shapes
-// of real plate digits (tools/plate_digit_outline.h). Glyphs are placed by their ink box (the
-// digit's ink fills its 80 mm height), which is how plate digits are cut, rather than by a baseline.
+// Digits are drawn as the shipped templates have them (tools/digit_shapes.h: the plate's
+// construction, a typeface or a real outline, as data/EBMPlog00.recipe says). Glyphs are placed by their ink
+// box (the digit's ink fills its 80 mm height), which is how plate digits are cut, rather than by a baseline.
 // Dots, hyphen and the plate's rounded outline are drawn with 4 x 4 supersampled coverage, so their
 // edges are anti-aliased like the rasterizer's glyphs and no shape is biased by pixel rounding.
 
@@ -29,8 +29,6 @@
 #include <cmath>
 #include <functional>
 #include <stdexcept>
-
-#include "tools/plate_digit_outline.h"
 
 namespace plate::tools {
 
@@ -138,9 +136,9 @@ void stamp(RgbCanvas& canvas, const GlyphBitmap& glyph, int left, int top, Rgb i
 
 // A digit whose ink is `height_px` tall, centred on `centre_x` with its lowest ink row just above
 // `bottom_y`.
-void draw_digit(RgbCanvas& canvas, char digit, double centre_x, double bottom_y, double height_px,
-                double widening, Rgb ink) {
-  const GlyphBitmap glyph = render_plate_digit(digit, height_px, widening);
+void draw_digit(RgbCanvas& canvas, const DigitShapes& digits, char digit, double centre_x, double bottom_y,
+                double height_px, double widening, Rgb ink) {
+  const GlyphBitmap glyph = digits.render(digit, height_px, widening);
   stamp(canvas, glyph, static_cast<int>(std::lround(centre_x - glyph.width / 2.0)),
         static_cast<int>(std::lround(bottom_y)) - glyph.height, ink);
 }
@@ -168,21 +166,23 @@ void draw_upper_row(RgbCanvas& canvas, const PlacedPlate& plate, const PlateFont
   }
   x_mm += kRegionToClassGapMm;
   for (const char digit : plate.classification) {
-    draw_digit(canvas, digit, frame.x(x_mm + kClassCellMm / 2), frame.y(kUpperRowTopMm + kUpperCharacterMm),
-               frame.length(kUpperCharacterMm), kClassWidening, ink);
+    draw_digit(canvas, fonts.digits, digit, frame.x(x_mm + kClassCellMm / 2),
+               frame.y(kUpperRowTopMm + kUpperCharacterMm), frame.length(kUpperCharacterMm), kClassWidening,
+               ink);
     x_mm += kClassPitchMm;
   }
 }
 
-void draw_serial(RgbCanvas& canvas, const std::string& serial, const PlateFrame& frame, Rgb ink) {
+void draw_serial(RgbCanvas& canvas, const DigitShapes& digits, const std::string& serial,
+                 const PlateFrame& frame, Rgb ink) {
   const std::size_t missing = 4 - serial.size();
   for (std::size_t position = 0; position < 4; ++position) {
     const double centre_x = frame.x(kSerialCentresMm[position]);
     if (position < missing) {
       fill_disc(canvas, centre_x, frame.y(kSerialMidMm), frame.length(kDotDiameterMm / 2), ink);
     } else {
-      draw_digit(canvas, serial[position - missing], centre_x, frame.y(kSerialTopMm + kSerialHeightMm),
-                 frame.length(kSerialHeightMm), 1.0, ink);
+      draw_digit(canvas, digits, serial[position - missing], centre_x,
+                 frame.y(kSerialTopMm + kSerialHeightMm), frame.length(kSerialHeightMm), 1.0, ink);
     }
   }
   if (serial.size() == 4) {
@@ -195,7 +195,7 @@ void draw_serial(RgbCanvas& canvas, const std::string& serial, const PlateFrame&
 }  // namespace
 
 PlateFonts load_plate_fonts() {
-  return {GlyphRasterizer(kJapaneseFontFile)};
+  return {GlyphRasterizer(kJapaneseFontFile), DigitShapes::shipped()};
 }
 
 void draw_plate(RgbCanvas& canvas, const PlacedPlate& plate, const PlateFonts& fonts) {
@@ -212,7 +212,7 @@ void draw_plate(RgbCanvas& canvas, const PlacedPlate& plate, const PlateFonts& f
   draw_upper_row(canvas, plate, fonts, frame, colours.ink);
   draw_japanese(canvas, fonts, plate.hiragana, frame.x(kHiraganaLeftMm),
                 frame.y(kSerialMidMm - kHiraganaBoxMm / 2), frame.length(kHiraganaBoxMm), colours.ink);
-  draw_serial(canvas, plate.serial, frame, colours.ink);
+  draw_serial(canvas, fonts.digits, plate.serial, frame, colours.ink);
 }
 
 PixelBox serial_cell(const PlacedPlate& plate, int position) {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "rgb_canvas.h"
+#include "tools/digit_shapes.h"
 #include "tools/glyph_raster.h"
 
 namespace plate::tools {
@@ -30,13 +31,16 @@ struct PlacedPlate {
 
 inline constexpr const char* kJapaneseFontFile = "/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf";
 
-// The glyph source for the kanji of the region name and for the hiragana: IPA Gothic. Digits are
-// drawn in the plate's own construction (tools/plate_digit_outline.h), as real plates show them.
+// The glyph sources: IPA Gothic for the kanji of the region name and for the hiragana, and the
+// digits as the shipped templates have them (tools/digit_shapes.h), so that a rendered plate shows
+// the digits the templates were chosen to read.
 struct PlateFonts {
   GlyphRasterizer japanese;
+  DigitShapes digits;
 };
 
-// Throws std::runtime_error when the font file is missing.
+// Throws std::runtime_error when the font file, the shipped recipe or the shipped pattern file is
+// missing.
 PlateFonts load_plate_fonts();
 
 // Paints the plate onto the canvas; parts that hang over its edge are cut off.

@@ -16,28 +16,27 @@ namespace {
 constexpr std::uint64_t kClutterStream = 0x636C7574746572u;
 constexpr std::uint64_t kNoiseStream = 0x6E6F697365u;
 
-RgbCanvas paint_background(const Scene& scene) {
-  RgbCanvas canvas(scene.width, scene.height, scene.background.first);
-  switch (scene.background.kind) {
+}  // namespace
+
+RgbCanvas paint_background(const Background& background, int width, int height, std::uint64_t seed) {
+  RgbCanvas canvas(width, height, background.first);
+  switch (background.kind) {
     case BackgroundKind::uniform:
       break;
     case BackgroundKind::gradient:
-      paint_gradient(canvas, scene.background.first, scene.background.second);
+      paint_gradient(canvas, background.first, background.second);
       break;
     case BackgroundKind::clutter:
-      paint_clutter(canvas, scene.background.first, scene.background.second, scene.background.cell_px,
-                    scene.seed ^ kClutterStream);
+      paint_clutter(canvas, background.first, background.second, background.cell_px, seed ^ kClutterStream);
       break;
   }
   return canvas;
 }
 
-}  // namespace
-
 void render_scene(const Scene& scene, const PlateFonts& fonts, Plane& frame) {
   if (scene.width < 1 || scene.width > kFrameWidth || scene.height < 1 || scene.height > kFrameHeight)
     throw std::invalid_argument("a picture is 1 x 1 to 1024 x 768 pixels");
-  RgbCanvas canvas = paint_background(scene);
+  RgbCanvas canvas = paint_background(scene.background, scene.width, scene.height, scene.seed);
   for (const PlacedPlate& plate : scene.plates) draw_plate(canvas, plate, fonts);
   blur(canvas, scene.blur_sigma_px);
   add_noise(canvas, scene.noise_sigma, scene.seed ^ kNoiseStream);

@@ -9,6 +9,7 @@
 
 #include "engine/plane.h"
 #include "plate_drawing.h"
+#include "rgb_canvas.h"
 
 namespace plate::tools {
 
@@ -34,6 +35,9 @@ struct Scene {
   double noise_sigma = 0.0;    // Gaussian sensor noise per channel, in levels of 0..255
   std::uint64_t seed = 1;      // the clutter and the noise follow from it alone
 };
+
+// A width x height canvas painted with `background`; clutter follows from `seed` alone.
+RgbCanvas paint_background(const Background& background, int width, int height, std::uint64_t seed);
 
 // Paints `scene` and puts it into `frame` as the bitmap reader would load it (picture in the
 // top-left corner, the rest black). Throws std::invalid_argument for a picture larger than the

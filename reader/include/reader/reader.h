@@ -40,7 +40,14 @@ struct ReadSettings {
   std::optional<std::int32_t> max_distance;  // leave out plates whose worst distance is above it
   bool small_plates = false;                 // also read enlarged tiles (tiling/small_plate_reader.h)
   bool keep_source = false;                  // keep the picture at its full size, for an overlay
+  // Also find the photo's plates, straighten them and read them on a sheet of their own
+  // (finder/found_plate_reading.h); a plate read there stands in place of any other read on it.
+  // Ignored where the finder is not built (has_plate_finder()).
+  bool find_plates = false;
 };
+
+// Whether this build has the plate finder (OpenCV); the Windows program has not.
+bool has_plate_finder();
 
 enum class ChannelOrder { rgb, bgr };
 
@@ -99,6 +106,10 @@ class Reader {
  private:
   Record read_loaded(const std::string& name, LoadedPicture loaded);
   Record run(std::optional<std::string> format);
+  // Reads the plates found in the frame and puts them in the record and plates_ in place of any
+  // plate read on them; runs the engine over the sheet, so it comes after everything that reads
+  // the frame's run.
+  void add_found_plates(Record& record);
 
   ReadSettings settings_;
   RecognitionEngine engine_;
@@ -107,6 +118,7 @@ class Reader {
   DecodedPicture source_;
   std::vector<RunPlate> plates_;
   std::unique_ptr<SmallPlateReader> small_plates_;  // made on the first read that asks for it
+  std::unique_ptr<Plane> sheet_;                    // the straightened plates, made on first use
 };
 
 }  // namespace plate::reader

@@ -2,6 +2,7 @@
 // What reading one picture gives, whatever front end asked for it: its plates with their
 // characters, boxes and distances, the run's timings and log, or why it could not be read.
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -16,6 +17,11 @@
 
 namespace plate::reader {
 
+// A quadrilateral in the original picture's pixels, for what was read on a straightened plate: its
+// top-left, top-right, bottom-right and bottom-left corners, each (x, y), x from the picture's left
+// edge and y down from its top edge.
+using SourceCorners = std::array<std::array<double, 2>, 4>;
+
 struct TemplateChoice {
   char digit;             // the template's digit
   std::int32_t index;     // its place in the template table
@@ -28,9 +34,10 @@ struct CharacterRecord {
   // The template of the shown digit. Absent only when the 0/8 check turned the digit into one
   // whose template the windows refused; `matched` then says which template read the candidate.
   std::optional<TemplateChoice> shown;
-  std::optional<TemplateChoice> matched;    // set only when the 0/8 check changed the digit
-  std::optional<TemplateChoice> runner_up;  // the second-nearest accepted template, if any
-  std::optional<PixelBox> source_box;       // the same box in the original picture's pixels
+  std::optional<TemplateChoice> matched;             // set only when the 0/8 check changed the digit
+  std::optional<TemplateChoice> runner_up;           // the second-nearest accepted template, if any
+  std::optional<PixelBox> source_box;                // the same box in the original picture's pixels
+  std::optional<SourceCorners> quad = std::nullopt;  // set for a plate read straightened
 
   // The distance that vouches for this digit: its own template's, else the one that read it.
   std::int32_t distance() const { return shown ? shown->distance : matched->distance; }
@@ -46,6 +53,9 @@ struct PlateRecord {
   std::optional<PixelBox> source_box;       // the plate frame in the original picture's pixels
   // Set for a plate read on an enlarged tile: its scale.
   std::optional<int> tile_scale = std::nullopt;
+  // Set for a plate found in the photo and read straightened: where it lies in the picture. Its
+  // frame and character boxes are then the boxes of the frame that hold their quadrilaterals.
+  std::optional<SourceCorners> quad = std::nullopt;
 };
 
 // The picture as it was before it was fitted into the frame.
@@ -91,6 +101,13 @@ Record record_run(const RecognitionEngine& engine, std::optional<std::int32_t> m
 // with group id 0 and their tile's scale; `max_distance` as for record_run.
 void add_tile_plates(Record& record, const TemplateTable& templates, const std::vector<PlateReading>& plates,
                      std::optional<std::int32_t> max_distance);
+
+// Adds a plate found in the photo and read straightened (finder/found_plate_reading.h) after the
+// others, with group id 0, its boxes those of the frame that hold `quad` and `character_quads`;
+// `max_distance` as for record_run.
+void add_straightened_plate(Record& record, const TemplateTable& templates, const RunPlate& plate,
+                            const SourceCorners& quad, const std::vector<SourceCorners>& character_quads,
+                            std::optional<std::int32_t> max_distance);
 
 // Gives the record the picture's format, size and scale, and each box also in the picture's pixels.
 void add_source_boxes(Record& record, std::string format, const FrameMapping& mapping);

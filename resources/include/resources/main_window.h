@@ -28,6 +28,10 @@ inline constexpr std::string_view kOpenItemShortcut = "Ctrl+O";
 inline constexpr std::string_view kOpenDialogTitle = "画像を開く";
 inline constexpr std::string_view kOpenDialogFilter = "画像 (*.bmp *.jpg *.jpeg *.png);;すべてのファイル (*)";
 
+// The Qt window's checkable item under 認識, where the plate finder is built: find the photo's
+// plates first and read them straightened (plate-read --find-plates).
+inline constexpr std::string_view kFindPlatesItemText = "プレートを探してから読む";
+
 // Every message box of the program carries this caption and a single OK button.
 inline constexpr std::string_view kMessageCaption = "メッセージ";
 

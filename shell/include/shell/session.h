@@ -13,6 +13,8 @@
 #include "commands.h"
 #include "engine/message_service.h"
 #include "engine/recognition_engine.h"
+#include "engine/run_plates.h"
+#include "image/frame_fit.h"
 #include "image/picture_outcome.h"
 #include "present/overlay_plan.h"
 
@@ -33,8 +35,16 @@ class Session {
   // The picture the window shows, and the last run's result.
   const Plane& display() const { return *display_; }
   const RunResult& result() const { return engine_.result(); }
-  // The plates the window frames over the picture: the last run's, none after a picture arrives.
+  // The plates of the last recognition, in the result dialog's order: the run's, and when plates
+  // are found first, those read straightened after them, in place of any of the run's on them.
+  const std::vector<RunPlate>& plates() const { return plates_; }
+  // The plates the window frames over the picture: plates(), none after a picture arrives.
   std::vector<OverlayItem> overlay() const;
+
+  // Whether a recognition also finds the picture's plates, straightens them and reads them on a
+  // sheet of their own (finder/found_plate_reading.h). Off at start; ignored where the finder is
+  // not built (PLATE_SHELL_FINDER).
+  void set_find_plates(bool on) { find_plates_ = on; }
 
   // Reads the pattern file by its bare name from the working directory, once at start-up. When it
   // cannot be read, `messages` shows "EBMPlog00.patがありません。" and the program runs on with
@@ -65,6 +75,11 @@ class Session {
   std::unique_ptr<Plane> display_;
   std::unique_ptr<Plane> loaded_;
   bool overlay_hidden_ = false;  // a picture arrived after the last run
+  bool find_plates_ = false;
+  FrameMapping mapping_{{kFrameWidth, kFrameHeight}, {kFrameWidth, kFrameHeight}};  // of the loaded picture
+  std::vector<RunPlate> plates_;
+  std::unique_ptr<RecognitionEngine> sheet_engine_;  // made on the first recognition that finds plates
+  std::unique_ptr<Plane> sheet_;
 };
 
 }  // namespace plate

@@ -1,0 +1,79 @@
+#include "finder/found_plate_reading.h"
+
+#include <algorithm>
+
+namespace plate {
+
+namespace {
+
+// The box of the photo's frame that holds the quadrilateral, or nothing when it lies off the picture.
+std::optional<FrameBox> frame_box_of(const SourceQuad& quad, const FrameMapping& mapping) {
+  const std::optional<PixelBox> box =
+      source_box_to_frame(mapping, bounding_box(quad, mapping.source.width, mapping.source.height));
+  if (!box) return std::nullopt;
+  return FrameBox{box->x_min, box->x_max, box->y_min, box->y_max};
+}
+
+}  // namespace
+
+std::vector<FoundPlateReading> read_found_plates(RecognitionEngine& engine, const Plane& frame,
+                                                 const FrameMapping& mapping, Plane& sheet,
+                                                 const DecodedPicture* finer,
+                                                 const FoundPlateSettings& settings) {
+  const std::vector<FoundPlate> plates = find_plates(frame, mapping, settings.finder);
+  if (plates.empty()) return {};
+  DecodedPicture fitted;
+  if (!finer) fitted = fitted_picture(frame, mapping);
+  const PlateSheet laid_out(finer ? *finer : fitted, plates, sheet, settings.layout);
+  std::vector<FoundPlateReading> readings;
+  for (RunPlate plate : plates_in_dialog_order(engine.run(sheet))) {
+    const auto on_sheet = [](const FrameBox& b) { return PixelBox{b.x_min, b.x_max, b.y_min, b.y_max}; };
+    // The upper row (region and classification number) ends 55 mm down the 165 mm plate, the
+    // serial row starts at 70 mm: a group centred above that is the classification number.
+    const std::optional<double> depth = laid_out.depth_in_slot(on_sheet(plate.frame));
+    if (!depth || *depth < settings.serial_row_top) continue;
+    const std::optional<SourceQuad> quad = laid_out.to_source(on_sheet(plate.frame));
+    const std::optional<FrameBox> box = quad ? frame_box_of(*quad, mapping) : std::nullopt;
+    if (!box) continue;
+    FoundPlateReading reading{plate, *quad, {}};
+    reading.plate.frame = *box;
+    bool placed = true;
+    for (PlateCharacter& c : reading.plate.characters) {
+      const std::optional<SourceQuad> character = laid_out.to_source(on_sheet(c.box));
+      const std::optional<FrameBox> character_box =
+          character ? frame_box_of(*character, mapping) : std::nullopt;
+      if (!character_box) {
+        placed = false;
+        break;
+      }
+      c.box = *character_box;
+      reading.character_quads.push_back(*character);
+    }
+    if (placed) readings.push_back(std::move(reading));
+  }
+  // Two plate shapes found at one place (a plate and its frame, say) may both be read: the place
+  // is reported once, by its surest reading.
+  std::vector<FoundPlateReading> kept;
+  for (std::size_t i = 0; i < readings.size(); ++i) {
+    const auto beaten = [&](std::size_t j) {
+      const RunPlate &mine = readings[i].plate, &other = readings[j].plate;
+      return j != i && lies_on_found_plate(std::span(&readings[j], 1), mine.frame) &&
+             (other.worst_distance < mine.worst_distance ||
+              (other.worst_distance == mine.worst_distance && j < i));
+    };
+    bool any_beats = false;
+    for (std::size_t j = 0; j < readings.size() && !any_beats; ++j) any_beats = beaten(j);
+    if (!any_beats) kept.push_back(readings[i]);
+  }
+  return kept;
+}
+
+bool lies_on_found_plate(std::span<const FoundPlateReading> found, const FrameBox& frame_plate) {
+  const int x = (frame_plate.x_min + frame_plate.x_max) / 2, y = (frame_plate.y_min + frame_plate.y_max) / 2;
+  return std::any_of(found.begin(), found.end(), [&](const FoundPlateReading& reading) {
+    const FrameBox& box = reading.plate.frame;
+    return x >= box.x_min && x <= box.x_max && y >= box.y_min && y <= box.y_max;
+  });
+}
+
+}  // namespace plate

@@ -1,0 +1,52 @@
+#pragma once
+// Reading a photo's plates by finding them first: the plates found in the fitted picture are
+// straightened onto a sheet, one run reads the sheet, and each plate read there is given back in
+// the photo, as a quadrilateral in its pixels and as the box of the frame that holds it.
+//
+//   const std::vector<FoundPlateReading> found = read_found_plates(engine, frame, mapping, sheet);
+//   ... then drop the frame run's plates that lie_on_found_plate(found, plate.frame).
+
+#include <span>
+#include <vector>
+
+#include "engine/plane.h"
+#include "engine/recognition_engine.h"
+#include "engine/run_plates.h"
+#include "finder/plate_finder.h"
+#include "finder/plate_sheet.h"
+#include "image/frame_fit.h"
+
+namespace plate {
+
+struct FoundPlateReading {
+  // The plate as the sheet's run read it, its frame and character boxes moved to the boxes of the
+  // photo's frame (plane coordinates) that hold their quadrilaterals.
+  RunPlate plate;
+  SourceQuad quad;                          // the plate frame in the photo
+  std::vector<SourceQuad> character_quads;  // left to right, as plate.characters
+};
+
+struct FoundPlateSettings {
+  FinderSettings finder;
+  SheetLayout layout;
+  // How far down its slot (0 top, 1 bottom) a plate read on the sheet must be centred: the upper
+  // row's classification number, read as a plate of its own, is centred higher.
+  double serial_row_top = 0.42;
+};
+
+// Finds the plates of the picture fitted in `frame` (where `mapping` says), straightens them onto
+// `sheet` from `finer` (the decoded picture, held at any size up to its full one) or, without it,
+// from the fitted picture, and runs `engine` over the sheet (its result is the sheet's afterwards).
+// Plates whose frame falls outside every slot, or that stand on a slot's upper row, are left out.
+std::vector<FoundPlateReading> read_found_plates(RecognitionEngine& engine, const Plane& frame,
+                                                 const FrameMapping& mapping, Plane& sheet,
+                                                 const DecodedPicture* finer = nullptr,
+                                                 const FoundPlateSettings& settings = {});
+
+// Whether a plate that the run over the frame read (its frame in plane coordinates) lies where a
+// found plate was read: its centre inside that plate's frame box. There the found plate's reading
+// stands, since it was read straightened; elsewhere the frame's run still reads what the finder
+// missed.
+bool lies_on_found_plate(std::span<const FoundPlateReading> found, const FrameBox& frame_plate);
+
+}  // namespace plate
