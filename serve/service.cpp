@@ -1,0 +1,294 @@
+#include "serve/service.h"
+
+#include <cstdint>
+#include <exception>
+#include <string_view>
+#include <variant>
+
+#include "reader/names.h"
+#include "serve/access_token.h"
+#include "serve/connection_queue.h"
+#include "serve/read_answer.h"
+#include "serve/read_options.h"
+
+namespace plate::serve {
+
+namespace {
+
+constexpr std::string_view kReadPath = "/v1/read";
+constexpr std::string_view kHealthPath = "/healthz";
+constexpr std::string_view kMetricsPath = "/metrics";
+constexpr const char* kJson = "application/json";
+constexpr const char* kRetryAfterSeconds = "1";
+
+// What the log line of the request being served on this connection thread says besides the
+// request itself (a thread serves one request at a time).
+struct RequestTrace {
+  std::chrono::steady_clock::time_point start;
+  std::size_t pictures = 0;
+};
+thread_local RequestTrace current_trace;
+
+void send(httplib::Response& response, const Answer& answer) {
+  response.status = answer.status;
+  response.set_content(answer.body, kJson);
+}
+
+// For an answer given before the body was read: what is left of it on the connection is no request,
+// so the connection ends with the answer.
+void send_and_close(httplib::Response& response, const Answer& answer) {
+  send(response, answer);
+  response.set_header("Connection", "close");
+}
+
+std::string_view allowed_method(std::string_view path) {
+  if (path == kReadPath) return "POST";
+  if (path == kHealthPath || path == kMetricsPath) return "GET";
+  return {};
+}
+
+std::string http_layer_refusal(int status) {
+  switch (status) {
+    case 413:
+      return "the body is too large";
+    case 414:
+      return "the URI is too long";
+    default:
+      return "the request is not well-formed HTTP";
+  }
+}
+
+struct BodyOutcome {
+  std::vector<Picture> pictures;
+  std::optional<Answer> refusal;
+};
+
+// The pictures of the body: the body itself, or each part of a multipart/form-data upload (named
+// by its file name). A body over the size limit, an upload of too many parts, a client that stops
+// sending and a malformed upload are refused.
+BodyOutcome receive_pictures(const httplib::Request& request, const httplib::ContentReader& content_reader,
+                             const ServiceSettings& settings) {
+  BodyOutcome outcome;
+  std::size_t received = 0;
+  std::optional<Answer> too_much;
+  const auto take = [&](const char* data, std::size_t length) {
+    received += length;
+    if (received > settings.max_body_bytes) {
+      too_much =
+          error_answer(413, "the body is larger than " + std::to_string(settings.max_body_bytes) + " bytes");
+      return false;
+    }
+    outcome.pictures.back().bytes.append(data, length);
+    return true;
+  };
+  const auto start = std::chrono::steady_clock::now();
+  bool complete = false;
+  if (request.is_multipart_form_data()) {
+    complete = content_reader(
+        [&](const httplib::MultipartFormData& part) {
+          if (outcome.pictures.size() == settings.max_pictures) {
+            too_much = error_answer(
+                413, "an upload holds at most " + std::to_string(settings.max_pictures) + " pictures");
+            return false;
+          }
+          outcome.pictures.push_back({part.filename, {}});
+          return true;
+        },
+        take);
+  } else {
+    outcome.pictures.push_back({});
+    complete = content_reader(take);
+  }
+  if (complete && outcome.pictures.empty())
+    outcome.refusal = error_answer(400, "the upload holds no picture");
+  if (complete) return outcome;
+  if (too_much) {
+    outcome.refusal = too_much;
+  } else if (std::chrono::steady_clock::now() - start >= settings.read_timeout * 9 / 10) {
+    outcome.refusal = error_answer(
+        408, "the client sent nothing for " + std::to_string(settings.read_timeout.count()) + " s");
+  } else {
+    outcome.refusal = error_answer(400, "the body is malformed or ended early");
+  }
+  return outcome;
+}
+
+}  // namespace
+
+Service::Service(const ServiceSettings& settings, const TemplateTable& templates, std::ostream& log)
+    : settings_(settings),
+      log_(log),
+      pool_(settings.workers, settings.queue_capacity, templates,
+            [this](std::chrono::nanoseconds took) { metrics_.count_picture(took); }) {
+  server_.new_task_queue = [threads = settings_.connection_threads] {
+    return new ConnectionQueue(threads, threads);
+  };
+  server_.set_tcp_nodelay(true);
+  server_.set_read_timeout(settings_.read_timeout);
+  server_.set_write_timeout(settings_.read_timeout);
+  server_.set_payload_max_length(settings_.max_body_bytes);
+  server_.set_keep_alive_max_count(1000);
+  server_.set_pre_routing_handler(
+      [this](const auto& request, auto& response) { return check_route(request, response); });
+  server_.Post(std::string(kReadPath), [this](const httplib::Request& request, httplib::Response& response,
+                                              const httplib::ContentReader& content_reader) {
+    read_pictures(request, response, &content_reader);
+  });
+  // A POST with neither a length nor chunks has no body to read.
+  server_.Post(std::string(kReadPath), [this](const httplib::Request& request, httplib::Response& response) {
+    read_pictures(request, response, nullptr);
+  });
+  server_.Get(std::string(kHealthPath), [this](const httplib::Request&, httplib::Response& response) {
+    const std::lock_guard lock(admission_mutex_);
+    if (draining_) {
+      send(response, error_answer(503, "stopping"));
+    } else {
+      send(response, {200, "{\"status\":\"ok\"}\n"});
+    }
+  });
+  server_.Get(std::string(kMetricsPath), [this](const httplib::Request&, httplib::Response& response) {
+    response.set_content(metrics_.prometheus_text(pool_.queue_length()), "text/plain; version=0.0.4");
+  });
+  // Refusals made by the HTTP layer itself (a malformed request line, a URI too long) get a JSON body too.
+  server_.set_error_handler([](const httplib::Request&, httplib::Response& response) {
+    if (response.body.empty())
+      send(response, error_answer(response.status, http_layer_refusal(response.status)));
+  });
+  server_.set_exception_handler([](const httplib::Request&, httplib::Response& response, std::exception_ptr) {
+    send_and_close(response, error_answer(500, "the request could not be served"));
+  });
+  server_.set_logger([this](const auto& request, const auto& response) { log_response(request, response); });
+}
+
+Service::~Service() {
+  drain_and_stop(std::chrono::milliseconds(0));
+}
+
+std::optional<int> Service::bind(const std::string& address, int port) {
+  if (port == 0) {
+    const int bound = server_.bind_to_any_port(address);
+    return bound > 0 ? std::optional<int>(bound) : std::nullopt;
+  }
+  return server_.bind_to_port(address, port) ? std::optional<int>(port) : std::nullopt;
+}
+
+bool Service::serve() {
+  return server_.listen_after_bind();
+}
+
+void Service::drain_and_stop(std::chrono::milliseconds grace) {
+  {
+    std::unique_lock lock(admission_mutex_);
+    draining_ = true;
+    all_released_.wait_for(lock, grace, [&] { return admitted_ == 0; });
+  }
+  server_.stop();
+}
+
+bool Service::admit_request() {
+  const std::lock_guard lock(admission_mutex_);
+  if (draining_) return false;
+  ++admitted_;
+  return true;
+}
+
+void Service::release_request() {
+  const std::lock_guard lock(admission_mutex_);
+  if (--admitted_ == 0) all_released_.notify_all();
+}
+
+httplib::Server::HandlerResponse Service::check_route(const httplib::Request& request,
+                                                      httplib::Response& response) {
+  current_trace = {std::chrono::steady_clock::now(), 0};
+  const std::string_view allowed = allowed_method(request.path);
+  if (allowed.empty()) {
+    send_and_close(response, error_answer(404,
+                                          "no such path; the service has POST /v1/read, GET /healthz and "
+                                          "GET /metrics"));
+    return httplib::Server::HandlerResponse::Handled;
+  }
+  if (request.method != allowed) {
+    send_and_close(response, error_answer(405, std::string(request.path) + " takes " + std::string(allowed)));
+    response.set_header("Allow", std::string(allowed));
+    return httplib::Server::HandlerResponse::Handled;
+  }
+  if (settings_.token && request.path != kHealthPath &&
+      !bearer_matches(request.get_header_value("Authorization"), *settings_.token)) {
+    send_and_close(response,
+                   error_answer(401, "this service needs its token as 'Authorization: Bearer TOKEN'"));
+    response.set_header("WWW-Authenticate", "Bearer");
+    return httplib::Server::HandlerResponse::Handled;
+  }
+  if (request.path == kReadPath && request.has_header("Content-Length") &&
+      request.get_header_value<std::uint64_t>("Content-Length") > settings_.max_body_bytes) {
+    send_and_close(response, error_answer(413, "the body is larger than " +
+                                                   std::to_string(settings_.max_body_bytes) + " bytes"));
+    return httplib::Server::HandlerResponse::Handled;
+  }
+  return httplib::Server::HandlerResponse::Unhandled;
+}
+
+void Service::read_pictures(const httplib::Request& request, httplib::Response& response,
+                            const httplib::ContentReader* content_reader) {
+  if (!admit_request()) {
+    send_and_close(response, error_answer(503, "the service is stopping"));
+    return;
+  }
+  struct Release {
+    Service& service;
+    ~Release() { service.release_request(); }
+  } release{*this};
+
+  const std::variant<reader::ReadSettings, std::string> options = parse_read_options(request.params);
+  if (const auto* problem = std::get_if<std::string>(&options)) {
+    send_and_close(response, error_answer(400, *problem));
+    return;
+  }
+  const reader::ReadSettings& read_settings = std::get<reader::ReadSettings>(options);
+  // A full queue is told at once, before a large body is taken in only to be refused.
+  if (pool_.queue_length() >= settings_.queue_capacity) {
+    send_and_close(response, error_answer(503, "every worker is busy and the queue is full"));
+    response.set_header("Retry-After", kRetryAfterSeconds);
+    return;
+  }
+  BodyOutcome body;
+  if (content_reader) {
+    body = receive_pictures(request, *content_reader, settings_);
+  } else {
+    body.pictures.push_back({});
+  }
+  if (body.refusal) {
+    send_and_close(response, *body.refusal);
+    return;
+  }
+  const bool as_list = request.is_multipart_form_data();
+  current_trace.pictures = body.pictures.size();
+  std::optional<std::future<std::vector<reader::Record>>> reading =
+      pool_.submit(std::move(body.pictures), read_settings);
+  if (!reading) {
+    send(response, error_answer(503, "every worker is busy and the queue is full"));
+    response.set_header("Retry-After", kRetryAfterSeconds);
+    return;
+  }
+  const std::vector<reader::Record> records = reading->get();
+  const reader::RecordJsonDetail detail{read_settings.review_candidates};
+  send(response,
+       as_list ? record_list_answer(records, detail) : single_record_answer(records.front(), detail));
+}
+
+void Service::log_response(const httplib::Request& request, const httplib::Response& response) {
+  metrics_.count_response(response.status);
+  const auto took = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() -
+                                                                          current_trace.start);
+  std::string line = "plate-serve: " + request.remote_addr + " " + reader::escaped_name(request.method) +
+                     " " + reader::escaped_name(request.path) + " " + std::to_string(response.status) + " " +
+                     std::to_string(response.body.size()) + " bytes";
+  if (current_trace.start != std::chrono::steady_clock::time_point{})
+    line +=
+        ", " + std::to_string(current_trace.pictures) + " pictures, " + std::to_string(took.count()) + " us";
+  current_trace = {};
+  const std::lock_guard lock(log_mutex_);
+  log_ << line << '\n' << std::flush;
+}
+
+}  // namespace plate::serve
