@@ -23,7 +23,9 @@ LoadedToken load_token(const std::optional<std::filesystem::path>& file, const c
   std::string token;
   if (file) {
     std::ifstream in(*file, std::ios::binary);
-    if (!in || !std::getline(in, token)) return {{}, "cannot read the token file " + file->string()};
+    if (!in) return {{}, "cannot read the token file " + file->string()};
+    std::getline(in, token);
+    if (in.bad()) return {{}, "cannot read the token file " + file->string()};
     if (token.ends_with('\r')) token.pop_back();
     if (token.empty()) return {{}, "the token file " + file->string() + " holds no token on its first line"};
     return {token, {}};

@@ -1,5 +1,7 @@
 #include "serve/service.h"
 
+#include <sys/socket.h>
+
 #include <cstdint>
 #include <exception>
 #include <string_view>
@@ -34,13 +36,36 @@ void send(httplib::Response& response, const Answer& answer) {
   response.set_content(answer.body, kJson);
 }
 
-// For an answer given before the body was read: what is left of it on the connection is no request,
-// so the connection ends with the answer.
+// Ends the connection once `answer` is written: what is left of the request on it (a body not
+// read, or read only in part) is no next request. The body goes through a content provider that
+// reports failure after writing it whole, the one way this HTTP layer is told to drop a connection.
 void send_and_close(httplib::Response& response, const Answer& answer) {
-  send(response, answer);
+  response.status = answer.status;
   response.set_header("Connection", "close");
+  response.set_content_provider(answer.body.size(), kJson,
+                                [body = answer.body](std::size_t, std::size_t, httplib::DataSink& sink) {
+                                  sink.write(body.data(), body.size());
+                                  return false;
+                                });
 }
 
+bool has_body(const httplib::Request& request) {
+  return request.get_header_value<std::uint64_t>("Content-Length") > 0 ||
+         request.get_header_value("Transfer-Encoding") == "chunked";
+}
+
+// Reads and drops the body of a request that is refused, so that the connection can serve the next
+// one; false when it is larger than `limit`, ends early or is malformed.
+bool discard_body(const httplib::Request& request, const httplib::ContentReader& content_reader,
+                  std::size_t limit) {
+  std::size_t received = 0;
+  const auto drop = [&](const char*, std::size_t length) { return (received += length) <= limit; };
+  if (request.is_multipart_form_data())
+    return content_reader([](const httplib::MultipartFormData&) { return true; }, drop);
+  return content_reader(drop);
+}
+
+// The one method each path takes (GET also answers HEAD); empty for a path the service does not have.
 std::string_view allowed_method(std::string_view path) {
   if (path == kReadPath) return "POST";
   if (path == kHealthPath || path == kMetricsPath) return "GET";
@@ -104,7 +129,8 @@ BodyOutcome receive_pictures(const httplib::Request& request, const httplib::Con
   if (complete) return outcome;
   if (too_much) {
     outcome.refusal = too_much;
-  } else if (std::chrono::steady_clock::now() - start >= settings.read_timeout * 9 / 10) {
+  } else if (std::chrono::steady_clock::now() - start >=
+             settings.read_timeout - std::chrono::milliseconds(100)) {
     outcome.refusal = error_answer(
         408, "the client sent nothing for " + std::to_string(settings.read_timeout.count()) + " s");
   } else {
@@ -124,34 +150,44 @@ Service::Service(const ServiceSettings& settings, const TemplateTable& templates
     return new ConnectionQueue(threads, threads);
   };
   server_.set_tcp_nodelay(true);
+  server_.set_socket_options([this](int socket) {
+    const int on = 1;
+    setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);  // what the default options set
+    listening_socket_ = socket;
+  });
   server_.set_read_timeout(settings_.read_timeout);
   server_.set_write_timeout(settings_.read_timeout);
-  server_.set_payload_max_length(settings_.max_body_bytes);
   server_.set_keep_alive_max_count(1000);
-  server_.set_pre_routing_handler(
-      [this](const auto& request, auto& response) { return check_route(request, response); });
-  server_.Post(std::string(kReadPath), [this](const httplib::Request& request, httplib::Response& response,
-                                              const httplib::ContentReader& content_reader) {
-    read_pictures(request, response, &content_reader);
+  server_.set_pre_routing_handler([this](const auto& request, auto& response) {
+    current_trace = {std::chrono::steady_clock::now(), 0};
+    // Refused before a byte of it is read.
+    if (request.template get_header_value<std::uint64_t>("Content-Length") <= settings_.max_body_bytes)
+      return httplib::Server::HandlerResponse::Unhandled;
+    send_and_close(response, error_answer(413, "the body is larger than " +
+                                                   std::to_string(settings_.max_body_bytes) + " bytes"));
+    return httplib::Server::HandlerResponse::Handled;
   });
-  // A POST with neither a length nor chunks has no body to read.
-  server_.Post(std::string(kReadPath), [this](const httplib::Request& request, httplib::Response& response) {
-    read_pictures(request, response, nullptr);
-  });
-  server_.Get(std::string(kHealthPath), [this](const httplib::Request&, httplib::Response& response) {
-    const std::lock_guard lock(admission_mutex_);
-    if (draining_) {
-      send(response, error_answer(503, "stopping"));
-    } else {
-      send(response, {200, "{\"status\":\"ok\"}\n"});
-    }
-  });
-  server_.Get(std::string(kMetricsPath), [this](const httplib::Request&, httplib::Response& response) {
-    response.set_content(metrics_.prometheus_text(pool_.queue_length()), "text/plain; version=0.0.4");
-  });
+  // Every method and path comes to route(), so that each refusal has its status and JSON body.
+  const auto with_body = [this](const httplib::Request& request, httplib::Response& response,
+                                const httplib::ContentReader& content_reader) {
+    route(request, response, &content_reader);
+  };
+  const auto without_body = [this](const httplib::Request& request, httplib::Response& response) {
+    route(request, response, nullptr);
+  };
+  server_.Get(".*", without_body);
+  server_.Options(".*", without_body);
+  server_.Post(".*", with_body);
+  server_.Post(".*", without_body);  // a POST with neither a length nor chunks
+  server_.Put(".*", with_body);
+  server_.Put(".*", without_body);
+  server_.Patch(".*", with_body);
+  server_.Patch(".*", without_body);
+  server_.Delete(".*", with_body);
+  server_.Delete(".*", without_body);
   // Refusals made by the HTTP layer itself (a malformed request line, a URI too long) get a JSON body too.
   server_.set_error_handler([](const httplib::Request&, httplib::Response& response) {
-    if (response.body.empty())
+    if (response.body.empty() && !response.content_provider_)
       send(response, error_answer(response.status, http_layer_refusal(response.status)));
   });
   server_.set_exception_handler([](const httplib::Request&, httplib::Response& response, std::exception_ptr) {
@@ -165,11 +201,16 @@ Service::~Service() {
 }
 
 std::optional<int> Service::bind(const std::string& address, int port) {
+  std::optional<int> bound;
   if (port == 0) {
-    const int bound = server_.bind_to_any_port(address);
-    return bound > 0 ? std::optional<int>(bound) : std::nullopt;
+    if (const int chosen = server_.bind_to_any_port(address); chosen > 0) bound = chosen;
+  } else if (server_.bind_to_port(address, port)) {
+    bound = port;
   }
-  return server_.bind_to_port(address, port) ? std::optional<int>(port) : std::nullopt;
+  // The HTTP layer listens with a backlog of 5: a burst of clients beyond it would have its
+  // connections dropped and retried by the system a second later. Listening again sets the backlog.
+  if (bound && ::listen(listening_socket_, SOMAXCONN) != 0) return std::nullopt;
+  return bound;
 }
 
 bool Service::serve() {
@@ -197,41 +238,46 @@ void Service::release_request() {
   if (--admitted_ == 0) all_released_.notify_all();
 }
 
-httplib::Server::HandlerResponse Service::check_route(const httplib::Request& request,
-                                                      httplib::Response& response) {
-  current_trace = {std::chrono::steady_clock::now(), 0};
+void Service::route(const httplib::Request& request, httplib::Response& response,
+                    const httplib::ContentReader* content_reader) {
   const std::string_view allowed = allowed_method(request.path);
   if (allowed.empty()) {
-    send_and_close(response, error_answer(404,
-                                          "no such path; the service has POST /v1/read, GET /healthz and "
-                                          "GET /metrics"));
-    return httplib::Server::HandlerResponse::Handled;
-  }
-  if (request.method != allowed) {
-    send_and_close(response, error_answer(405, std::string(request.path) + " takes " + std::string(allowed)));
+    refuse(request, response, content_reader,
+           error_answer(404, "no such path; the service has POST /v1/read, GET /healthz and GET /metrics"));
+  } else if (request.method != allowed && !(allowed == "GET" && request.method == "HEAD")) {
     response.set_header("Allow", std::string(allowed));
-    return httplib::Server::HandlerResponse::Handled;
-  }
-  if (settings_.token && request.path != kHealthPath &&
-      !bearer_matches(request.get_header_value("Authorization"), *settings_.token)) {
-    send_and_close(response,
-                   error_answer(401, "this service needs its token as 'Authorization: Bearer TOKEN'"));
+    refuse(request, response, content_reader,
+           error_answer(405, std::string(request.path) + " takes " + std::string(allowed)));
+  } else if (settings_.token && request.path != kHealthPath &&
+             !bearer_matches(request.get_header_value("Authorization"), *settings_.token)) {
     response.set_header("WWW-Authenticate", "Bearer");
-    return httplib::Server::HandlerResponse::Handled;
+    refuse(request, response, content_reader,
+           error_answer(401, "this service needs its token as 'Authorization: Bearer TOKEN'"));
+  } else if (request.path == kReadPath) {
+    read_pictures(request, response, content_reader);
+  } else if (request.path == kHealthPath) {
+    const std::lock_guard lock(admission_mutex_);
+    send(response, draining_ ? error_answer(503, "stopping") : Answer{200, "{\"status\":\"ok\"}\n"});
+  } else {
+    response.set_content(metrics_.prometheus_text(pool_.queue_length()), "text/plain; version=0.0.4");
   }
-  if (request.path == kReadPath && request.has_header("Content-Length") &&
-      request.get_header_value<std::uint64_t>("Content-Length") > settings_.max_body_bytes) {
-    send_and_close(response, error_answer(413, "the body is larger than " +
-                                                   std::to_string(settings_.max_body_bytes) + " bytes"));
-    return httplib::Server::HandlerResponse::Handled;
+}
+
+void Service::refuse(const httplib::Request& request, httplib::Response& response,
+                     const httplib::ContentReader* content_reader, const Answer& answer) {
+  const bool body_left =
+      content_reader ? !discard_body(request, *content_reader, settings_.max_body_bytes) : has_body(request);
+  if (body_left) {
+    send_and_close(response, answer);
+  } else {
+    send(response, answer);
   }
-  return httplib::Server::HandlerResponse::Unhandled;
 }
 
 void Service::read_pictures(const httplib::Request& request, httplib::Response& response,
                             const httplib::ContentReader* content_reader) {
   if (!admit_request()) {
-    send_and_close(response, error_answer(503, "the service is stopping"));
+    refuse(request, response, content_reader, error_answer(503, "the service is stopping"));
     return;
   }
   struct Release {
@@ -241,14 +287,15 @@ void Service::read_pictures(const httplib::Request& request, httplib::Response& 
 
   const std::variant<reader::ReadSettings, std::string> options = parse_read_options(request.params);
   if (const auto* problem = std::get_if<std::string>(&options)) {
-    send_and_close(response, error_answer(400, *problem));
+    refuse(request, response, content_reader, error_answer(400, *problem));
     return;
   }
   const reader::ReadSettings& read_settings = std::get<reader::ReadSettings>(options);
   // A full queue is told at once, before a large body is taken in only to be refused.
   if (pool_.queue_length() >= settings_.queue_capacity) {
-    send_and_close(response, error_answer(503, "every worker is busy and the queue is full"));
     response.set_header("Retry-After", kRetryAfterSeconds);
+    refuse(request, response, content_reader,
+           error_answer(503, "every worker is busy and the queue is full"));
     return;
   }
   BodyOutcome body;
@@ -282,7 +329,8 @@ void Service::log_response(const httplib::Request& request, const httplib::Respo
                                                                           current_trace.start);
   std::string line = "plate-serve: " + request.remote_addr + " " + reader::escaped_name(request.method) +
                      " " + reader::escaped_name(request.path) + " " + std::to_string(response.status) + " " +
-                     std::to_string(response.body.size()) + " bytes";
+                     std::to_string(response.body.empty() ? response.content_length_ : response.body.size()) +
+                     " bytes";
   if (current_trace.start != std::chrono::steady_clock::time_point{})
     line +=
         ", " + std::to_string(current_trace.pictures) + " pictures, " + std::to_string(took.count()) + " us";

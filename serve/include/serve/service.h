@@ -14,6 +14,7 @@
 #include <string>
 
 #include "engine/template_file.h"
+#include "serve/read_answer.h"
 #include "serve/reading_pool.h"
 #include "serve/service_metrics.h"
 
@@ -47,7 +48,13 @@ class Service {
   void drain_and_stop(std::chrono::milliseconds grace);
 
  private:
-  httplib::Server::HandlerResponse check_route(const httplib::Request& request, httplib::Response& response);
+  // Answers any method on any path: the service's routes, or a refusal with its status.
+  void route(const httplib::Request& request, httplib::Response& response,
+             const httplib::ContentReader* content_reader);
+  // Answers `answer`; the request's body is read and dropped first so the connection can go on,
+  // or, when that cannot be done, the connection ends with the answer.
+  void refuse(const httplib::Request& request, httplib::Response& response,
+              const httplib::ContentReader* content_reader, const Answer& answer);
   void read_pictures(const httplib::Request& request, httplib::Response& response,
                      const httplib::ContentReader* content_reader);
   void log_response(const httplib::Request& request, const httplib::Response& response);
@@ -61,6 +68,7 @@ class Service {
   ServiceMetrics metrics_;
   ReadingPool pool_;
   httplib::Server server_;
+  int listening_socket_ = -1;  // a POSIX descriptor: the service is built for POSIX systems only
 
   std::mutex admission_mutex_;
   std::condition_variable all_released_;
