@@ -122,6 +122,9 @@ BodyOutcome receive_pictures(const httplib::Request& request, const httplib::Con
         take);
   } else {
     outcome.pictures.push_back({});
+    // The body comes in pieces of a few kilobytes; one allocation takes them all (the pre-routing
+    // check has bounded the length).
+    outcome.pictures.back().bytes.reserve(request.get_header_value<std::uint64_t>("Content-Length"));
     complete = content_reader(take);
   }
   if (complete && outcome.pictures.empty())
