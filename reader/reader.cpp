@@ -68,7 +68,8 @@ Record Reader::read_bytes(std::span<const std::byte> bytes, const std::string& n
   Record record = run(loaded.format ? std::string(format_name(*loaded.format)) : std::string());
 #else
   const ReadOutcome outcome = read_bitmap_bytes(bytes, *frame_);
-  if (!picture_was_read(outcome)) return failed_record(name, picture_failure(PictureOutcome::bitmap_refused, outcome));
+  if (!picture_was_read(outcome))
+    return failed_record(name, picture_failure(PictureOutcome::bitmap_refused, outcome));
   mapping_.fitted = {kFrameWidth, kFrameHeight};
   Record record = run(std::nullopt);
 #endif

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "image/bitmap_reader.h"
+#include "scratch_folder.h"
 
 #ifdef PLATE_READ_PICTURES
 #include "encoded_pictures.h"
@@ -57,16 +58,6 @@ bool contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
 }
 
-// A fresh directory per test, named after it, so that tests may run in parallel.
-fs::path scratch_directory() {
-  std::string name =
-      std::string("plate_read_cli_") + ::testing::UnitTest::GetInstance()->current_test_info()->name();
-  const fs::path dir = fs::temp_directory_path() / name;
-  fs::remove_all(dir);
-  fs::create_directories(dir);
-  return dir;
-}
-
 struct ProgramRun {
   int status;
   std::string out;
@@ -101,7 +92,8 @@ ProgramRun run_plate_read(const fs::path& dir, const std::string& arguments,
 // Arguments in order; a directory gives its bitmaps in name order, "-" the names on stdin. A file
 // that cannot be read gives no stdout line, its name and message on stderr, and exit status 1.
 TEST(PlateReadCliTest, ReadsFilesDirectoriesAndTheNameListInOrder) {
-  const fs::path dir = scratch_directory();
+  const testing::ScratchFolder scratch("plate_read_cli");
+  const fs::path& dir = scratch.path();
   fs::create_directories(dir / "pictures" / "sub.bmp");  // a directory is not a picture
   for (const char* name : {"x.bmp", "y.bmp", "z.bmp", "pictures/b.BMP", "pictures/a.bmp", "pictures/c.Bmp"})
     fs::copy_file(kSamples / "no_plate.bmp", dir / name);  // reads, and holds no plate
@@ -134,7 +126,8 @@ std::string without_timings(std::string output) {
 }
 
 TEST(PlateReadCliTest, UsageErrorsExitTwoWithAMessageAndNoOutput) {
-  const fs::path dir = scratch_directory();
+  const testing::ScratchFolder scratch("plate_read_cli");
+  const fs::path& dir = scratch.path();
   fs::copy_file(kSamples / "no_plate.bmp", dir / "a.bmp");
   const std::pair<std::string, std::string> cases[] = {
       {"", "no input file"},
@@ -186,7 +179,8 @@ std::string first_box(const std::string& json, const std::string& key) {
 // name order: the same plates as the bitmap, the picture's format, size and scale, and each plate
 // frame also in the picture's pixels (rows from the top, each frame pixel k x k picture pixels).
 TEST(PlateReadCliTest, PhotosOfAnySizeGiveTheSamplesPlatesWithBoxesInPicturePixels) {
-  const fs::path dir = scratch_directory();
+  const testing::ScratchFolder scratch("plate_read_cli");
+  const fs::path& dir = scratch.path();
   auto frame = std::make_unique<Plane>();
   ASSERT_EQ(read_bitmap(kSamples / "two_plates.bmp", *frame), ReadOutcome::read);
   fs::create_directories(dir / "photos");
@@ -238,7 +232,8 @@ TEST(PlateReadCliTest, EverySampleGivesItsManifestPlatesAndLogWithOneWorkerOrTwo
   std::string arguments;
   for (const std::string& row : rows)
     arguments.append(" ").append(quoted(kSamples / row.substr(0, row.find('\t')))).append(" missing.bmp");
-  const fs::path dir = scratch_directory();
+  const testing::ScratchFolder scratch("plate_read_cli");
+  const fs::path& dir = scratch.path();
   const ProgramRun one = run_plate_read(dir, "--json --candidates -j 1" + arguments);
   const ProgramRun two = run_plate_read(dir, "--json --candidates -j 2" + arguments);
   EXPECT_EQ(one.status, 1);

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "bmp_files.h"
+#include "scratch_folder.h"
 
 namespace {
 
@@ -39,9 +40,7 @@ std::string bitmap(const plate::testing::BmpFile& file) {
 }
 
 // The files every case starts from. `plain.bmp` reads and holds no plate.
-fs::path make_fixture(const std::string& name) {
-  const fs::path dir = fs::temp_directory_path() / ("plate_read_hostile_" + name);
-  fs::remove_all(dir);
+void make_fixture(const fs::path& dir) {
   for (const char* sub : {"d", "s"}) fs::create_directories(dir / sub);
   for (const char* to : {"plain.bmp", "d/x.bmp", "s/p.bmp", "s/p-overlay.bmp"})
     fs::copy_file(kSamples / "no_plate.bmp", dir / to);
@@ -60,7 +59,6 @@ fs::path make_fixture(const std::string& name) {
   fs::copy_file(kSamples / "no_plate.bmp", dir / "bmp.png");
   put(dir / "empty.jpg", "");
 #endif
-  return dir;
 }
 
 // Every regular file under `dir` with its bytes, for checking that none changed.
@@ -181,7 +179,9 @@ const Hostile kHostile[] = {
 
 TEST(PlateReadHostileTest, EveryCaseEndsAsExpectedAndChangesNoFile) {
   for (const Hostile& c : kHostile) {
-    const fs::path dir = make_fixture("table");
+    const plate::testing::ScratchFolder scratch("plate_read_hostile");
+    const fs::path& dir = scratch.path();
+    make_fixture(dir);
     const std::map<fs::path, std::string> before = contents(dir);
     const ProgramRun run = run_script(dir, c.script);
     EXPECT_EQ(run.status, c.status) << c.script << "\n" << run.err;
@@ -194,7 +194,9 @@ TEST(PlateReadHostileTest, EveryCaseEndsAsExpectedAndChangesNoFile) {
 // Result lines never land in an overlay: the overlays written are the same bytes whether standard
 // output is open, closed or full, and none is left half written.
 TEST(PlateReadHostileTest, OverlaysAreTheSameWhetherStandardOutputIsOpenClosedOrFull) {
-  const fs::path dir = make_fixture("overlays");
+  const plate::testing::ScratchFolder scratch("plate_read_hostile");
+  const fs::path& dir = scratch.path();
+  make_fixture(dir);
   std::string list;
   for (const fs::directory_entry& entry : fs::directory_iterator(kSamples))
     if (entry.path().extension() == ".bmp") list += entry.path().string() + "\n";

@@ -13,6 +13,7 @@
 #include "present/overlay_plan.h"
 #include "reader/overlay_file.h"
 #include "reader/reader.h"
+#include "scratch_folder.h"
 
 namespace plate::cli {
 namespace {
@@ -20,15 +21,6 @@ namespace {
 namespace fs = std::filesystem;
 
 const fs::path kSamples = fs::path(PLATE_SOURCE_DIR) / "data" / "samples";
-
-fs::path scratch_directory() {
-  const fs::path dir =
-      fs::temp_directory_path() / (std::string("plate_read_photo_overlay_") +
-                                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-  fs::remove_all(dir);
-  fs::create_directories(dir);
-  return dir;
-}
 
 bool has_colour(const DecodedPicture& picture, int x, int y, Rgb colour) {
   const std::uint8_t* p =
@@ -40,7 +32,8 @@ bool has_colour(const DecodedPicture& picture, int x, int y, Rgb colour) {
 // PNG and the BMP the same pixels; each plate's frame is drawn 3 times the window's width along its
 // box in picture pixels, and its label below it.
 TEST(PhotoOverlay, IsThePictureAtItsOwnSizeFramedWhereEachPlateIs) {
-  const fs::path dir = scratch_directory();
+  const testing::ScratchFolder scratch("plate_read_photo_overlay");
+  const fs::path& dir = scratch.path();
   auto frame = std::make_unique<Plane>();
   ASSERT_EQ(read_bitmap(kSamples / "two_plates.bmp", *frame), ReadOutcome::read);
   constexpr int k = 3;

@@ -10,6 +10,7 @@ import pytest
 
 ROOT = pathlib.Path(__file__).resolve().parents[2]
 SAMPLES = ROOT / "data" / "samples"
+# ctest names the plate-read it built; run by hand, the release build's is taken.
 PLATE_READ = pathlib.Path(os.environ.get("PLATE_READ", ROOT / "build" / "release" / "cli" / "plate-read"))
 TIMINGS = ("processing_ms", "elapsed_us")
 
@@ -25,9 +26,17 @@ def without_timings(record):
 def plate_read_json(*inputs):
     """plate-read's JSON records for the inputs, without their timings."""
     if not PLATE_READ.exists():
-        pytest.skip(f"{PLATE_READ} is not built")
+        pytest.fail(f"{PLATE_READ} is not built: the module is compared with it")
     done = subprocess.run([PLATE_READ, "--json", *map(str, inputs)], capture_output=True, text=True)
     return [without_timings(json.loads(line)) for line in done.stdout.splitlines()]
+
+
+def photo_of(path, size, target):
+    """A sample enlarged to `size` and saved as a JPEG at `target`, as a camera would give it."""
+    from PIL import Image
+
+    Image.fromarray(bmp_pixels(path)[..., ::-1]).resize(size, Image.BICUBIC).save(target, quality=92)
+    return target
 
 
 def bmp_pixels(path):

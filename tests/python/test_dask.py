@@ -4,7 +4,7 @@ import pytest
 
 distributed = pytest.importorskip("distributed")
 import platereader.dask  # noqa: E402
-from conftest import SAMPLES, plate_read_json, without_timings  # noqa: E402
+from conftest import SAMPLES, photo_of, plate_read_json, without_timings  # noqa: E402
 
 
 @pytest.fixture(scope="module")
@@ -18,6 +18,15 @@ def test_a_directory_on_two_workers_reads_as_plate_read(client):
     records = platereader.dask.read_files(SAMPLES).compute()
     assert [without_timings(r) for r in records] == plate_read_json(SAMPLES)
     assert len(client.run(lambda: 0)) == 2
+
+
+def test_a_folder_of_photos_gives_one_record_per_photo_as_plate_read(client, tmp_path):
+    for name, size in [("a.jpg", (1500, 1125)), ("b.JPEG", (1100, 825))]:
+        photo_of(SAMPLES / "two_plates.bmp", size, tmp_path / name)
+    (tmp_path / "notes.txt").write_text("not a picture")
+    records = platereader.dask.read_files(tmp_path).compute()
+    assert [r["file"].rsplit("/", 1)[1] for r in records] == ["a.jpg", "b.JPEG"]
+    assert [without_timings(r) for r in records] == plate_read_json(tmp_path)
 
 
 def test_unreadable_files_become_plate_reads_error_records(client, tmp_path):

@@ -8,7 +8,7 @@ import numpy as np
 import pytest
 
 import platereader
-from conftest import PLATE_READ, SAMPLES, bmp_pixels, plate_read_json, sample_files, without_timings
+from conftest import PLATE_READ, SAMPLES, bmp_pixels, photo_of, plate_read_json, sample_files, without_timings
 
 
 @pytest.fixture(scope="module")
@@ -33,6 +33,24 @@ def test_small_plates_read_as_plate_read_reads_them(reader, tmp_path):
     assert plates == [("\uff65\uff6546", 0, True)]
     assert record == plate_read_json("--small-plates", picture)[0]
     assert reader.read(picture)["plates"] == []
+
+
+def test_a_photo_larger_than_the_frame_reads_as_plate_read_reads_it(reader, tmp_path):
+    photo = photo_of(SAMPLES / "two_plates.bmp", (1500, 1125), tmp_path / "photo.jpg")
+    record = without_timings(reader.read(photo))
+    assert record == plate_read_json(photo)[0]
+    assert record["source"]["format"] == "jpeg" and record["source"]["scale"] not in (0.5, 1)
+    assert [p["text"] for p in record["plates"]] == ["\uff65839", "12-04"]
+
+
+def test_max_distance_leaves_out_plates_as_plate_read_does(reader):
+    picture = SAMPLES / "two_plates.bmp"
+    worst = [p["worst_distance"] for p in reader.read(picture)["plates"]]
+    assert min(worst) < max(worst), "the sample's plates must differ in their worst distance"
+    for limit in (min(worst) - 1, min(worst), max(worst)):
+        record = without_timings(reader.read(picture, max_distance=limit))
+        assert [p["worst_distance"] for p in record["plates"]] == [w for w in worst if w <= limit]
+        assert record == plate_read_json("--max-distance", str(limit), picture)[0]
 
 
 def picture_only(record):
