@@ -9,7 +9,6 @@
 
 #include <atomic>
 #include <cstdio>
-#include <regex>
 #include <thread>
 
 #include "encoded_pictures.h"
@@ -23,14 +22,15 @@ using namespace std::chrono_literals;
 
 const fs::path kSamples = fs::path(PLATE_SOURCE_DIR) / "data" / "samples";
 
-std::string without_timings(const std::string& json) {
-  static const std::regex timings(R"("processing_ms":\d+,"elapsed_us":\d+,)");
-  return std::regex_replace(json, timings, "");
+std::string without_timings(std::string json) {
+  for (std::size_t at; (at = json.find("\"processing_ms\":")) != std::string::npos;)
+    json.erase(at, json.find(',', json.find("\"elapsed_us\":", at)) + 1 - at);
+  return json;
 }
 
-std::string without_file(const std::string& json) {
-  static const std::regex file(R"(^\{"file":"[^"]*",)");
-  return std::regex_replace(json, file, "{");
+std::string without_file(std::string json) {
+  if (json.starts_with("{\"file\":\"")) json.erase(1, json.find("\",", 9) + 2 - 1);
+  return json;
 }
 
 // plate-read's --json lines for `files`.
@@ -292,6 +292,8 @@ TEST(PlateServeTest, EveryLimitHasItsOwnStatusAndJsonBody) {
   const httplib::Result after = c->Post("/v1/read", sample, "image/bmp");
   ASSERT_TRUE(after);
   EXPECT_EQ(after->status, 200);
+  server.send_signal(SIGTERM);
+  EXPECT_EQ(server.exit_status(30s), 0);  // under the sanitizers: no error, nothing leaked
 }
 
 struct Reply {
@@ -330,6 +332,8 @@ TEST(PlateServeTest, FiftyConcurrentClientsAreEachAnsweredWithTheirPlates) {
   const httplib::Result metrics = client(server)->Get("/metrics");
   ASSERT_TRUE(metrics);
   EXPECT_NE(metrics->body.find("plate_serve_pictures_read_total 200\n"), std::string::npos) << metrics->body;
+  server.send_signal(SIGTERM);
+  EXPECT_EQ(server.exit_status(30s), 0);
 }
 
 TEST(PlateServeTest, AFullQueueIsRefusedAtOnceWithRetryAfter) {
