@@ -86,6 +86,7 @@ std::string http_layer_refusal(int status) {
 struct BodyOutcome {
   std::vector<Picture> pictures;
   std::optional<Answer> refusal;
+  bool read_whole = false;  // the body was read to its end: the connection can carry another request
 };
 
 // The pictures of the body: the body itself, or each part of a multipart/form-data upload (named
@@ -96,27 +97,25 @@ BodyOutcome receive_pictures(const httplib::Request& request, const httplib::Con
   BodyOutcome outcome;
   std::size_t received = 0;
   std::optional<Answer> too_much;
+  // Once refused, the rest is read and dropped up to another limit's worth: a client that sends its
+  // whole body before it reads the answer would otherwise find its connection reset, not the answer.
   const auto take = [&](const char* data, std::size_t length) {
     received += length;
-    if (received > settings.max_body_bytes) {
+    if (received > settings.max_body_bytes && !too_much)
       too_much =
           error_answer(413, "the body is larger than " + std::to_string(settings.max_body_bytes) + " bytes");
-      return false;
-    }
+    if (too_much) return received <= 2 * settings.max_body_bytes;
     outcome.pictures.back().bytes.append(data, length);
     return true;
   };
   const auto start = std::chrono::steady_clock::now();
-  bool complete = false;
   if (request.is_multipart_form_data()) {
-    complete = content_reader(
+    outcome.read_whole = content_reader(
         [&](const httplib::MultipartFormData& part) {
-          if (outcome.pictures.size() == settings.max_pictures) {
+          if (outcome.pictures.size() == settings.max_pictures && !too_much)
             too_much = error_answer(
                 413, "an upload holds at most " + std::to_string(settings.max_pictures) + " pictures");
-            return false;
-          }
-          outcome.pictures.push_back({part.filename, {}});
+          if (!too_much) outcome.pictures.push_back({part.filename, {}});
           return true;
         },
         take);
@@ -125,13 +124,12 @@ BodyOutcome receive_pictures(const httplib::Request& request, const httplib::Con
     // The body comes in pieces of a few kilobytes; one allocation takes them all (the pre-routing
     // check has bounded the length).
     outcome.pictures.back().bytes.reserve(request.get_header_value<std::uint64_t>("Content-Length"));
-    complete = content_reader(take);
+    outcome.read_whole = content_reader(take);
   }
-  if (complete && outcome.pictures.empty())
-    outcome.refusal = error_answer(400, "the upload holds no picture");
-  if (complete) return outcome;
   if (too_much) {
     outcome.refusal = too_much;
+  } else if (outcome.read_whole) {
+    if (outcome.pictures.empty()) outcome.refusal = error_answer(400, "the upload holds no picture");
   } else if (std::chrono::steady_clock::now() - start >=
              settings.read_timeout - std::chrono::milliseconds(100)) {
     outcome.refusal = error_answer(
@@ -169,6 +167,14 @@ Service::Service(const ServiceSettings& settings, const TemplateTable& templates
     send_and_close(response, error_answer(413, "the body is larger than " +
                                                    std::to_string(settings_.max_body_bytes) + " bytes"));
     return httplib::Server::HandlerResponse::Handled;
+  });
+  // A client that waits for "100 Continue" before sending a body too large hears 413 instead.
+  server_.set_expect_100_continue_handler([this](const auto& request, auto& response) {
+    if (request.template get_header_value<std::uint64_t>("Content-Length") <= settings_.max_body_bytes)
+      return 100;
+    send_and_close(response, error_answer(413, "the body is larger than " +
+                                                   std::to_string(settings_.max_body_bytes) + " bytes"));
+    return 413;
   });
   // Every method and path comes to route(), so that each refusal has its status and JSON body.
   const auto with_body = [this](const httplib::Request& request, httplib::Response& response,
@@ -308,7 +314,11 @@ void Service::read_pictures(const httplib::Request& request, httplib::Response& 
     body.pictures.push_back({});
   }
   if (body.refusal) {
-    send_and_close(response, *body.refusal);
+    if (body.read_whole) {
+      send(response, *body.refusal);
+    } else {
+      send_and_close(response, *body.refusal);
+    }
     return;
   }
   const bool as_list = request.is_multipart_form_data();
