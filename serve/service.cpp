@@ -31,6 +31,10 @@ struct RequestTrace {
 };
 thread_local RequestTrace current_trace;
 
+Answer body_too_large(std::size_t limit) {
+  return error_answer(413, "the body is larger than " + std::to_string(limit) + " bytes");
+}
+
 void send(httplib::Response& response, const Answer& answer) {
   response.status = answer.status;
   response.set_content(answer.body, kJson);
@@ -101,9 +105,7 @@ BodyOutcome receive_pictures(const httplib::Request& request, const httplib::Con
   // whole body before it reads the answer would otherwise find its connection reset, not the answer.
   const auto take = [&](const char* data, std::size_t length) {
     received += length;
-    if (received > settings.max_body_bytes && !too_much)
-      too_much =
-          error_answer(413, "the body is larger than " + std::to_string(settings.max_body_bytes) + " bytes");
+    if (received > settings.max_body_bytes && !too_much) too_much = body_too_large(settings.max_body_bytes);
     if (too_much) return received <= 2 * settings.max_body_bytes;
     outcome.pictures.back().bytes.append(data, length);
     return true;
@@ -164,16 +166,14 @@ Service::Service(const ServiceSettings& settings, const TemplateTable& templates
     // Refused before a byte of it is read.
     if (request.template get_header_value<std::uint64_t>("Content-Length") <= settings_.max_body_bytes)
       return httplib::Server::HandlerResponse::Unhandled;
-    send_and_close(response, error_answer(413, "the body is larger than " +
-                                                   std::to_string(settings_.max_body_bytes) + " bytes"));
+    send_and_close(response, body_too_large(settings_.max_body_bytes));
     return httplib::Server::HandlerResponse::Handled;
   });
   // A client that waits for "100 Continue" before sending a body too large hears 413 instead.
   server_.set_expect_100_continue_handler([this](const auto& request, auto& response) {
     if (request.template get_header_value<std::uint64_t>("Content-Length") <= settings_.max_body_bytes)
       return 100;
-    send_and_close(response, error_answer(413, "the body is larger than " +
-                                                   std::to_string(settings_.max_body_bytes) + " bytes"));
+    send_and_close(response, body_too_large(settings_.max_body_bytes));
     return 413;
   });
   // Every method and path comes to route(), so that each refusal has its status and JSON body.
