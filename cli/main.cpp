@@ -86,7 +86,7 @@ reader::Record read_file(reader::Reader& worker, const std::filesystem::path& pa
                          const std::optional<std::filesystem::path>& overlay_path) {
   reader::Record record = worker.read_file(path);
   if (record.error || !overlay_path) return record;
-  if (const std::optional<std::string> reason = reader::write_overlay(worker, path, *overlay_path)) {
+  if (const std::optional<std::string> reason = reader::write_overlay(worker, *overlay_path)) {
     record.overlay_error =
         "cannot write the overlay picture " + escaped_name(display_name(*overlay_path)) + ": " + *reason;
     record.messages = reader::message_line(record.name, *record.overlay_error);
@@ -97,7 +97,9 @@ reader::Record read_file(reader::Reader& worker, const std::filesystem::path& pa
 int read_all(const std::vector<std::filesystem::path>& files, const Options& options,
              const TemplateTable& templates, const OverlayTargets& overlays) {
   const ReportDetail detail{options.log, options.candidates};
-  const reader::ReadSettings settings{options.candidates, options.max_distance, options.small_plates};
+  // An overlay is drawn on the picture decoded with the frame, not decoded a second time.
+  const reader::ReadSettings settings{options.candidates, options.max_distance, options.small_plates,
+                                      options.overlay_file || options.overlay_dir};
   ProgressLine progress(std::cerr, files.size() > 1 && stderr_is_terminal(), files.size());
   bool any_failed = false;
   std::optional<std::string> output_problem;

@@ -1,7 +1,8 @@
-// The headers are decoded byte by byte, little-endian, like the 24-bit reader's; the rows are read
-// from the pixel data offset, bottom-up or top-down by the height's sign. The fourth byte of a
-// plain 32-bit pixel is unused by most writers and often holds garbage, so it is not read as
-// alpha; pixels of 8 bits whose index is past the colour table are black.
+// The file is read front to back through a stream: headers, colour table, rows, and nothing after
+// the last row. The headers are decoded byte by byte, little-endian, like the 24-bit reader's; the rows are
+// read from the pixel data offset, bottom-up or top-down by the height's sign. The fourth byte of a plain
+// 32-bit pixel is unused by most writers and often holds garbage, so it is not read as alpha; pixels of 8
+// bits whose index is past the colour table are black.
 
 #include "image/bitmap_decoder.h"
 
@@ -11,8 +12,10 @@
 #include <cstdint>
 #include <cstdlib>
 #include <optional>
+#include <vector>
 
 #include "engine/plane.h"
+#include "image/byte_stream.h"
 
 namespace plate {
 
@@ -91,35 +94,45 @@ bool is_read_by_bitmap_decoder(std::span<const std::byte> first_bytes) {
   return headers && decoder_reads(*headers);
 }
 
-DecodeResult decode_bitmap(std::span<const std::byte> bmp) {
-  const std::optional<Headers> found = headers_of(bmp);
+DecodeResult decode_bitmap(ByteStream& stream) {
+  std::array<std::byte, kMasksAt + 12> head{};  // the headers and, where bit fields need them, the masks
+  const std::size_t head_bytes = stream.read(head);
+  const std::span<const std::byte> bytes(head.data(), head_bytes);
+  const std::optional<Headers> found = headers_of(bytes);
   if (!found || !decoder_reads(*found)) return {PictureOutcome::unsupported, {}};
   const Headers& h = *found;
   const int width = h.width, height = std::abs(h.height);
   if (!within_pixel_limit(std::uint64_t(width), std::uint64_t(height)))
     return {PictureOutcome::too_large, {}};
   const std::uint64_t stride = (std::uint64_t(width) * h.bit_count + 31) / 32 * 4;
-  if (h.data_offset < kInfoHeaderAt + std::uint64_t{h.info_header_bytes} || h.data_offset > bmp.size()) {
+  const std::uint64_t file_bytes = stream.size();
+  if (h.data_offset < kInfoHeaderAt + std::uint64_t{h.info_header_bytes} || h.data_offset > file_bytes) {
     return {PictureOutcome::corrupt, {}};
   }
 
+  // The stream is read front to back: the masks (at kMasksAt, inside `head`), the colour table
+  // (from the end of the info header), the rows (from the pixel data offset).
   std::array<std::array<std::uint8_t, 3>, 256> palette{};  // blue, green, red; black past the table
   if (h.bit_count == 8) {
-    const std::size_t table_at = kInfoHeaderAt + h.info_header_bytes;
+    const std::uint64_t table_at = kInfoHeaderAt + std::uint64_t{h.info_header_bytes};
     const std::size_t entries = h.colours_used == 0 ? 256 : std::min<std::uint32_t>(h.colours_used, 256);
     if (table_at + entries * 4 > h.data_offset) return {PictureOutcome::corrupt, {}};
+    std::array<std::byte, 256 * 4> table{};
+    stream.rewind();
+    stream.skip(table_at);
+    if (stream.read(std::span(table).first(entries * 4)) < entries * 4)
+      return {PictureOutcome::truncated, {}};
     for (std::size_t i = 0; i < entries; ++i) {
-      for (std::size_t c = 0; c < 3; ++c)
-        palette[i][c] = static_cast<std::uint8_t>(bmp[table_at + i * 4 + c]);
+      for (std::size_t c = 0; c < 3; ++c) palette[i][c] = static_cast<std::uint8_t>(table[i * 4 + c]);
     }
   }
   const bool bit_fields = h.compression == kBitFields;
   if (bit_fields && h.data_offset < kMasksAt + 12) return {PictureOutcome::corrupt, {}};
-  const ChannelMask red(bit_fields ? u32_at(bmp, kMasksAt) : 0x00FF0000),
-      green(bit_fields ? u32_at(bmp, kMasksAt + 4) : 0x0000FF00),
-      blue(bit_fields ? u32_at(bmp, kMasksAt + 8) : 0x000000FF);
+  const ChannelMask red(bit_fields ? u32_at(bytes, kMasksAt) : 0x00FF0000),
+      green(bit_fields ? u32_at(bytes, kMasksAt + 4) : 0x0000FF00),
+      blue(bit_fields ? u32_at(bytes, kMasksAt + 8) : 0x000000FF);
 
-  const bool truncated = h.data_offset + stride * std::uint64_t(height) > bmp.size();
+  const bool truncated = h.data_offset + stride * std::uint64_t(height) > file_bytes;
   if (truncated) return {PictureOutcome::truncated, {}};
 
   DecodeResult result{PictureOutcome::loaded, {}};
@@ -127,18 +140,23 @@ DecodeResult decode_bitmap(std::span<const std::byte> bmp) {
   picture.source_width = picture.width = width;
   picture.source_height = picture.height = height;
   picture.bgr.resize(std::size_t(width) * std::size_t(height) * 3);
-  for (int y = 0; y < height; ++y) {
-    const int file_row = h.height < 0 ? y : height - 1 - y;  // bottom-up files store the top row last
-    const std::byte* row = bmp.data() + h.data_offset + std::size_t(file_row) * stride;
+  std::vector<std::byte> row(static_cast<std::size_t>(stride));
+  stream.rewind();
+  stream.skip(h.data_offset);
+  for (int file_row = 0; file_row < height; ++file_row) {
+    // The file may have shrunk since its size was taken: what is missing is cut short.
+    if (stream.read(row) < row.size()) return {PictureOutcome::truncated, {}};
+    const int y = h.height < 0 ? file_row : height - 1 - file_row;  // bottom-up files store the top row last
     std::uint8_t* out = picture.bgr.data() + std::size_t(y) * std::size_t(width) * 3;
     for (int x = 0; x < width; ++x, out += 3) {
       if (h.bit_count == 8) {
-        const auto& colour = palette[static_cast<std::uint8_t>(row[x])];
+        const auto& colour = palette[static_cast<std::uint8_t>(row[std::size_t(x)])];
         std::copy(colour.begin(), colour.end(), out);
       } else if (h.bit_count == 24) {
-        for (int c = 0; c < 3; ++c) out[c] = static_cast<std::uint8_t>(row[x * 3 + c]);
+        for (int c = 0; c < 3; ++c)
+          out[c] = static_cast<std::uint8_t>(row[std::size_t(x) * 3 + std::size_t(c)]);
       } else {
-        const std::uint32_t pixel = u32_at(std::span(row + std::size_t(x) * 4, 4), 0);
+        const std::uint32_t pixel = u32_at(std::span(row).subspan(std::size_t(x) * 4, 4), 0);
         out[0] = blue.of(pixel);
         out[1] = green.of(pixel);
         out[2] = red.of(pixel);
@@ -146,6 +164,11 @@ DecodeResult decode_bitmap(std::span<const std::byte> bmp) {
     }
   }
   return result;
+}
+
+DecodeResult decode_bitmap(std::span<const std::byte> bmp) {
+  MemoryStream stream(bmp);
+  return decode_bitmap(stream);
 }
 
 }  // namespace plate

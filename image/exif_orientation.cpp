@@ -1,7 +1,7 @@
-// Finding the EXIF orientation reads only what it needs: the JPEG's marker segments up to the
-// first scan, the APP1 segment starting "Exif\0\0", its TIFF header and the first directory's
-// entries. Every offset is checked against the segment before it is read, so a damaged or hostile
-// EXIF block gives orientation 1, never a read outside the file.
+// Finding the EXIF orientation reads only what it needs of an APP1 segment starting "Exif\0\0":
+// its TIFF header and the first directory's entries. Every offset is checked against the segment
+// before it is read, so a damaged or hostile EXIF block gives orientation 1, never a read outside
+// the segment.
 
 #include "image/exif_orientation.h"
 
@@ -13,7 +13,6 @@ namespace plate {
 
 namespace {
 
-constexpr std::uint8_t kStartOfScan = 0xDA, kEndOfImage = 0xD9, kApp1 = 0xE1;
 constexpr std::uint16_t kOrientationTag = 0x0112, kShortType = 3;
 constexpr std::size_t kExifHeaderBytes = 6, kTiffHeaderBytes = 8, kDirectoryEntryBytes = 12;
 
@@ -58,26 +57,11 @@ int orientation_in_tiff(std::span<const std::byte> tiff) {
 
 }  // namespace
 
-int jpeg_exif_orientation(std::span<const std::byte> jpeg) {
-  const auto at = [&](std::size_t i) { return static_cast<std::uint8_t>(jpeg[i]); };
-  std::size_t pos = 2;  // past SOI
-  while (pos + 4 <= jpeg.size()) {
-    if (at(pos) != 0xFF) return 1;
-    const std::uint8_t marker = at(pos + 1);
-    if (marker == 0xFF) {  // fill byte
-      ++pos;
-      continue;
-    }
-    if (marker == kStartOfScan || marker == kEndOfImage) return 1;
-    const std::size_t length = std::size_t(at(pos + 2)) << 8 | at(pos + 3);
-    if (length < 2 || pos + 2 + length > jpeg.size()) return 1;
-    const std::span<const std::byte> data = jpeg.subspan(pos + 4, length - 2);
-    if (marker == kApp1 && data.size() >= kExifHeaderBytes && std::memcmp(data.data(), "Exif\0\0", 6) == 0) {
-      return orientation_in_tiff(data.subspan(kExifHeaderBytes));
-    }
-    pos += 2 + length;
+std::optional<int> exif_segment_orientation(std::span<const std::byte> app1_data) {
+  if (app1_data.size() < kExifHeaderBytes || std::memcmp(app1_data.data(), "Exif\0\0", 6) != 0) {
+    return std::nullopt;
   }
-  return 1;
+  return orientation_in_tiff(app1_data.subspan(kExifHeaderBytes));
 }
 
 void apply_orientation(DecodedPicture& picture, int orientation) {

@@ -3,83 +3,141 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
-#include <fstream>
-#include <system_error>
+#include <cstring>
 
+#if PLATE_IMAGE_DECODERS
 #include "image/bitmap_decoder.h"
-#include "image/jpeg_decoder.h"
 #include "image/png_decoder.h"
+#endif
 
 namespace plate {
 
 namespace {
 
-constexpr std::size_t kHeadBytes = 64;  // enough for every signature and the bitmap headers
-
 PictureFile refused(PictureOutcome outcome, std::optional<PictureFormat> format = std::nullopt) {
-  return {outcome, format, false, {}};
+  PictureFile file;
+  file.refusal = outcome;
+  file.format = format;
+  return file;
 }
 
-// The name check and the choice of reader.
-PictureFile triage(std::span<const std::byte> head, const std::filesystem::path& name) {
-  if (head.empty()) return refused(PictureOutcome::empty_file);
-  const std::optional<PictureFormat> format = format_of_bytes(head);
+PictureOutcome outcome_of(PathKind kind) {
+  switch (kind) {
+    case PathKind::regular:
+      return PictureOutcome::loaded;
+    case PathKind::missing:
+    case PathKind::dangling_symlink:
+      return PictureOutcome::missing;
+    case PathKind::directory:
+    case PathKind::fifo:
+    case PathKind::device:
+    case PathKind::socket:
+      return PictureOutcome::not_regular_file;
+    default:
+      return PictureOutcome::cannot_open;
+  }
+}
+
+#if !PLATE_IMAGE_DECODERS
+ReadOutcome read_outcome_of(PictureOutcome outcome) {
+  switch (outcome) {
+    case PictureOutcome::missing:
+      return ReadOutcome::missing_file;
+    case PictureOutcome::not_regular_file:
+      return ReadOutcome::not_a_regular_file;
+    default:
+      return ReadOutcome::cannot_open;
+  }
+}
+#endif
+
+// The name check and the choice of reader, from the first bytes (kept in `file`).
+void triage(PictureFile& file, const std::filesystem::path& name) {
+  const std::span<const std::byte> head = file.first_bytes();
+  file.format = format_of_bytes(head);
+#if PLATE_IMAGE_DECODERS
+  if (head.empty()) {
+    file.refusal = PictureOutcome::empty_file;
+    return;
+  }
   const std::optional<PictureFormat> claimed = format_named_by(name);
-  if (!format) return refused(PictureOutcome::unrecognised_bytes);
-  if (claimed && claimed != format) return refused(PictureOutcome::name_bytes_mismatch, format);
-  return {std::nullopt, format, format == PictureFormat::bmp && !is_read_by_bitmap_decoder(head), {}};
-}
-
-std::vector<std::byte> read_at_most(std::ifstream& file, std::size_t count) {
-  std::vector<std::byte> bytes(count);
-  file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(count));
-  bytes.resize(static_cast<std::size_t>(file.gcount()));
-  return bytes;
+  if (!file.format) {
+    file.refusal = PictureOutcome::unrecognised_bytes;
+    return;
+  }
+  if (claimed && claimed != file.format) {
+    file.refusal = PictureOutcome::name_bytes_mismatch;
+    return;
+  }
+  file.to_bitmap_reader = file.format == PictureFormat::bmp && !is_read_by_bitmap_decoder(head);
+#else
+  // Without the decoders every file goes to the 24-bit bitmap reader, whose checks say the rest.
+  static_cast<void>(name);
+  file.to_bitmap_reader = true;
+#endif
 }
 
 }  // namespace
 
 PictureFile open_picture_file(const std::filesystem::path& path) {
-  std::error_code error;
-  const std::filesystem::file_status status = std::filesystem::status(path, error);
-  if (status.type() == std::filesystem::file_type::not_found) return refused(PictureOutcome::missing);
-  if (error) return refused(PictureOutcome::cannot_open);
-  if (!std::filesystem::is_regular_file(status)) return refused(PictureOutcome::not_regular_file);
-  const std::uintmax_t size = std::filesystem::file_size(path, error);
-  if (error) return refused(PictureOutcome::cannot_open);
-
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return refused(PictureOutcome::cannot_open);
-  std::vector<std::byte> head = read_at_most(file, kHeadBytes);
-  if (size > 0 && head.empty()) return refused(PictureOutcome::cannot_open);
-  PictureFile picture = triage(head, path);
-  if (picture.refusal) return picture;
-  picture.bytes = std::move(head);
-  if (picture.to_bitmap_reader) return picture;
-  picture.bytes.reserve(static_cast<std::size_t>(size));
-  while (file) {  // to the end, even if the file grew since stat: a picture is never cut short here
-    const std::vector<std::byte> chunk = read_at_most(file, std::size_t{1} << 20);
-    picture.bytes.insert(picture.bytes.end(), chunk.begin(), chunk.end());
+  OpenedFile opened = open_regular_file(path);
+  if (opened.kind != PathKind::regular) {
+    PictureFile file = refused(outcome_of(opened.kind));
+#if !PLATE_IMAGE_DECODERS
+    file.bitmap_refusal = read_outcome_of(*file.refusal);
+#endif
+    file.path_kind = opened.kind;
+    file.system_error = std::move(opened.system_error);
+    return file;
   }
-  if (file.bad()) return refused(PictureOutcome::cannot_open, picture.format);
-  return picture;
+  PictureFile file;
+  file.file = std::move(opened.file);
+  file.head_bytes = file.file.read_at(0, file.head);
+  if (file.file.read_failed()) {
+    file.refusal = PictureOutcome::cannot_open;
+#if !PLATE_IMAGE_DECODERS
+    file.bitmap_refusal = ReadOutcome::cannot_open;
+#endif
+    return file;
+  }
+  triage(file, path);
+  return file;
 }
 
 PictureFile triage_picture_bytes(std::span<const std::byte> bytes, const std::filesystem::path& name) {
-  return triage(bytes.first(std::min(bytes.size(), kHeadBytes)), name);
+  PictureFile file;
+  file.head_bytes = std::min(bytes.size(), kHeadBytes);
+  std::copy_n(bytes.begin(), file.head_bytes, file.head.begin());
+  triage(file, name);
+  return file;
 }
 
-DecodeResult decode_picture(std::span<const std::byte> bytes, PictureFormat format,
-                            JpegDecodeSize jpeg_size) {
+DecodeResult decode_picture(ByteStream& stream, PictureFormat format, JpegDecodeSize jpeg_size) {
+#if PLATE_IMAGE_DECODERS
   switch (format) {
     case PictureFormat::jpeg:
-      return decode_jpeg(bytes, jpeg_size);
+      return decode_jpeg(stream, jpeg_size);
     case PictureFormat::png:
-      return decode_png(bytes);
+      return decode_png(stream);
     case PictureFormat::bmp:
-      return decode_bitmap(bytes);
+      return decode_bitmap(stream);
   }
-  return {};
+#else
+  static_cast<void>(stream);
+  static_cast<void>(format);
+  static_cast<void>(jpeg_size);
+#endif
+  return {PictureOutcome::unsupported, {}};
+}
+
+bool frame_decodes_smaller(PictureFormat format, const DecodedPicture& whole) {
+#if PLATE_IMAGE_DECODERS
+  return format == PictureFormat::jpeg && jpeg_scale_denominator(whole.source_width, whole.source_height) > 1;
+#else
+  static_cast<void>(format);
+  static_cast<void>(whole);
+  return false;
+#endif
 }
 
 PictureSize bitmap_reader_size(std::span<const std::byte> head) {
@@ -91,6 +149,17 @@ PictureSize bitmap_reader_size(std::span<const std::byte> head) {
     return static_cast<std::int32_t>(v);
   };
   return {i32_at(18), std::abs(i32_at(22))};  // within the frame, or it was not read
+}
+
+DecodedPicture picture_in_frame(const Plane& frame, PictureSize size) {
+  DecodedPicture picture;
+  picture.source_width = picture.width = size.width;
+  picture.source_height = picture.height = size.height;
+  const std::size_t row_bytes = std::size_t(size.width) * kBytesPerPixel;
+  picture.bgr.resize(row_bytes * std::size_t(size.height));
+  for (int y = 0; y < size.height; ++y)
+    std::memcpy(picture.bgr.data() + std::size_t(y) * row_bytes, frame.row(kFrameHeight - 1 - y), row_bytes);
+  return picture;
 }
 
 }  // namespace plate

@@ -1,7 +1,7 @@
-// Plan: stat the path (missing, not a regular file, empty); read the first bytes and tell the
-// format; compare it with the name's claim (picture_file.h); hand a bitmap that read_bitmap reads
-// today to it, by path, so that it runs exactly as before; otherwise read the whole file into
-// memory (both libraries decode from memory), decode, and fit into the frame.
+// Plan: open and check the file once (picture_file.h); tell the format from its first bytes and
+// compare it with the name's claim; hand a bitmap that read_bitmap reads today to it, on the open
+// file, so that it runs exactly as before; otherwise decode from the open file (or the bytes in
+// memory), reading only what the picture needs, and fit into the frame.
 
 #include "image/picture_loader.h"
 
@@ -11,45 +11,86 @@ namespace plate {
 
 namespace {
 
+LoadedPicture refused(const PictureFile& file, Plane& frame) {
+  frame.fill(0);
+  LoadedPicture loaded;
+  loaded.outcome = file.bitmap_refusal ? PictureOutcome::bitmap_refused : *file.refusal;
+  loaded.bitmap_outcome = file.bitmap_refusal;
+  loaded.format = file.format;
+  loaded.path_kind = file.path_kind;
+  loaded.system_error = file.system_error;
+  return loaded;
+}
+
 LoadedPicture refused(PictureOutcome outcome, std::optional<PictureFormat> format, Plane& frame) {
   frame.fill(0);
-  return {outcome, std::nullopt, format, {}};
+  LoadedPicture loaded;
+  loaded.outcome = outcome;
+  loaded.format = format;
+  return loaded;
 }
 
 // The frame read_bitmap filled: the picture's size as its headers say, unscaled.
-LoadedPicture from_bitmap_reader(ReadOutcome read, std::span<const std::byte> head) {
-  LoadedPicture loaded{picture_was_read(read) ? PictureOutcome::loaded : PictureOutcome::bitmap_refused,
-                       read,
-                       PictureFormat::bmp,
-                       {}};
+LoadedPicture from_bitmap_reader(ReadOutcome read, const PictureFile& file, const Plane& frame,
+                                 const LoadOptions& options) {
+  LoadedPicture loaded;
+  loaded.outcome = picture_was_read(read) ? PictureOutcome::loaded : PictureOutcome::bitmap_refused;
+  loaded.bitmap_outcome = read;
+  loaded.format = file.format == PictureFormat::bmp ? file.format : std::nullopt;
   if (read == ReadOutcome::read) {
-    const PictureSize size = bitmap_reader_size(head);
+    const PictureSize size = bitmap_reader_size(file.first_bytes());
     loaded.mapping = {size, size};
+    if (options.keep_source) loaded.source = picture_in_frame(frame, size);
   }
   return loaded;
 }
 
-LoadedPicture decoded(std::span<const std::byte> bytes, PictureFormat format, Plane& frame) {
-  const DecodeResult result = decode_picture(bytes, format, JpegDecodeSize::enough_for_frame);
-  if (result.outcome != PictureOutcome::loaded) return refused(result.outcome, format, frame);
-  return {PictureOutcome::loaded, std::nullopt, format, fit_into_frame(result.picture, frame)};
+LoadedPicture decoded(ByteStream& stream, PictureFormat format, Plane& frame, const LoadOptions& options) {
+  LoadedPicture loaded;
+  loaded.outcome = PictureOutcome::loaded;
+  loaded.format = format;
+  if (!options.keep_source) {
+    const DecodeResult result = decode_picture(stream, format, JpegDecodeSize::enough_for_frame);
+    if (result.outcome != PictureOutcome::loaded) return refused(result.outcome, format, frame);
+    loaded.mapping = fit_into_frame(result.picture, frame);
+    return loaded;
+  }
+  DecodeResult full = decode_picture(stream, format, JpegDecodeSize::full);
+  if (full.outcome != PictureOutcome::loaded) return refused(full.outcome, format, frame);
+  const DecodedPicture& picture = full.picture;
+  if (frame_decodes_smaller(format, picture)) {
+    stream.rewind();
+    const DecodeResult scaled = decode_picture(stream, format, JpegDecodeSize::enough_for_frame);
+    if (scaled.outcome != PictureOutcome::loaded) return refused(scaled.outcome, format, frame);
+    loaded.mapping = fit_into_frame(scaled.picture, frame);
+  } else {
+    loaded.mapping = fit_into_frame(picture, frame);
+  }
+  loaded.source = std::move(full.picture);
+  return loaded;
 }
 
 }  // namespace
 
-LoadedPicture load_picture(const std::filesystem::path& path, Plane& frame) {
-  const PictureFile file = open_picture_file(path);
-  if (file.refusal) return refused(*file.refusal, file.format, frame);
-  if (file.to_bitmap_reader) return from_bitmap_reader(read_bitmap(path, frame), file.bytes);
-  return decoded(file.bytes, *file.format, frame);
+bool picture_decoders_built() {
+  return PLATE_IMAGE_DECODERS != 0;
+}
+
+LoadedPicture load_picture(const std::filesystem::path& path, Plane& frame, const LoadOptions& options) {
+  PictureFile file = open_picture_file(path);
+  if (file.refusal) return refused(file, frame);
+  if (file.to_bitmap_reader) return from_bitmap_reader(read_bitmap(file.file, frame), file, frame, options);
+  FileStream stream(file.file);
+  return decoded(stream, *file.format, frame, options);
 }
 
 LoadedPicture load_picture_bytes(std::span<const std::byte> bytes, const std::filesystem::path& name,
-                                 Plane& frame) {
+                                 Plane& frame, const LoadOptions& options) {
   const PictureFile file = triage_picture_bytes(bytes, name);
-  if (file.refusal) return refused(*file.refusal, file.format, frame);
-  if (file.to_bitmap_reader) return from_bitmap_reader(read_bitmap_bytes(bytes, frame), bytes);
-  return decoded(bytes, *file.format, frame);
+  if (file.refusal) return refused(file, frame);
+  if (file.to_bitmap_reader) return from_bitmap_reader(read_bitmap_bytes(bytes, frame), file, frame, options);
+  MemoryStream stream(bytes);
+  return decoded(stream, *file.format, frame, options);
 }
 
 }  // namespace plate

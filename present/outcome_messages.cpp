@@ -110,6 +110,12 @@ std::string_view describe(PictureOutcome outcome, std::optional<ReadOutcome> bit
       return "a variant of the format that is not read";
     case PictureOutcome::bitmap_refused:
       return "the BMP picture is refused";
+    case PictureOutcome::too_many_scans:
+      return "the JPEG has more than 100 scans (progressive passes), more than any sound file has; it is "
+             "refused rather than decoded at length";
+    case PictureOutcome::rows_too_long:
+      return "the picture's rows are too long to decode (more than 2 million pixels wide at 16 bits, 4 "
+             "million at 8); it is refused before decoding";
   }
   return "unknown outcome";
 }

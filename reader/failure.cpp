@@ -1,14 +1,8 @@
 #include "reader/failure.h"
 
 #include <cerrno>
-#include <system_error>
 
 #include "present/outcome_messages.h"
-
-#ifndef _WIN32
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 namespace plate::reader {
 
@@ -84,6 +78,9 @@ FailureKind kind_of(PictureOutcome outcome) {
     case PictureOutcome::cmyk_jpeg:
     case PictureOutcome::unsupported:
       return FailureKind::unsupported;
+    case PictureOutcome::too_many_scans:
+    case PictureOutcome::rows_too_long:
+      return FailureKind::too_large;
     case PictureOutcome::corrupt:
       return FailureKind::damaged;
     default:
@@ -98,51 +95,30 @@ int system_error_of(FailureKind kind) {
 
 }  // namespace
 
-#ifndef _WIN32
-// stat() and access() only: nothing is opened, so nothing can block.
-std::optional<Failure> check_regular_file(const std::filesystem::path& path) {
-  struct stat status;
-  if (stat(path.c_str(), &status) != 0 || (S_ISREG(status.st_mode) && access(path.c_str(), R_OK) != 0)) {
-    const int error = errno;
-    struct stat link;
-    switch (error) {
-      case ENOENT:
-        return missing(lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode)
-                           ? "the symbolic link points to a file that does not exist"
-                           : "no such file");
-      case ENOTDIR:
-        return missing("no such file");
-      case ELOOP:
-        return system_refusal(ELOOP, "the symbolic links lead round in a loop");
-      case EACCES:
-        return system_refusal(EACCES, "permission denied: the file may not be read");
-      default:
-        return system_refusal(error, "cannot look at the file: " + std::generic_category().message(error));
-    }
-  }
-  if (S_ISREG(status.st_mode)) return std::nullopt;
-  if (S_ISDIR(status.st_mode)) return not_regular("a directory", EISDIR);
-  if (S_ISFIFO(status.st_mode)) return not_regular("a FIFO (named pipe)");
-  if (S_ISSOCK(status.st_mode)) return not_regular("a socket");
-  return not_regular("a device");
-}
-#else
-std::optional<Failure> check_regular_file(const std::filesystem::path& path) {
-  std::error_code error;
-  switch (std::filesystem::status(path, error).type()) {
-    case std::filesystem::file_type::regular:
-      return std::nullopt;
-    case std::filesystem::file_type::not_found:
+Failure path_failure(PathKind kind, const std::string& system_error) {
+  switch (kind) {
+    case PathKind::missing:
       return missing("no such file");
-    case std::filesystem::file_type::directory:
+    case PathKind::dangling_symlink:
+      return missing("the symbolic link points to a file that does not exist");
+    case PathKind::symlink_loop:
+      return system_refusal(ELOOP, "the symbolic links lead round in a loop");
+    case PathKind::no_permission:
+      return system_refusal(EACCES, "permission denied: the file may not be read");
+    case PathKind::directory:
       return not_regular("a directory", EISDIR);
-    case std::filesystem::file_type::none:
-      return system_refusal(EIO, "cannot look at the file: " + error.message());
-    default:
+    case PathKind::fifo:
+      return not_regular("a FIFO (named pipe)");
+    case PathKind::device:
       return not_regular("a device");
+    case PathKind::socket:
+      return not_regular("a socket");
+    case PathKind::regular:
+    case PathKind::unknown_error:
+      break;
   }
+  return system_refusal(EIO, "cannot look at the file: " + system_error);
 }
-#endif
 
 std::string Failure::line() const {
   return window_text.empty() ? what : what + " (" + window_text + ")";

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "image/picture_loader.h"
 #include "reader/json_text.h"
 
 namespace plate::reader {
@@ -73,30 +74,19 @@ std::string display_name(const std::filesystem::path& path) {
 }
 
 bool decodes_photos() {
-#ifdef PLATE_READ_PICTURES
-  return true;
-#else
-  return false;
-#endif
+  return picture_decoders_built();
 }
 
 std::string_view picture_extensions_text() {
-#ifdef PLATE_READ_PICTURES
-  return ".bmp, .jpg, .jpeg or .png";
-#else
-  return ".bmp";
-#endif
+  return decodes_photos() ? ".bmp, .jpg, .jpeg or .png" : ".bmp";
 }
 
 bool has_picture_extension(const std::filesystem::path& path) {
   std::string extension = display_name(path.extension());
   std::transform(extension.begin(), extension.end(), extension.begin(),
                  [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
-#ifdef PLATE_READ_PICTURES
-  return extension == ".bmp" || extension == ".jpg" || extension == ".jpeg" || extension == ".png";
-#else
-  return extension == ".bmp";
-#endif
+  if (extension == ".bmp") return true;
+  return decodes_photos() && (extension == ".jpg" || extension == ".jpeg" || extension == ".png");
 }
 
 }  // namespace plate::reader

@@ -1,19 +1,17 @@
-// Plan of a read: check the file with stat (a FIFO, device or socket is never opened), load it into
-// the frame, run the engine, record the run's plates (and the enlarged tiles', when asked), and give
-// every box also in the picture's own pixels.
+// Plan of a read: load the picture into the frame (image/ checks the file and reads nothing but a
+// regular file, from the descriptor it checked), run the engine, record the run's plates (and the enlarged
+// tiles', when asked), and give every box also in the picture's own pixels.
 
 #include "reader/reader.h"
 
+#include <algorithm>
 #include <chrono>
 
 #include "engine/template_file.h"
-#include "image/bitmap_reader.h"
 #include "image/decoded_picture.h"
+#include "image/regular_file.h"
 #include "reader/names.h"
 #include "tiling/small_plate_reader.h"
-#ifdef PLATE_READ_PICTURES
-#include "image/picture_loader.h"
-#endif
 
 namespace plate::reader {
 
@@ -21,11 +19,24 @@ Reader::Reader(ReadSettings settings) : settings_(settings), frame_(std::make_un
 
 Reader::~Reader() = default;
 
+// The file is checked and opened once and read from that descriptor, as pictures are: a FIFO
+// swapped in cannot block. As the engine's own loader does, at most one pattern file's bytes are
+// read and a file of any other size is judged by its size.
 std::optional<Failure> Reader::load_patterns(const std::filesystem::path& file) {
   const std::string shown_name = escaped_name(display_name(file));
-  if (const std::optional<Failure> refused = check_regular_file(file))
-    return pattern_failure(*refused, shown_name);
-  const TemplateLoadOutcome outcome = engine_.load_templates(file);
+  OpenedFile opened = open_regular_file(file);
+  if (opened.kind != PathKind::regular)
+    return pattern_failure(path_failure(opened.kind, opened.system_error), shown_name);
+  std::vector<std::byte> bytes(
+      static_cast<std::size_t>(std::min<std::uint64_t>(opened.file.size(), kPatternFileBytes)));
+  bytes.resize(opened.file.read_at(0, bytes));
+  const auto table = std::make_unique<TemplateTable>();
+  TemplateLoadOutcome outcome = opened.file.read_failed()
+                                    ? TemplateLoadOutcome{TemplateLoadStatus::unreadable, 0, -1}
+                                    : fill_templates(*table, bytes);
+  if (outcome.status != TemplateLoadStatus::unreadable && opened.file.size() != kPatternFileBytes)
+    outcome = {TemplateLoadStatus::wrong_size, opened.file.size(), -1};
+  engine_.use_templates(*table);
   if (outcome.loaded()) return std::nullopt;
   return pattern_failure(outcome, shown_name);
 }
@@ -35,44 +46,30 @@ void Reader::use_templates(const TemplateTable& templates) {
 }
 
 Record Reader::read_file(const std::filesystem::path& path) {
-  const std::string name = display_name(path);
-  plates_.clear();
-  mapping_ = {};
-  if (const std::optional<Failure> refused = check_regular_file(path)) return failed_record(name, *refused);
-#ifdef PLATE_READ_PICTURES
-  const LoadedPicture loaded = load_picture(path, *frame_);
-  if (loaded.outcome != PictureOutcome::loaded)
-    return failed_record(name, picture_failure(loaded.outcome, loaded.bitmap_outcome));
-  mapping_ = loaded.mapping;
-  Record record = run(loaded.format ? std::string(format_name(*loaded.format)) : std::string());
-#else
-  // Without the picture decoders the frame is what the bitmap reader fills: the whole frame.
-  const ReadOutcome outcome = read_bitmap(path, *frame_);
-  if (!picture_was_read(outcome))
-    return failed_record(name, picture_failure(PictureOutcome::bitmap_refused, outcome));
-  mapping_.fitted = {kFrameWidth, kFrameHeight};
-  Record record = run(std::nullopt);
-#endif
-  record.name = name;
-  return record;
+  return read_loaded(display_name(path), load_picture(path, *frame_, {.keep_source = settings_.keep_source}));
 }
 
 Record Reader::read_bytes(std::span<const std::byte> bytes, const std::string& name) {
+  return read_loaded(name, load_picture_bytes(bytes, std::filesystem::u8path(name), *frame_,
+                                              {.keep_source = settings_.keep_source}));
+}
+
+Record Reader::read_loaded(const std::string& name, LoadedPicture loaded) {
   plates_.clear();
   mapping_ = {};
-#ifdef PLATE_READ_PICTURES
-  const LoadedPicture loaded = load_picture_bytes(bytes, std::filesystem::u8path(name), *frame_);
+  source_ = {};
   if (loaded.outcome != PictureOutcome::loaded)
-    return failed_record(name, picture_failure(loaded.outcome, loaded.bitmap_outcome));
+    return failed_record(name, loaded.path_kind != PathKind::regular
+                                   ? path_failure(loaded.path_kind, loaded.system_error)
+                                   : picture_failure(loaded.outcome, loaded.bitmap_outcome));
   mapping_ = loaded.mapping;
-  Record record = run(loaded.format ? std::string(format_name(*loaded.format)) : std::string());
-#else
-  const ReadOutcome outcome = read_bitmap_bytes(bytes, *frame_);
-  if (!picture_was_read(outcome))
-    return failed_record(name, picture_failure(PictureOutcome::bitmap_refused, outcome));
-  mapping_.fitted = {kFrameWidth, kFrameHeight};
-  Record record = run(std::nullopt);
-#endif
+  source_ = std::move(loaded.source);
+  // Without the picture decoders the frame is what the bitmap reader fills, and the record keeps
+  // the form it has always had there: no source, boxes in the frame alone.
+  if (!picture_decoders_built()) mapping_.fitted = {kFrameWidth, kFrameHeight};
+  Record record =
+      run(picture_decoders_built() && loaded.format ? std::optional(std::string(format_name(*loaded.format)))
+                                                    : std::nullopt);
   record.name = name;
   return record;
 }
@@ -80,6 +77,7 @@ Record Reader::read_bytes(std::span<const std::byte> bytes, const std::string& n
 Record Reader::read_pixels(const PixelView& pixels) {
   plates_.clear();
   mapping_ = {};
+  source_ = {};
   const std::int64_t red_at = pixels.order == ChannelOrder::rgb ? 0 : 2;
   const std::int64_t blue_at = 2 - red_at;
   const auto pixel_at = [&](std::int64_t x, std::int64_t y) {

@@ -1,11 +1,8 @@
 #include "shell/session.h"
 
 #include "engine/template_file.h"
-#include "present/outcome_messages.h"
-
-#ifdef PLATE_SHELL_PICTURES
 #include "image/picture_loader.h"
-#endif
+#include "present/outcome_messages.h"
 
 namespace plate {
 
@@ -27,15 +24,10 @@ void Session::fill_frame(std::uint8_t level) {
   display_->fill(level);
 }
 
-LoadOutcome Session::load_file(const std::filesystem::path& path, MessageService& messages) {
-#ifdef PLATE_SHELL_PICTURES
+PictureOutcome Session::load_file(const std::filesystem::path& path, MessageService& messages) {
   const LoadedPicture loaded = load_picture(path, *loaded_);
-  const LoadOutcome outcome = loaded.outcome;
+  const PictureOutcome outcome = loaded.outcome;
   const std::string_view text = picture_message(loaded.outcome, loaded.bitmap_outcome);
-#else
-  const LoadOutcome outcome = read_bitmap(path, *loaded_);
-  const std::string_view text = bitmap_message(outcome);
-#endif
   *display_ = *loaded_;
   overlay_hidden_ = true;
   if (!text.empty()) messages.show_message(text);

@@ -2,38 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
 #include <filesystem>
 #include <memory>
-#include <new>
 
 #include "bmp_files.h"
 #include "encoded_pictures.h"
+#include "hostile_pictures.h"
 #include "image/jpeg_decoder.h"
+#include "largest_allocation.h"
 #include "test_pictures.h"
-
-// The largest single allocation through operator new, so that a refused giant header can be
-// shown to have allocated nothing of its size.
-namespace {
-std::atomic<std::size_t> g_largest_new{0};
-}
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"  // new and delete here both use malloc
-#endif
-void* operator new(std::size_t size) {
-  std::size_t seen = g_largest_new.load();
-  while (size > seen && !g_largest_new.compare_exchange_weak(seen, size)) {
-  }
-  if (void* p = std::malloc(size ? size : 1)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept {
-  std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-  std::free(p);
-}
 
 namespace plate {
 namespace {
@@ -42,6 +19,7 @@ namespace fs = std::filesystem;
 using testing::BgrPicture;
 using testing::Bytes;
 using Rows = std::vector<std::uint8_t>;
+using testing::g_largest_new;
 using testing::row_name;
 
 struct Loaded {
@@ -283,12 +261,33 @@ Bytes giant_bmp() {
       {.width = 65535, .height = 65535, .stride = 0, .bit_count = 8, .palette = Rows(8)});
 }
 
+// A 640 x 480 photo-like picture, the sound one the hostile files below are made from.
+BgrPicture photo_picture() {
+  BgrPicture picture(640, 480);
+  for (int y = 0; y < 480; ++y)
+    for (int x = 0; x < 640; ++x) {
+      const auto level = std::uint8_t((x * 7 + y * 13 + (x * y) % 97) % 256);
+      picture.set(x, y, level, std::uint8_t(255 - level), std::uint8_t(level / 2));
+    }
+  return picture;
+}
+const Bytes& photo_jpeg() {
+  static const Bytes jpeg = testing::encode_jpeg(photo_picture());
+  return jpeg;
+}
+Bytes grey_in_scans(testing::GreyJpegScans scans) {
+  std::vector<std::uint8_t> grey(320 * 240);
+  for (std::size_t i = 0; i < grey.size(); ++i) grey[i] = std::uint8_t((i * 7) ^ (i >> 9));
+  return testing::encode_grey_jpeg(grey, 320, 240, scans);
+}
+
 class BadInput : public ::testing::TestWithParam<BadInputRow> {};
 
 // Each gets its one outcome and a black frame; none allocates anything of the size
 // a header claims.
 TEST_P(BadInput, IsRefusedWithItsOutcome) {
-  const fs::path file = fs::path(::testing::TempDir()) / GetParam().file_name;
+  const testing::FreshFolder folder;
+  const fs::path file = folder / GetParam().file_name;
   testing::write_file(file, GetParam().bytes());
   Loaded loaded;
   loaded.frame->fill(77);
@@ -315,7 +314,54 @@ INSTANTIATE_TEST_SUITE_P(
                     PictureOutcome::unrecognised_bytes},
         BadInputRow{"giant_png_header", "giant.png", giant_png, PictureOutcome::too_large},
         BadInputRow{"giant_jpeg_header", "giant.jpg", giant_jpeg, PictureOutcome::too_large},
-        BadInputRow{"giant_bitmap_header", "giant.bmp", giant_bmp, PictureOutcome::too_large}),
+        BadInputRow{"giant_bitmap_header", "giant.bmp", giant_bmp, PictureOutcome::too_large},
+        // Data that ends early is cut short whatever follows it, an end marker included.
+        BadInputRow{"jpeg_cut_after_1000_bytes_with_an_end_marker", "cut.jpg",
+                    [] { return testing::cut_with_end_marker(photo_jpeg(), 1000); },
+                    PictureOutcome::truncated},
+        BadInputRow{"jpeg_cut_at_nine_tenths_with_an_end_marker", "cut.jpg",
+                    [] { return testing::cut_with_end_marker(photo_jpeg(), photo_jpeg().size() * 9 / 10); },
+                    PictureOutcome::truncated},
+        BadInputRow{"jpeg_claiming_10000_square_over_640_x_480_data", "claims.jpg",
+                    [] { return testing::with_size_claimed(photo_jpeg(), 10000, 10000); },
+                    PictureOutcome::truncated},
+        BadInputRow{"jpeg_claiming_twice_its_height", "claims.jpg",
+                    [] { return testing::with_size_claimed(photo_jpeg(), 640, 960); },
+                    PictureOutcome::truncated},
+        BadInputRow{"jpeg_with_a_bad_huffman_code", "damaged.jpg",
+                    [] {
+                      Bytes jpeg = photo_jpeg();
+                      // Stuffed 0xFF bytes: 256 one bits in a row, longer than any Huffman code. Near the end
+                      // of the data, where libjpeg-turbo decodes with its careful path: its fast path turns a
+                      // bad code into a zero without a warning.
+                      for (std::size_t i = jpeg.size() - 100; i < jpeg.size() - 36; i += 2)
+                        jpeg[i] = std::byte{0xFF}, jpeg[i + 1] = std::byte{0};
+                      return jpeg;
+                    },
+                    PictureOutcome::corrupt},
+        BadInputRow{"jpeg_with_its_first_ac_scan_repeated", "repeated.jpg",
+                    [] {
+                      return testing::with_scan_repeated(testing::encode_progressive_jpeg(photo_picture()), 1,
+                                                         200);
+                    },
+                    PictureOutcome::corrupt},
+        BadInputRow{"jpeg_in_128_scans", "scans.jpg",
+                    [] { return grey_in_scans(testing::GreyJpegScans::two_per_coefficient); },
+                    PictureOutcome::too_many_scans},
+        BadInputRow{"jpeg_of_12_bit_samples", "deep.jpg",
+                    [] { return testing::with_sample_precision(photo_jpeg(), 12); },
+                    PictureOutcome::unsupported},
+        BadInputRow{"png_header_claiming_10000_square", "claims.png",
+                    [] { return testing::png_header_only(10000, 10000); }, PictureOutcome::truncated},
+        BadInputRow{"png_rows_of_3_million_16_bit_pixels", "wide.png",
+                    [] { return testing::zero_rgba16_png(3'000'000, 1, false); },
+                    PictureOutcome::rows_too_long},
+        BadInputRow{"png_colour_profile_of_20_mb", "profile.png",
+                    [] { return testing::png_with_large_chunk("iCCP", 20 << 20); },
+                    PictureOutcome::unsupported},
+        BadInputRow{"png_compressed_text_of_20_mb", "text.png",
+                    [] { return testing::png_with_large_chunk("zTXt", 20 << 20); },
+                    PictureOutcome::unsupported}),
     row_name);
 
 }  // namespace

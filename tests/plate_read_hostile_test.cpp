@@ -58,6 +58,12 @@ void make_fixture(const fs::path& dir) {
                 dir / "cut.jpg");
   fs::copy_file(kSamples / "no_plate.bmp", dir / "bmp.png");
   put(dir / "empty.jpg", "");
+  const fs::path corpus = fs::path(PLATE_SOURCE_DIR) / "fuzz" / "corpus";
+  fs::copy_file(corpus / "decode_jpeg" / "cut_with_an_end_marker.jpg", dir / "cut_marked.jpg");
+  fs::copy_file(corpus / "decode_jpeg" / "claims_10000_square.jpg", dir / "claims.jpg");
+  fs::copy_file(corpus / "decode_jpeg" / "first_ac_scan_repeated.jpg", dir / "repeated.jpg");
+  fs::copy_file(corpus / "decode_jpeg" / "baseline_colour.jpg", dir / "photo.jpg");
+  fs::copy_file(corpus / "decode_png" / "header_claiming_10000_square.png", dir / "claims.png");
 #endif
 }
 
@@ -170,6 +176,19 @@ const Hostile kHostile[] = {
      "the file to "
      "match what it holds (ファイルリードエラーです)\n"
      "plate-read: empty.jpg: the file is empty (ファイルリードエラーです)\n"},
+    // Pictures cut short or damaged are refused, whatever follows the cut: an end marker after it,
+    // or a header claiming more than the data holds.
+    {"$P cut_marked.jpg claims.jpg repeated.jpg claims.png", 1, "",
+     "plate-read: cut_marked.jpg: the file is cut short: the picture data ends before the picture does "
+     "(ファイルリードエラーです)\n"
+     "plate-read: claims.jpg: the file is cut short: the picture data ends before the picture does "
+     "(ファイルリードエラーです)\n"
+     "plate-read: repeated.jpg: the picture data is damaged and cannot be decoded "
+     "(ファイルリードエラーです)\n"
+     "plate-read: claims.png: the file is cut short: the picture data ends before the picture does "
+     "(ファイルリードエラーです)\n"},
+    // A sound picture followed by a gigabyte (a hole in a sparse file) is read; the rest is not.
+    {"cp photo.jpg big.jpg && truncate -s 1G big.jpg && $P big.jpg", 0, "big.jpg\t\tN ms\n", ""},
 #endif
     {"ln -s loop.bmp loop.bmp && ln -s gone.bmp link.bmp && $P loop.bmp link.bmp", 1, "",
      "plate-read: loop.bmp: the symbolic links lead round in a loop (ファイルリードエラーです)\n"

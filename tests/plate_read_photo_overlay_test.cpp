@@ -38,7 +38,9 @@ TEST(PhotoOverlay, IsThePictureAtItsOwnSizeFramedWhereEachPlateIs) {
   ASSERT_EQ(read_bitmap(kSamples / "two_plates.bmp", *frame), ReadOutcome::read);
   constexpr int k = 3;
   testing::write_file(dir / "photo.jpg", testing::encode_jpeg(testing::enlarged_frame(*frame, k)));
-  reader::Reader worker;
+  reader::ReadSettings settings;
+  settings.keep_source = true;
+  reader::Reader worker(settings);
   ASSERT_FALSE(worker.load_patterns(fs::path(PLATE_SOURCE_DIR) / "data" / "EBMPlog00.pat"));
 
   struct Row {
@@ -49,7 +51,7 @@ TEST(PhotoOverlay, IsThePictureAtItsOwnSizeFramedWhereEachPlateIs) {
   for (const Row& row : {Row{"out.png", PictureFormat::png}, Row{"out.BMP", PictureFormat::bmp}}) {
     const reader::Record report = worker.read_file(dir / "photo.jpg");
     ASSERT_FALSE(report.failed()) << report.messages;
-    ASSERT_EQ(reader::write_overlay(worker, dir / "photo.jpg", dir / row.target), std::nullopt);
+    ASSERT_EQ(reader::write_overlay(worker, dir / row.target), std::nullopt);
     ASSERT_EQ(report.plates.size(), 2u);
     SourcePicture overlay = load_source_picture(dir / row.target);
     ASSERT_EQ(overlay.outcome, PictureOutcome::loaded) << row.target;

@@ -90,7 +90,7 @@ class MainWindowDropTest : public ::testing::Test {
     const bool loaded = session_.load_templates(messages_).loaded();
     fs::current_path(working_directory);
     ASSERT_TRUE(loaded);
-    ASSERT_EQ(session_.load_file(data / "samples" / "two_plates.bmp", messages_), ReadOutcome::read);
+    ASSERT_EQ(session_.load_file(data / "samples" / "two_plates.bmp", messages_), PictureOutcome::loaded);
     session_.recognize();
     ASSERT_FALSE(session_.overlay().empty());
     session_.fill_frame(128);

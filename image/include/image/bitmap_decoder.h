@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <span>
 
+#include "image/byte_stream.h"
 #include "image/decoded_picture.h"
 
 namespace plate {
@@ -19,5 +20,8 @@ bool is_read_by_bitmap_decoder(std::span<const std::byte> first_bytes);
 // corrupt (a colour table or pixel data offset outside the file); unsupported (a file that
 // is_read_by_bitmap_decoder rejects).
 DecodeResult decode_bitmap(std::span<const std::byte> bmp);
+
+// The same from a stream at its start, reading nothing after the last pixel row.
+DecodeResult decode_bitmap(ByteStream& stream);
 
 }  // namespace plate

@@ -7,6 +7,7 @@
 #include <span>
 
 #include "engine/plane.h"
+#include "image/regular_file.h"
 
 namespace plate {
 
@@ -42,7 +43,12 @@ constexpr bool picture_was_read(ReadOutcome outcome) {
 // Clears the plane to black, then reads the file into it. Bottom-up and top-down files land
 // alike: the picture's top row on plane row 767, its left column on x = 0. On failure the plane
 // holds a black frame, or for `truncated_rows` the rows read before the cut.
+// The path is checked and opened by open_regular_file (regular_file.h).
 ReadOutcome read_bitmap(const std::filesystem::path& path, Plane& loaded_plane);
+
+// The same reader over a regular file already opened and checked (the picture loader's way in):
+// every outcome from `empty_file` on, exactly as for a path.
+ReadOutcome read_bitmap(RegularFile& file, Plane& loaded_plane);
 
 // The same reader over a file's bytes already in memory (tests and fuzzing).
 ReadOutcome read_bitmap_bytes(std::span<const std::byte> file_bytes, Plane& loaded_plane);

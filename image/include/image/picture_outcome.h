@@ -16,10 +16,14 @@ enum class PictureOutcome : std::uint8_t {
   unrecognised_bytes,   // the bytes start as none of BMP, JPEG, PNG
   too_large,            // more than kMaxPicturePixels pixels: refused from the header, before decoding
   truncated,            // the JPEG or PNG data ends early, or a decoded bitmap's pixel rows do
-  corrupt,              // the decoder found malformed data (headers, compressed data, checksums)
+  corrupt,              // the decoder found malformed data (headers, compressed data, checksums), or more
+                        // data than the picture can hold
   cmyk_jpeg,            // a CMYK or YCCK JPEG (print files): refused, not shown in wrong colours
-  unsupported,          // a known format in a variant not read (e.g. a compressed 32-bit bitmap mask)
+  unsupported,          // a known format in a variant not read (e.g. a compressed 32-bit bitmap mask, a
+                        // 12-bit JPEG, PNG text or colour-profile chunks over the decoder's limits)
   bitmap_refused,       // the 24-bit bitmap reader refused the file; its ReadOutcome says why
+  too_many_scans,       // a JPEG of more scans than the decoder's limit: refused, not decoded at length
+  rows_too_long,        // a PNG whose rows are too long to decode in bounded memory: refused from the header
 };
 
 }  // namespace plate

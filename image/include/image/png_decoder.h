@@ -12,12 +12,19 @@
 #include <cstddef>
 #include <span>
 
+#include "image/byte_stream.h"
 #include "image/decoded_picture.h"
 
 namespace plate {
 
-// Outcomes: loaded; too_large (over kMaxPicturePixels, from the header); truncated (the data ends
-// before the last row); corrupt (bad header, chunk, checksum or compressed data).
+// Outcomes: loaded; too_large (over kMaxPicturePixels, from the header); rows_too_long (a row too
+// long to decode in bounded memory, from the header); truncated (the data ends before the last
+// row, or the file is too short for its picture, from the header); unsupported (ancillary chunks
+// over libspng's limits); corrupt (bad header, chunk, checksum or compressed data, or more data
+// than the picture can hold); cannot_open (a read failed).
 DecodeResult decode_png(std::span<const std::byte> png);
+
+// The same from a stream at its start, reading nothing after what the picture needs.
+DecodeResult decode_png(ByteStream& stream);
 
 }  // namespace plate

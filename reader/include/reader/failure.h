@@ -1,17 +1,16 @@
 #pragma once
 // Why a picture or a pattern file could not be used: one kind for every front end to act on, with
-// the words for it. What a file is is found out with stat() and access() before anything opens
-// it, so a FIFO, a device or a socket is refused before anything could block on it; what is wrong
-// inside a picture or a pattern file is the decoders' or the loader's typed outcome, turned into a
-// Failure here and worded only here and in present/outcome_messages.h.
+// the words for it. What the path was (image/regular_file.h checks it and opens nothing but a
+// regular file) and what is wrong inside a picture or a pattern file (the decoders' or the
+// loader's typed outcome) become a Failure here, worded here and in present/outcome_messages.h.
 
-#include <filesystem>
 #include <optional>
 #include <string>
 
 #include "engine/template_load.h"
 #include "image/bitmap_reader.h"
 #include "image/picture_outcome.h"
+#include "image/regular_file.h"
 
 namespace plate::reader {
 
@@ -42,15 +41,16 @@ struct Failure {
   bool from_system() const { return system_error != 0; }
 };
 
-// A picture or pattern file as stat() and access() find it: nothing when it is a regular file that
-// may be read.
-std::optional<Failure> check_regular_file(const std::filesystem::path& path);
+// A path refused before anything was read from it: missing, a link to nothing or in a loop, no
+// permission, a directory, FIFO, device or socket; `system_error` is the system's words for any
+// other failure.
+Failure path_failure(PathKind kind, const std::string& system_error);
 
 // A picture the loader refused; `bitmap_outcome` is read_bitmap's outcome when it handled the file.
 Failure picture_failure(PictureOutcome outcome, std::optional<ReadOutcome> bitmap_outcome);
 
-// A pattern file that check_regular_file refused, for the window's text; `shown_name` is the name
-// as messages show it.
+// A pattern file whose path was refused (path_failure), for the window's text; `shown_name` is the
+// name as messages show it.
 Failure pattern_failure(const Failure& file_failure, const std::string& shown_name);
 // A pattern file the loader did not load whole.
 Failure pattern_failure(const TemplateLoadOutcome& outcome, const std::string& shown_name);

@@ -25,11 +25,9 @@ std::string_view overlay_names_rule();
 // it has always been; a photo's is a PNG, a fraction of the size a bitmap of its full size would take.
 std::string_view overlay_suffix(const std::filesystem::path& input);
 
-// Draws the plates of `reader`'s last read, of the picture at `input`, and writes the picture to
-// `target` whole or not at all. With the picture decoders the file is decoded again at full size;
-// without them the overlay is drawn over the reader's frame. Returns why nothing was written, or
-// nothing.
-std::optional<std::string> write_overlay(const Reader& reader, const std::filesystem::path& input,
-                                         const std::filesystem::path& target);
+// Draws the plates of `reader`'s last read and writes the picture to `target` whole or not at all:
+// with the picture decoders on the picture the reader kept (ReadSettings::keep_source, which an
+// overlay needs), without them over the reader's frame. Returns why nothing was written, or nothing.
+std::optional<std::string> write_overlay(const Reader& reader, const std::filesystem::path& target);
 
 }  // namespace plate::reader

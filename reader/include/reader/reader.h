@@ -23,7 +23,9 @@
 #include "engine/plane.h"
 #include "engine/recognition_engine.h"
 #include "engine/run_plates.h"
+#include "image/decoded_picture.h"
 #include "image/frame_fit.h"
+#include "image/picture_loader.h"
 #include "reader/failure.h"
 #include "reader/record.h"
 
@@ -37,6 +39,7 @@ struct ReadSettings {
   bool review_candidates = false;            // fill Record::candidates
   std::optional<std::int32_t> max_distance;  // leave out plates whose worst distance is above it
   bool small_plates = false;                 // also read enlarged tiles (tiling/small_plate_reader.h)
+  bool keep_source = false;                  // keep the picture at its full size, for an overlay
 };
 
 enum class ChannelOrder { rgb, bgr };
@@ -83,14 +86,19 @@ class Reader {
   const Plane& frame() const { return *frame_; }
   const FrameMapping& mapping() const { return mapping_; }
   const std::vector<RunPlate>& plates() const { return plates_; }
+  // With ReadSettings::keep_source, the last picture read from a file or bytes at its full size
+  // (decoded once, with the frame); empty otherwise.
+  const DecodedPicture& source() const { return source_; }
 
  private:
+  Record read_loaded(const std::string& name, LoadedPicture loaded);
   Record run(std::optional<std::string> format);
 
   ReadSettings settings_;
   RecognitionEngine engine_;
   std::unique_ptr<Plane> frame_;
   FrameMapping mapping_;
+  DecodedPicture source_;
   std::vector<RunPlate> plates_;
   std::unique_ptr<SmallPlateReader> small_plates_;  // made on the first read that asks for it
 };

@@ -13,24 +13,10 @@
 #include "commands.h"
 #include "engine/message_service.h"
 #include "engine/recognition_engine.h"
-#include "image/bitmap_reader.h"
+#include "image/picture_outcome.h"
 #include "present/overlay_plan.h"
 
-#ifdef PLATE_SHELL_PICTURES
-#include "image/picture_outcome.h"
-#endif
-
 namespace plate {
-
-// What load_file says became of a picture: the loader's outcome where the program decodes JPEG
-// and PNG, the 24-bit bitmap reader's where it does not (Windows).
-#ifdef PLATE_SHELL_PICTURES
-using LoadOutcome = PictureOutcome;
-inline constexpr LoadOutcome kPictureLoaded = PictureOutcome::loaded;
-#else
-using LoadOutcome = ReadOutcome;
-inline constexpr LoadOutcome kPictureLoaded = ReadOutcome::read;
-#endif
 
 // What a window does once a command has been carried out.
 enum class Aftermath {
@@ -64,7 +50,7 @@ class Session {
   // display plane whatever the outcome (a failed read shows black or the rows read so far), and
   // shows the window's message for a failure. The last run's overlay disappears; the rest of its
   // result stays.
-  LoadOutcome load_file(const std::filesystem::path& path, MessageService& messages);
+  PictureOutcome load_file(const std::filesystem::path& path, MessageService& messages);
 
   // One recognition run over the display plane.
   void recognize();
