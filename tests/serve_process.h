@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -49,6 +50,8 @@ class ServeProcess {
     const int log_file = ::open(log_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     pid_ = fork();
     if (pid_ == 0) {
+      // A test that dies (a ctest time-out, a signal) takes its server with it.
+      prctl(PR_SET_PDEATHSIG, SIGKILL);
       dup2(log_file, 1);
       dup2(log_file, 2);
       execve(program.c_str(), argv.data(), envp.data());
