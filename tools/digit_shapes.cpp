@@ -46,29 +46,6 @@ std::vector<std::uint8_t> pixels_inside(const ShapeRecord& outline, int width, i
   return mask;
 }
 
-GlyphBitmap crop_to_ink(const std::vector<std::uint8_t>& coverage, int columns, int rows) {
-  int first_row = rows, last_row = -1, first_column = columns, last_column = -1;
-  for (int row = 0; row < rows; ++row)
-    for (int column = 0; column < columns; ++column)
-      if (coverage[std::size_t(row) * std::size_t(columns) + std::size_t(column)] != 0) {
-        first_row = std::min(first_row, row), last_row = std::max(last_row, row);
-        first_column = std::min(first_column, column), last_column = std::max(last_column, column);
-      }
-  GlyphBitmap glyph;
-  glyph.advance = columns;
-  if (last_row < 0) return glyph;
-  glyph.width = last_column - first_column + 1;
-  glyph.height = last_row - first_row + 1;
-  glyph.left = first_column;
-  glyph.top = rows - first_row;
-  glyph.coverage.resize(std::size_t(glyph.width) * std::size_t(glyph.height));
-  for (int row = 0; row < glyph.height; ++row)
-    for (int column = 0; column < glyph.width; ++column)
-      glyph.coverage[std::size_t(row) * std::size_t(glyph.width) + std::size_t(column)] =
-          coverage[std::size_t(first_row + row) * std::size_t(columns) + std::size_t(first_column + column)];
-  return glyph;
-}
-
 // The outline's pixels enlarged to `height_px` (and `widening` times as wide), as 4 x 4-sampled
 // coverage: ink where the bilinear interpolation of the pixels' smoothed levels reaches one half.
 GlyphBitmap render_outline(const ShapeRecord& outline, double height_px, double widening) {

@@ -173,4 +173,27 @@ void stamp_glyph(Plane& plane, const GlyphBitmap& glyph, int x_left, int y_top, 
   }
 }
 
+GlyphBitmap crop_to_ink(const std::vector<std::uint8_t>& coverage, int columns, int rows) {
+  int first_row = rows, last_row = -1, first_column = columns, last_column = -1;
+  for (int row = 0; row < rows; ++row)
+    for (int column = 0; column < columns; ++column)
+      if (coverage[std::size_t(row) * std::size_t(columns) + std::size_t(column)] != 0) {
+        first_row = std::min(first_row, row), last_row = std::max(last_row, row);
+        first_column = std::min(first_column, column), last_column = std::max(last_column, column);
+      }
+  GlyphBitmap glyph;
+  glyph.advance = columns;
+  if (last_row < 0) return glyph;
+  glyph.width = last_column - first_column + 1;
+  glyph.height = last_row - first_row + 1;
+  glyph.left = first_column;
+  glyph.top = rows - first_row;
+  glyph.coverage.resize(std::size_t(glyph.width) * std::size_t(glyph.height));
+  for (int row = 0; row < glyph.height; ++row)
+    for (int column = 0; column < glyph.width; ++column)
+      glyph.coverage[std::size_t(row) * std::size_t(glyph.width) + std::size_t(column)] =
+          coverage[std::size_t(first_row + row) * std::size_t(columns) + std::size_t(first_column + column)];
+  return glyph;
+}
+
 }  // namespace plate::tools

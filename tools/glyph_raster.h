@@ -67,4 +67,8 @@ class GlyphRasterizer {
 // Pixels that fall outside the frame are left out.
 void stamp_glyph(Plane& plane, const GlyphBitmap& glyph, int x_left, int y_top, std::uint8_t ink_level);
 
+// The inked part of `columns` x `rows` coverage (row 0 at the top) as a glyph: cut to the rows and
+// columns that hold ink, placed where they were (left and top), advancing by `columns`.
+GlyphBitmap crop_to_ink(const std::vector<std::uint8_t>& coverage, int columns, int rows);
+
 }  // namespace plate::tools

@@ -128,7 +128,6 @@ GlyphBitmap render_plate_digit(char digit, double pixel_height, double horizonta
   constexpr int kSamples = 4;
 
   std::vector<std::uint8_t> coverage(static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows));
-  int first_row = rows, last_row = -1, first_column = columns, last_column = -1;
   for (int row = 0; row < rows; ++row) {
     for (int column = 0; column < columns; ++column) {
       int hits = 0;
@@ -143,28 +142,9 @@ GlyphBitmap render_plate_digit(char digit, double pixel_height, double horizonta
       coverage[static_cast<std::size_t>(row) * static_cast<std::size_t>(columns) +
                static_cast<std::size_t>(column)] =
           static_cast<std::uint8_t>(hits * 255 / (kSamples * kSamples));
-      first_row = std::min(first_row, row);
-      last_row = std::max(last_row, row);
-      first_column = std::min(first_column, column);
-      last_column = std::max(last_column, column);
     }
   }
-
-  GlyphBitmap glyph;
-  glyph.advance = columns;
-  if (last_row < 0) return glyph;
-  glyph.width = last_column - first_column + 1;
-  glyph.height = last_row - first_row + 1;
-  glyph.left = first_column;
-  glyph.top = rows - first_row;
-  glyph.coverage.resize(static_cast<std::size_t>(glyph.width) * static_cast<std::size_t>(glyph.height));
-  for (int row = 0; row < glyph.height; ++row)
-    for (int column = 0; column < glyph.width; ++column)
-      glyph.coverage[static_cast<std::size_t>(row) * static_cast<std::size_t>(glyph.width) +
-                     static_cast<std::size_t>(column)] =
-          coverage[static_cast<std::size_t>(first_row + row) * static_cast<std::size_t>(columns) +
-                   static_cast<std::size_t>(first_column + column)];
-  return glyph;
+  return crop_to_ink(coverage, columns, rows);
 }
 
 }  // namespace plate::tools
