@@ -1,6 +1,7 @@
 // plate-read: reads number plates from BMP pictures on the command line, for shells, scripts and
 // batches, with the same engine as the desktop program.
 
+#include <algorithm>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -26,6 +27,9 @@
 #include "report_format.h"
 #include "standard_streams.h"
 #include "terminal.h"
+#ifdef PLATE_READ_VIDEOS
+#include "video_input.h"
+#endif
 
 namespace {
 
@@ -37,6 +41,7 @@ using reader::escaped_name;
 constexpr int kAllRead = 0;
 constexpr int kSomeNotRead = 1;
 constexpr int kUsageError = 2;
+constexpr int kInterrupted = 130;  // as a shell reports a program ended by Ctrl+C
 
 int usage_error(const std::string& message) {
   std::cerr << kProgramName << ": " << message << "\nTry '" << kProgramName
@@ -126,6 +131,64 @@ int read_all(const std::vector<std::filesystem::path>& files, const Options& opt
   return any_failed ? kSomeNotRead : kAllRead;
 }
 
+// Which inputs are videos (video_input.h); none in a build without FFmpeg.
+std::vector<bool> find_videos(const std::vector<std::filesystem::path>& files) {
+  std::vector<bool> videos(files.size());
+#ifdef PLATE_READ_VIDEOS
+  for (std::size_t i = 0; i < files.size(); ++i) videos[i] = is_video_input(files[i]);
+#endif
+  return videos;
+}
+
+// A video's overlay is a video, named as one; pictures' overlays are planned as before.
+OverlayTargets plan_all_overlays(const std::vector<std::filesystem::path>& files,
+                                 const std::vector<bool>& videos, const Options& options) {
+  const bool any_video = std::find(videos.begin(), videos.end(), true) != videos.end();
+#ifdef PLATE_READ_VIDEOS
+  if (any_video && options.overlay_file && files.size() == 1)
+    return {{options.overlay_file}, check_video_overlay(files[0], *options.overlay_file)};
+#endif
+  if (any_video && options.overlay_dir)
+    return {{}, "--overlay-dir writes pictures' overlays; give a video's with --overlay OUT.mp4"};
+  return plan_overlay_targets(files, options);
+}
+
+// Pictures in runs of consecutive files through the parallel batch, each video alone, in the order
+// given. Ctrl+C in a video, or output that cannot be written, ends everything.
+int read_in_order(const std::vector<std::filesystem::path>& files, const std::vector<bool>& videos,
+                  const Options& options, const TemplateTable& templates, const OverlayTargets& overlays) {
+  int status = kAllRead;
+  for (std::size_t first = 0; first < files.size();) {
+    if (videos[first]) {
+#ifdef PLATE_READ_VIDEOS
+      switch (read_video_input(files[first], options, templates, overlays.paths[first])) {
+        case VideoStatus::read:
+          break;
+        case VideoStatus::failed:
+          status = kSomeNotRead;
+          break;
+        case VideoStatus::interrupted:
+          return kInterrupted;
+        case VideoStatus::output_failed:
+          return kSomeNotRead;
+      }
+#endif
+      ++first;
+      continue;
+    }
+    std::size_t end = first;
+    while (end < files.size() && !videos[end]) ++end;
+    const std::vector<std::filesystem::path> pictures(files.begin() + std::ptrdiff_t(first),
+                                                      files.begin() + std::ptrdiff_t(end));
+    OverlayTargets picture_overlays;
+    picture_overlays.paths.assign(overlays.paths.begin() + std::ptrdiff_t(first),
+                                  overlays.paths.begin() + std::ptrdiff_t(end));
+    if (read_all(pictures, options, templates, picture_overlays) != kAllRead) status = kSomeNotRead;
+    first = end;
+  }
+  return status;
+}
+
 int run(int argc, char** argv) {
   const std::vector<std::string_view> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
   const CommandLine command_line = parse_command_line(arguments);
@@ -146,7 +209,8 @@ int run(int argc, char** argv) {
   if (!inputs.usage_error.empty()) return usage_error(inputs.usage_error);
   print_problems(inputs.warnings);
   print_problems(inputs.errors);
-  const OverlayTargets overlays = plan_overlay_targets(inputs.files, options);
+  const std::vector<bool> videos = find_videos(inputs.files);
+  const OverlayTargets overlays = plan_all_overlays(inputs.files, videos, options);
   if (!overlays.usage_error.empty()) return usage_error(overlays.usage_error);
   const auto patterns = std::make_unique<reader::Reader>();
   if (!load_pattern_file(*patterns, options, argc > 0 ? argv[0] : nullptr)) return kUsageError;
@@ -161,8 +225,8 @@ int run(int argc, char** argv) {
       return kSomeNotRead;
     }
   }
-  const int status = read_all(inputs.files, options, patterns->templates(), overlays);
-  return inputs.errors.empty() ? status : kSomeNotRead;
+  const int status = read_in_order(inputs.files, videos, options, patterns->templates(), overlays);
+  return inputs.errors.empty() || status != kAllRead ? status : kSomeNotRead;
 }
 
 }  // namespace

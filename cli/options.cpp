@@ -10,8 +10,18 @@ namespace plate::cli {
 
 namespace {
 
-enum class Flag { json, log, candidates, null_separated_names, small_plates, find_plates, help, version };
-enum class Valued { patterns, overlay, overlay_dir, jobs, max_distance };
+enum class Flag {
+  json,
+  log,
+  candidates,
+  null_separated_names,
+  small_plates,
+  find_plates,
+  frames,
+  help,
+  version
+};
+enum class Valued { patterns, overlay, overlay_dir, jobs, max_distance, every, stall_seconds };
 
 struct FlagName {
   std::string_view name;
@@ -30,6 +40,7 @@ constexpr FlagName kFlags[] = {
     {"--null", Flag::null_separated_names},
     {"--small-plates", Flag::small_plates},
     {"--find-plates", Flag::find_plates},
+    {"--frames", Flag::frames},
     {"--help", Flag::help},
     {"-h", Flag::help},
     {"--version", Flag::version},
@@ -41,6 +52,8 @@ constexpr ValuedName kValued[] = {
     {"--jobs", Valued::jobs},
     {"-j", Valued::jobs},
     {"--max-distance", Valued::max_distance},
+    {"--every", Valued::every},
+    {"--timeout", Valued::stall_seconds},
 };
 
 std::optional<int> parse_number(std::string_view text, int lowest, int highest) {
@@ -93,6 +106,9 @@ class Parser {
           if (!reader::has_plate_finder())
             fail("this plate-read is built without the plate finder (--find-plates)");
           result_.options.find_plates = true;
+          break;
+        case Flag::frames:
+          result_.options.frames = true;
           break;
         case Flag::help:
           result_.action = Action::show_help;
@@ -150,6 +166,22 @@ class Parser {
         } else {
           fail("option '" + std::string(v.name) + "' needs a distance of 0 or more, not '" +
                std::string(value) + "'");
+        }
+        break;
+      case Valued::every:
+        if (const std::optional<int> every = parse_number(value, 1, kMaxEvery)) {
+          result_.options.every = *every;
+        } else {
+          fail("option '" + std::string(v.name) + "' needs a number of frames from 1 to " +
+               std::to_string(kMaxEvery) + ", not '" + std::string(value) + "'");
+        }
+        break;
+      case Valued::stall_seconds:
+        if (const std::optional<int> seconds = parse_number(value, 1, kMaxStallSeconds)) {
+          result_.options.stall_seconds = *seconds;
+        } else {
+          fail("option '" + std::string(v.name) + "' needs a number of seconds from 1 to " +
+               std::to_string(kMaxStallSeconds) + ", not '" + std::string(value) + "'");
         }
         break;
     }
@@ -225,12 +257,26 @@ Options:
                       "group_id" 0 and "quad", its corners in the picture)
   -j, --jobs N        read N files in parallel (default 1, at most the
                       machine's cores); output keeps the input order
+  --every N           in a video, read one frame in N (default 1: every frame)
+  --frames            in a video, also print every frame's record (text: one
+                      line per frame, NAME@FRAME)
+  --timeout S         a video stream that sends nothing for S seconds ends
+                      with a message and status 1 (default 10)
   -0, --null          the names on standard input end with a NUL byte, as
                       'find -print0' writes them, instead of a line end
   -h, --help          show this help
   --version           show the version
 
 An overlay never replaces an input file; it is written whole or not at all.
+
+A file is read as a video when its bytes are no picture and FFmpeg finds a
+video container in them (MP4, MKV, AVI, MOV, MPEG-TS, ...); a URL (rtsp://,
+udp://, http://) is read as a video stream. A video gives one line per plate
+that passes: NAME, the text its frames voted for, its first and last time, and
+how many of the frames that read it read that text (JSON: "type":"event"). Its
+--overlay is a video (OUT.mp4, .mkv, .avi, .mov). Ctrl+C ends a video cleanly
+with the plates seen so far. (Builds without FFmpeg, as on Windows, read no
+video.)
 
 Exit status: 0 when every file was read; 1 when any file could not be read or
 the results could not be written to standard output (reading stops there);

@@ -13,6 +13,8 @@ namespace plate::cli {
 inline constexpr std::string_view kProgramName = "plate-read";
 inline constexpr std::string_view kNameListArgument = "-";  // read file names from standard input
 inline constexpr int kMaxJobs = 256;
+inline constexpr int kMaxEvery = 100000;
+inline constexpr int kMaxStallSeconds = 86400;
 
 struct Options {
   std::vector<std::string> inputs;  // files, directories and "-", in the order given
@@ -26,7 +28,12 @@ struct Options {
   int jobs = 1;
   std::optional<int> max_distance;  // drop plates whose worst character distance is above it
   bool small_plates = false;        // also read enlarged tiles (tiling/small_plate_reader.h)
-  bool find_plates = false;         // also read the plates found and straightened (finder/)
+  // Videos (video/): read one frame in `every`; print every frame's record too; a source that sends
+  // nothing for `stall_seconds` ends with a failure.
+  int every = 1;
+  bool frames = false;
+  int stall_seconds = 10;
+  bool find_plates = false;  // also read the plates found and straightened (finder/)
 };
 
 enum class Action { run, show_help, show_version, usage_error };

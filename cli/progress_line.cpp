@@ -15,14 +15,20 @@ std::string shortened(const std::string& name, std::size_t room) {
   return "..." + name.substr(from);
 }
 
+constexpr std::size_t kLineRoom = 79;
+
 }  // namespace
 
 void ProgressLine::show(std::size_t done, const std::string& last_name) {
   if (!enabled_) return;
-  constexpr std::size_t kLineRoom = 79;
   std::string line =
       std::string(kProgramName) + ": " + std::to_string(done) + "/" + std::to_string(total_) + " ";
   line += shortened(last_name, line.size() < kLineRoom ? kLineRoom - line.size() : 0);
+  show_line(line);
+}
+
+void ProgressLine::show_line(const std::string& line) {
+  if (!enabled_) return;
   clear();
   out_ << line << std::flush;
   shown_length_ = line.size();

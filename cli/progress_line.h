@@ -17,6 +17,8 @@ class ProgressLine {
   ~ProgressLine() { clear(); }
 
   void show(std::size_t done, const std::string& last_name);
+  // Any other line of progress (a video's frames and time); the caller keeps it to one row.
+  void show_line(const std::string& line);
   void clear();
 
  private:

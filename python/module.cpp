@@ -8,15 +8,25 @@
 #include <pybind11/stl/filesystem.h>
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <deque>
 #include <filesystem>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <thread>
 
 #include "reader/names.h"
 #include "reader/pattern_source.h"
 #include "reader/reader.h"
 #include "reader/record_json.h"
+#ifdef PLATE_READ_VIDEOS
+#include "video/event_output.h"
+#include "video/video_reading.h"
+#endif
 
 namespace py = pybind11;
 
@@ -60,6 +70,120 @@ py::dict to_dict(const reader::Record& record, bool with_file) {
   const std::string json = reader::record_json(record, {.candidates = false, .file = with_file});
   return py::module_::import("json").attr("loads")(py::bytes(json));
 }
+
+// A Reader owns one workspace, so it serves one call at a time. Calls come in holding the GIL,
+// so a second call can only arrive while a first one runs without it, in another thread.
+class Exclusive {
+ public:
+  explicit Exclusive(std::atomic_flag& busy) : busy_(busy) {
+    if (busy_.test_and_set())
+      throw std::runtime_error(
+          "this platereader.Reader is already reading in another thread; a Reader is not shared "
+          "between threads: give each thread its own Reader");
+  }
+  ~Exclusive() { busy_.clear(); }
+  Exclusive(const Exclusive&) = delete;
+  Exclusive& operator=(const Exclusive&) = delete;
+
+ private:
+  std::atomic_flag& busy_;
+};
+
+#ifdef PLATE_READ_VIDEOS
+// The events of a video, and its frames when asked, as Python iterates over them: a thread of its
+// own reads the video with the Reader, which stays taken until the video ends or the iterator goes,
+// and hands each JSON line over; Python waits for the next without the GIL.
+class VideoLines {
+ public:
+  VideoLines(py::object owner, reader::Reader& reader, std::atomic_flag& busy, std::string source,
+             video::VideoReadSettings settings, bool frames)
+      : owner_(std::move(owner)), use_(std::make_unique<Exclusive>(busy)) {
+    settings.decode.stop = &stop_;
+    worker_ = std::thread([this, &reader, source = std::move(source), settings, frames] {
+      video::VideoCallbacks callbacks;
+      if (frames)
+        callbacks.frame = [&](const video::FrameRead& frame) {
+          return put(video::frame_json(frame.record, frame.at, source));
+        };
+      callbacks.event = [&](const video::PlateEvent& event) {
+        return put(video::event_json(event, source, true));
+      };
+      const video::VideoOutcome outcome = video::read_video(source, reader, settings, callbacks);
+      const std::lock_guard lock(mutex_);
+      if (outcome.failure) failure_ = reader::message_line(source, *outcome.failure);
+      ended_ = true;
+      changed_.notify_all();
+    });
+  }
+  ~VideoLines() { close(); }
+  VideoLines(const VideoLines&) = delete;
+  VideoLines& operator=(const VideoLines&) = delete;
+
+  py::object next() {
+    std::unique_lock lock(mutex_, std::defer_lock);
+    for (;;) {
+      {
+        const py::gil_scoped_release unlocked;
+        lock.lock();
+        changed_.wait_for(lock, std::chrono::milliseconds(100), [&] { return !lines_.empty() || ended_; });
+      }
+      if (!lines_.empty() || ended_) break;
+      lock.unlock();
+      if (PyErr_CheckSignals() != 0) {  // Ctrl+C: end the video and raise KeyboardInterrupt
+        close();
+        throw py::error_already_set();
+      }
+    }
+    if (lines_.empty()) {
+      const std::optional<std::string> failure = std::exchange(failure_, std::nullopt);
+      lock.unlock();
+      close();
+      if (failure) throw py::value_error(failure->substr(0, failure->size() - 1));
+      throw py::stop_iteration();
+    }
+    const std::string line = std::move(lines_.front());
+    lines_.pop_front();
+    changed_.notify_all();
+    lock.unlock();
+    return py::module_::import("json").attr("loads")(py::bytes(line));
+  }
+
+  // Ends the reading (at once, if it is still going) and gives the Reader back.
+  void close() {
+    stop_ = true;
+    {
+      const std::lock_guard lock(mutex_);
+      changed_.notify_all();
+    }
+    if (worker_.joinable()) {
+      const py::gil_scoped_release unlocked;
+      worker_.join();
+    }
+    use_.reset();
+  }
+
+ private:
+  // A few lines wait at most: a video is read no faster than Python takes its events.
+  bool put(std::string line) {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return lines_.size() < 64 || stop_; });
+    if (stop_) return false;
+    lines_.push_back(std::move(line));
+    changed_.notify_all();
+    return true;
+  }
+
+  py::object owner_;  // keeps the Reader alive
+  std::unique_ptr<Exclusive> use_;
+  std::atomic<bool> stop_{false};
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<std::string> lines_;
+  std::optional<std::string> failure_;
+  bool ended_ = false;
+  std::thread worker_;
+};
+#endif
 
 class Reader {
  public:
@@ -113,25 +237,22 @@ class Reader {
     return to_dict(record, false);
   }
 
+#ifdef PLATE_READ_VIDEOS
+  static std::unique_ptr<VideoLines> read_video(py::object self, const std::string& source, bool frames,
+                                                int every, double timeout, bool small_plates,
+                                                std::optional<int> max_distance) {
+    if (every < 1) throw py::value_error("every must be 1 or more");
+    if (timeout <= 0) throw py::value_error("timeout must be above 0 seconds");
+    Reader& me = self.cast<Reader&>();
+    me.reader_.settings() = {false, max_distance, small_plates, false, me.find_plates_};
+    video::VideoReadSettings settings;
+    settings.decode.every = every;
+    settings.decode.stall_seconds = timeout;
+    return std::make_unique<VideoLines>(std::move(self), me.reader_, me.busy_, source, settings, frames);
+  }
+#endif
+
  private:
-  // A Reader owns one workspace, so it serves one call at a time. Calls come in holding the GIL,
-  // so a second call can only arrive while a first one runs without it, in another thread.
-  class Exclusive {
-   public:
-    explicit Exclusive(std::atomic_flag& busy) : busy_(busy) {
-      if (busy_.test_and_set())
-        throw std::runtime_error(
-            "this platereader.Reader is already reading in another thread; a Reader is not shared "
-            "between threads: give each thread its own Reader");
-    }
-    ~Exclusive() { busy_.clear(); }
-    Exclusive(const Exclusive&) = delete;
-    Exclusive& operator=(const Exclusive&) = delete;
-
-   private:
-    std::atomic_flag& busy_;
-  };
-
   bool find_plates_;
   reader::Reader reader_;
   std::atomic_flag busy_;
@@ -144,13 +265,14 @@ class Reader {
 PYBIND11_MODULE(_platereader, m) {
   using plate::python::Reader;
   m.doc() = "Reads Japanese number plates from pictures (the native part of platereader).";
-  py::class_<Reader>(
+  py::class_<Reader> reader(
       m, "Reader",
       "Reads number plates with one engine workspace (about 10 MB) and the digit templates.\n"
       "A Reader serves one thread: give each thread its own (sharing one raises RuntimeError).\n"
       "patterns: the pattern file; by default EBMPlog00.pat in the working directory, else the\n"
       "one shipped with the package. find_plates=True also finds the plates in each photo,\n"
-      "straightens them and reads them on a sheet of their own, as plate-read --find-plates does.")
+      "straightens them and reads them on a sheet of their own, as plate-read --find-plates does.");
+  reader
       .def(py::init<const std::optional<std::filesystem::path>&, bool>(), py::arg("patterns") = py::none(),
            py::arg("find_plates") = false)
       .def("read", &Reader::read, py::arg("path"), py::arg("small_plates") = false,
@@ -165,6 +287,23 @@ PYBIND11_MODULE(_platereader, m) {
            "Reads the plates of an H x W x 3 uint8 array (order \"RGB\", or \"BGR\" as OpenCV gives it),\n"
            "placed in the frame as a picture file of its size; returns the same dict as read() without\n"
            "\"file\". An array with no pixels raises ValueError.");
+#ifdef PLATE_READ_VIDEOS
+  py::class_<plate::python::VideoLines>(
+      m, "VideoEvents", "The events (and frames) of a video, as Reader.read_video gives them.")
+      .def("__iter__", [](py::object self) { return self; })
+      .def("__next__", &plate::python::VideoLines::next)
+      .def("close", &plate::python::VideoLines::close, "Ends the reading and frees the Reader.");
+  reader.def("read_video", &Reader::read_video, py::arg("source"), py::arg("frames") = false,
+             py::arg("every") = 1, py::arg("timeout") = 10.0, py::arg("small_plates") = false,
+             py::arg("max_distance") = py::none(),
+             "Reads a video file or stream (a file name or a URL such as rtsp://, udp://, http://) and\n"
+             "yields plate-read's JSON Lines for it as dicts: one \"type\": \"event\" per passing plate,\n"
+             "with its voted text, votes, first and last frame and time and its best frame's plate; with\n"
+             "frames=True also every frame's record (\"type\": \"frame\"). every=N reads one frame in N;\n"
+             "a stream that sends nothing for `timeout` seconds ends. Decoding and reading run without\n"
+             "the GIL. A video that ends in a fault raises ValueError in plate-read's words after its\n"
+             "events; the Reader serves nothing else until the video ends or the iterator is closed.");
+#endif
   m.def(
       "is_picture_name",
       [](const std::filesystem::path& name) { return plate::reader::has_picture_extension(name); },

@@ -138,6 +138,14 @@ Record Reader::read_pixels(const PixelView& pixels) {
   return run("array");
 }
 
+Record Reader::read_fitted_frame(std::unique_ptr<Plane>& frame, const FrameMapping& mapping,
+                                 std::string format) {
+  plates_.clear();
+  std::swap(frame_, frame);
+  mapping_ = mapping;
+  return run(std::move(format));
+}
+
 Record Reader::run(std::optional<std::string> format) {
   const auto start = std::chrono::steady_clock::now();
   const RunResult& result = engine_.run(*frame_);

@@ -117,7 +117,9 @@ std::string json_character(const CharacterRecord& c, bool has_source) {
   return o.raw("runner_up", json_choice(c.runner_up)).close();
 }
 
-std::string json_plate(const PlateRecord& p, bool has_source) {
+}  // namespace
+
+std::string plate_json(const PlateRecord& p, bool has_source) {
   const std::string frame = JsonObject{}
                                 .number("x_min", p.x_min)
                                 .number("x_max", p.x_max)
@@ -138,6 +140,8 @@ std::string json_plate(const PlateRecord& p, bool has_source) {
                       [has_source](const CharacterRecord& c) { return json_character(c, has_source); }))
       .close();
 }
+
+namespace {
 
 std::string json_template(const TemplateComparison& t) {
   return JsonObject{}
@@ -191,7 +195,7 @@ std::string record_json(const Record& report, RecordJsonDetail detail) {
   o.number("processing_ms", report.processing_ms)
       .number("elapsed_us", report.elapsed_us)
       .raw("plates", json_array(report.plates,
-                                [has_source](const PlateRecord& p) { return json_plate(p, has_source); }))
+                                [has_source](const PlateRecord& p) { return plate_json(p, has_source); }))
       .raw("log", json_array(report.log_lines, json_text_value));
   if (detail.candidates) o.raw("candidates", json_array(report.candidates, json_candidate));
   if (report.overlay_error) o.string("overlay_error", *report.overlay_error);

@@ -27,6 +27,9 @@ std::string outcome(std::vector<std::string_view> arguments) {
   if (o.overlay_file) s += " overlay=" + o.overlay_file->string();
   if (o.overlay_dir) s += " overlay-dir=" + o.overlay_dir->string();
   if (o.jobs != 1) s += " j" + std::to_string(o.jobs);
+  if (o.every != 1) s += " every=" + std::to_string(o.every);
+  if (o.frames) s += " +frames";
+  if (o.stall_seconds != 10) s += " timeout=" + std::to_string(o.stall_seconds);
   if (o.small_plates) s += " +small-plates";
   if (o.find_plates) s += " +find-plates";
   return s;
@@ -43,6 +46,8 @@ TEST(ParseCommandLineTest, GivesTheOptionsOrTheFirstError) {
   EXPECT_EQ(outcome({"-0", "-"}), "run - +null");
   EXPECT_EQ(outcome({"--", "--json", "-j"}), "run --json -j");
   EXPECT_EQ(outcome({"--help", "--bogus"}), "help");
+  EXPECT_EQ(outcome({"--every=25", "--frames", "--timeout", "3", "v.mp4"}),
+            "run v.mp4 every=25 +frames timeout=3");
   EXPECT_EQ(outcome({"--small-plates", "a"}), "run a +small-plates");
   EXPECT_EQ(outcome({"a", "--find-plates"}), reader::has_plate_finder()
                                                  ? "run a +find-plates"
@@ -58,6 +63,10 @@ TEST(ParseCommandLineTest, GivesTheOptionsOrTheFirstError) {
   EXPECT_EQ(outcome({"-j257", "a"}), jobs + "'257'");
   EXPECT_EQ(outcome({"--jobs", "2x", "a"}),
             "error: option '--jobs' needs a number of workers from 1 to 256, not '2x'");
+  EXPECT_EQ(outcome({"--every", "0", "v.mp4"}),
+            "error: option '--every' needs a number of frames from 1 to 100000, not '0'");
+  EXPECT_EQ(outcome({"--timeout=0", "v.mp4"}),
+            "error: option '--timeout' needs a number of seconds from 1 to 86400, not '0'");
   EXPECT_EQ(outcome({"--overlay", "o.bmp", "--overlay-dir", "d", "a"}),
             "error: --overlay and --overlay-dir cannot be used together");
 }

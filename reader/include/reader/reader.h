@@ -88,6 +88,12 @@ class Reader {
   // The record has no name.
   Record read_pixels(const PixelView& pixels);
 
+  // A frame the caller has fitted itself (a video decoder converts and shrinks in one pass), placed
+  // as fit_into_frame places a picture by `mapping`. The reader takes `frame` and hands its previous
+  // frame back in its place, to be filled next, so no frame is copied. `format` is the record's
+  // source format; every box is also given in the source's pixels.
+  Record read_fitted_frame(std::unique_ptr<Plane>& frame, const FrameMapping& mapping, std::string format);
+
   // What the last read ran on and read, for drawing its overlay: the frame, where the picture went
   // in it, and every plate (the run's and the tiles', before max_distance leaves any out).
   const Plane& frame() const { return *frame_; }

@@ -18,4 +18,8 @@ struct RecordJsonDetail {
 // loader), "processing_ms", "elapsed_us", "plates", "log", "candidates" as asked, "overlay_error".
 std::string record_json(const Record& record, RecordJsonDetail detail = {});
 
+// One plate of a record, as record_json writes it in "plates" ("source_box" keys only when
+// `with_source_boxes`): for outputs that name a plate of their own, as a video's events do.
+std::string plate_json(const PlateRecord& plate, bool with_source_boxes);
+
 }  // namespace plate::reader

@@ -1,0 +1,301 @@
+// video_bench: how well and how fast videos are read, on videos rendered here (seeded, so the same
+// every time; they are written once to a folder and reused).
+//
+//   1. Passing plates: a 1080p H.264 video of 12 plates crossing a cluttered scene, one or two at a
+//      time, with stretches of no plate between them. Each plate should give exactly one event with
+//      its text, and no event should come from frames without a plate.
+//   2. The vote: plates held in view under heavy noise, with shaken (blurred) frames; per-frame
+//      accuracy (frames that read the plate's text among the frames it is in) beside per-event
+//      accuracy (events with the right text).
+//   3. Speed: frames a second from the file to the events (decoding, fitting, running, tracking),
+//      at 720p, 1080p and 4K, with read_video's two threads; and decoding and fitting alone.
+//
+// The figures are for the project's notes; nothing here is a test with a pass mark.
+//   usage: video_bench [FOLDER [--speed]]   (default: video_bench_videos in the working directory;
+//   --speed: the speed table only)
+
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "present/plate_text.h"
+#include "reader/reader.h"
+#include "tools/plate_renderer/plate_drawing.h"
+#include "tools/plate_renderer/video_scene.h"
+#include "video/video_decoder.h"
+#include "video/video_reading.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using plate::tools::PassingPlate;
+using plate::tools::PlateKind;
+using plate::tools::VideoScene;
+using namespace plate::video;
+
+struct PlateSpec {
+  const char* serial;
+  PlateKind kind;
+  double width_px;
+};
+
+// Twelve plates of 3 and 4 digits (and two kei plates of 2), 250 to 420 px wide at 1080p (about 130
+// to 220 px in the frame), each crossing in 40 frames; every other plate shares its time with the
+// one before on another row; 20 frames of no plate at the start, the end and between pairs.
+VideoScene passing_plates(int width, int height, int frame_rate) {
+  const PlateSpec specs[] = {
+      {"1234", PlateKind::private_car, 360}, {"5821", PlateKind::kei, 330},
+      {"907", PlateKind::private_car, 300},  {"4689", PlateKind::private_car, 420},
+      {"46", PlateKind::kei, 300},           {"3157", PlateKind::kei, 380},
+      {"2460", PlateKind::private_car, 280}, {"813", PlateKind::kei, 320},
+      {"7305", PlateKind::private_car, 400}, {"72", PlateKind::kei, 340},
+      {"6248", PlateKind::private_car, 250}, {"1190", PlateKind::kei, 360},
+  };
+  VideoScene scene;
+  scene.width = width;
+  scene.height = height;
+  scene.frames_per_second = frame_rate;
+  scene.background = {plate::tools::BackgroundKind::clutter, {190, 190, 185}, {110, 105, 100}, 80};
+  scene.blur_sigma_px = 1.0;
+  scene.noise_sigma = 3;
+  const double scale = height / 1080.0;
+  int frame = 20;
+  for (std::size_t i = 0; i < std::size(specs); ++i) {
+    const bool second_of_pair = i % 2 == 1;
+    const int first = second_of_pair ? frame - 20 : frame;
+    const double plate_width = specs[i].width_px * scale;
+    PassingPlate passing{.plate = {.serial = specs[i].serial, .kind = specs[i].kind, .width_px = plate_width},
+                         .first_frame = first,
+                         .last_frame = first + 39};
+    const double top = (second_of_pair ? 620 : 180) * scale;
+    passing.from_left = second_of_pair ? width - plate_width - 40 * scale : 40 * scale;
+    passing.to_left = second_of_pair ? 40 * scale : width - plate_width - 40 * scale;
+    passing.from_top = top;
+    passing.to_top = top + 60 * scale;
+    scene.plates.push_back(passing);
+    if (second_of_pair) frame = first + 40 + 20 + 20;
+  }
+  scene.frame_count = frame;
+  return scene;
+}
+
+// Six plates, each in view for 50 frames and still but for a slow drift, under noise of 18 levels
+// and blur, with one frame in five shaken.
+VideoScene noisy_plates() {
+  VideoScene scene;
+  scene.width = 1280;
+  scene.height = 720;
+  scene.background = {plate::tools::BackgroundKind::clutter, {200, 200, 195}, {110, 110, 105}, 50};
+  scene.blur_sigma_px = 1.2;
+  scene.noise_sigma = 18;
+  scene.shaken_blur_sigma_px = 3.0;
+  const char* serials[] = {"1234", "5821", "4689", "3157", "2460", "7305"};
+  int frame = 0;
+  for (std::size_t i = 0; i < std::size(serials); ++i) {
+    scene.plates.push_back(PassingPlate{.plate = {.serial = serials[i],
+                                                  .kind = i % 2 ? PlateKind::kei : PlateKind::private_car,
+                                                  .width_px = 260},
+                                        .first_frame = frame + 5,
+                                        .last_frame = frame + 54,
+                                        .from_left = 200,
+                                        .from_top = 200,
+                                        .to_left = 320,
+                                        .to_top = 230});
+    frame += 70;
+  }
+  for (int f = 0; f < frame; f += 5) scene.shaken_frames.push_back(f);
+  scene.frame_count = frame;
+  return scene;
+}
+
+fs::path rendered(const fs::path& folder, const std::string& name, const VideoScene& scene) {
+  const fs::path target = folder / name;
+  if (!fs::exists(target)) {
+    std::fprintf(stderr, "rendering %s (%d frames)...\n", name.c_str(), scene.frame_count);
+    plate::tools::write_video(scene, plate::tools::load_plate_fonts(), target, {.quality = 20});
+  }
+  return target;
+}
+
+struct Read {
+  std::vector<PlateEvent> events;
+  std::vector<std::pair<FrameStamp, std::vector<std::string>>> frames;
+  VideoOutcome outcome;
+  double wall_seconds = 0, cpu_seconds = 0;
+};
+
+double cpu_now() {
+  return double(std::clock()) / CLOCKS_PER_SEC;
+}
+
+Read read(const fs::path& video, const fs::path& patterns) {
+  plate::reader::Reader reader;
+  if (const auto failure = reader.load_patterns(patterns))
+    std::fprintf(stderr, "%s\n", failure->line().c_str());
+  Read result;
+  VideoCallbacks callbacks;
+  callbacks.frame = [&](const FrameRead& frame) {
+    std::vector<std::string> texts;
+    for (const auto& plate : frame.record.plates) texts.push_back(plate.text);
+    result.frames.emplace_back(frame.at, std::move(texts));
+    return true;
+  };
+  callbacks.event = [&](const PlateEvent& event) {
+    result.events.push_back(event);
+    return true;
+  };
+  const auto start = std::chrono::steady_clock::now();
+  const double cpu_start = cpu_now();
+  result.outcome = read_video(video.string(), reader, {}, callbacks);
+  result.wall_seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  result.cpu_seconds = cpu_now() - cpu_start;
+  return result;
+}
+
+// The text a record gives for a rendered plate: UTF-8, the middle dot as U+FF65.
+std::string expected_text(const PassingPlate& plate) {
+  return plate::plate_text_to_utf8(plate::tools::expected_plate_text(plate.plate.serial));
+}
+
+// The plate of `scene` whose frames hold the event's best frame and whose drawn box holds its box's
+// centre, or -1.
+int plate_of(const VideoScene& scene, const PlateEvent& event) {
+  if (!event.best_plate.source_box) return -1;
+  const auto& box = *event.best_plate.source_box;
+  const double x = (box.x_min + box.x_max) / 2.0, y = (box.y_min + box.y_max) / 2.0;
+  for (std::size_t i = 0; i < scene.plates.size(); ++i) {
+    const PassingPlate& p = scene.plates[i];
+    if (event.best.number < p.first_frame || event.best.number > p.last_frame) continue;
+    const auto placed = plate::tools::plate_in_frame(scene, i, std::int32_t(event.best.number));
+    if (x >= placed.left_px && x <= placed.left_px + placed.width_px && y >= placed.top_px &&
+        y <= placed.top_px + placed.width_px / 2)
+      return int(i);
+  }
+  return -1;
+}
+
+void report_events(const char* title, const VideoScene& scene, const Read& read) {
+  std::printf("\n%s: %zu plates, %d frames, %zu events\n", title, scene.plates.size(), scene.frame_count,
+              read.events.size());
+  std::printf(
+      "| plate | kind | width px | frames in view | events | text | frames read it / read | first-last frame "
+      "|\n");
+  std::printf("| --- | --- | ---: | ---: | ---: | --- | ---: | --- |\n");
+  std::vector<std::vector<const PlateEvent*>> by_plate(scene.plates.size());
+  int stray = 0;
+  for (const PlateEvent& event : read.events) {
+    const int plate = plate_of(scene, event);
+    if (plate < 0) {
+      ++stray;
+      std::printf("| (none) | | | | 1 | %s | %d / %d | %lld-%lld |\n", event.text.c_str(),
+                  event.votes[0].frames, event.frames, (long long)event.first.number,
+                  (long long)event.last.number);
+    } else {
+      by_plate[std::size_t(plate)].push_back(&event);
+    }
+  }
+  int exact = 0;
+  for (std::size_t i = 0; i < scene.plates.size(); ++i) {
+    const PassingPlate& p = scene.plates[i];
+    const std::string expected = expected_text(p);
+    std::string texts, counts, spans;
+    for (const PlateEvent* event : by_plate[i]) {
+      texts += (texts.empty() ? "" : ", ") + event->text;
+      counts += (counts.empty() ? "" : ", ") + std::to_string(event->votes[0].frames) + " / " +
+                std::to_string(event->frames);
+      spans += (spans.empty() ? "" : ", ") + std::to_string(event->first.number) + "-" +
+               std::to_string(event->last.number);
+    }
+    exact += by_plate[i].size() == 1 && by_plate[i][0]->text == expected;
+    std::printf("| %s | %s | %.0f | %d-%d | %zu | %s | %s | %s |\n", expected.c_str(),
+                p.plate.kind == PlateKind::kei ? "kei" : "private", p.plate.width_px, p.first_frame,
+                p.last_frame, by_plate[i].size(), texts.c_str(), counts.c_str(), spans.c_str());
+  }
+  std::printf("exactly one right event: %d of %zu plates; events from no plate: %d\n", exact,
+              scene.plates.size(), stray);
+}
+
+void report_vote(const VideoScene& scene, const Read& read) {
+  int frames_in_view = 0, frames_right = 0;
+  for (const auto& [at, texts] : read.frames) {
+    for (std::size_t i = 0; i < scene.plates.size(); ++i) {
+      const PassingPlate& p = scene.plates[i];
+      if (at.number < p.first_frame || at.number > p.last_frame) continue;
+      ++frames_in_view;
+      const std::string expected = expected_text(p);
+      for (const std::string& text : texts)
+        if (text == expected) {
+          ++frames_right;
+          break;
+        }
+    }
+  }
+  int events_right = 0;
+  for (const PlateEvent& event : read.events) {
+    const int plate = plate_of(scene, event);
+    events_right += plate >= 0 && event.text == plate::tools::expected_plate_text(
+                                                    scene.plates[std::size_t(plate)].plate.serial);
+  }
+  std::printf("per frame: %d of %d frames in view read the plate's text (%.0f %%)\n", frames_right,
+              frames_in_view, 100.0 * frames_right / frames_in_view);
+  std::printf("per event: %d of %zu events right, for %zu plates\n", events_right, read.events.size(),
+              scene.plates.size());
+}
+
+void report_speed(const char* label, const fs::path& video, const fs::path& patterns) {
+  const Read result = read(video, patterns);
+  const double frames = double(result.outcome.progress.frames_read);
+  // Decoding and fitting alone, on one thread (plus the decoder's own).
+  DecodeSettings settings;
+  VideoDecoder decoder(video.string(), settings);
+  auto plane = std::make_unique<plate::Plane>();
+  FrameStamp at;
+  plate::FrameMapping mapping;
+  const auto start = std::chrono::steady_clock::now();
+  const double decode_cpu_start = cpu_now();
+  int decoded = 0;
+  while (decoder.next(*plane, at, mapping)) ++decoded;
+  const double decode_seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  const double decode_cpu = cpu_now() - decode_cpu_start;
+  std::printf("| %s | %.0f | %.0f | %.0f %% | %.2f | %.0f | %.2f |\n", label, frames,
+              frames / result.wall_seconds, 100.0 * result.cpu_seconds / result.wall_seconds,
+              1000.0 * result.cpu_seconds / frames, decoded / decode_seconds, 1000.0 * decode_cpu / decoded);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const fs::path folder = argc > 1 ? fs::path(argv[1]) : fs::path("video_bench_videos");
+  const fs::path patterns = fs::path(PLATE_SOURCE_DIR) / "data" / "EBMPlog00.pat";
+  fs::create_directories(folder);
+
+  const VideoScene passing = passing_plates(1920, 1080, 25);
+  const bool speed_only = argc > 2 && std::string(argv[2]) == "--speed";
+  if (!speed_only)
+    report_events("Passing plates, 1080p H.264", passing,
+                  read(rendered(folder, "passing_1080p.mp4", passing), patterns));
+
+  if (!speed_only) {
+    const VideoScene noisy = noisy_plates();
+    const Read noisy_read = read(rendered(folder, "noisy_720p.mp4", noisy), patterns);
+    report_events("Noisy plates, 720p H.264", noisy, noisy_read);
+    report_vote(noisy, noisy_read);
+  }
+
+  std::printf(
+      "\n| video | frames | frames a second, file to events | CPU (of one core) | CPU ms a frame | decode "
+      "and fit "
+      "alone, frames a second | its CPU ms a frame |\n");
+  std::printf("| --- | ---: | ---: | ---: | ---: | ---: | ---: |\n");
+  const VideoScene hd = passing_plates(1280, 720, 25);
+  report_speed("720p", rendered(folder, "passing_720p.mp4", hd), patterns);
+  report_speed("1080p", rendered(folder, "passing_1080p.mp4", passing), patterns);
+  VideoScene uhd = passing_plates(3840, 2160, 25);
+  uhd.frame_count = 200;
+  report_speed("4K (first 200 frames)", rendered(folder, "passing_2160p.mp4", uhd), patterns);
+}

@@ -1,0 +1,326 @@
+// plate-read on videos as users meet them: rendered videos in several containers, and the bad ones
+// (cut, damaged, empty, without a video stream, a server that refuses, a stream that stops). Each
+// case runs the built program under a timeout; streams use loopback addresses only.
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tools/plate_renderer/video_scene.h"
+#include "video/video_decoder.h"
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using plate::tools::PassingPlate;
+using plate::tools::VideoScene;
+
+std::string slurp(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void put(const fs::path& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::size_t count_of(const std::string& text, const std::string& part) {
+  std::size_t count = 0;
+  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+  return count;
+}
+
+// A port on 127.0.0.1 that nothing listens on just now.
+int free_port(int type) {
+  const int s = socket(AF_INET, type, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address);
+  getsockname(s, reinterpret_cast<sockaddr*>(&address), &length);
+  close(s);
+  return ntohs(address.sin_port);
+}
+
+struct ProgramRun {
+  int status;
+  std::string out, err;
+};
+
+// A program started with its output in files of `dir`, with SIGINT as by default.
+class Started {
+ public:
+  Started(const fs::path& dir, std::vector<std::string> arguments, const std::string& name)
+      : out_(dir / (name + ".out")), err_(dir / (name + ".err")) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, out_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 2, err_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t defaults;
+    sigemptyset(&defaults);
+    sigaddset(&defaults, SIGINT);
+    posix_spawnattr_setsigdefault(&attributes, &defaults);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    if (posix_spawnp(&pid_, argv[0], &actions, &attributes, argv.data(), environ) != 0) pid_ = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
+  }
+  ~Started() {
+    if (pid_ > 0) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+  }
+
+  void interrupt() const { kill(pid_, SIGINT); }
+
+  // Its exit status once it ends, or -1 (and it is killed) when it has not ended in `limit`.
+  ProgramRun wait(std::chrono::seconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    int raw = 0;
+    while (waitpid(pid_, &raw, WNOHANG) == 0) {
+      if (std::chrono::steady_clock::now() > deadline) return {-1, slurp(out_), slurp(err_)};
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    pid_ = -1;
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(out_), slurp(err_)};
+  }
+
+ private:
+  fs::path out_, err_;
+  pid_t pid_ = -1;
+};
+
+class PlateReadVideo : public ::testing::Test {
+ protected:
+  // One plate, 12-34, crossing a 640 x 360 picture in frames 2 to 27 of 30, in MJPEG (AVI) and
+  // H.264 (MKV), and the bad files made from them.
+  static void SetUpTestSuite() {
+    dir_ = fs::temp_directory_path() / "plate_read_video_test";
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    VideoScene scene;
+    scene.frame_count = 30;
+    scene.background = {plate::tools::BackgroundKind::clutter, {200, 200, 195}, {120, 120, 115}, 40};
+    scene.noise_sigma = 2;
+    scene.plates = {PassingPlate{.plate = {.serial = "1234", .width_px = 240},
+                                 .first_frame = 2,
+                                 .last_frame = 27,
+                                 .from_left = 10,
+                                 .from_top = 60,
+                                 .to_left = 380,
+                                 .to_top = 120}};
+    const plate::tools::PlateFonts fonts = plate::tools::load_plate_fonts();
+    plate::tools::write_video(scene, fonts, dir_ / "plate.avi", {.codec = "mjpeg", .quality = 3});
+    plate::tools::write_video(scene, fonts, dir_ / "plate.mkv", {.keyframe_every = 10});
+    // For streaming in a loop: the plate is out of view for 0.7 s between passes.
+    scene.frame_count = 45;
+    plate::tools::write_video(scene, fonts, dir_ / "stream.mkv", {.keyframe_every = 10});
+    const std::string avi = slurp(dir_ / "plate.avi"), mkv = slurp(dir_ / "plate.mkv");
+    put(dir_ / "cut.avi", avi.substr(0, avi.size() * 6 / 10));
+    put(dir_ / "cut.mkv", mkv.substr(0, mkv.size() * 6 / 10));
+    std::string damaged = avi;
+    for (std::size_t i = damaged.size() / 2; i < damaged.size() / 2 + 2000; ++i)
+      damaged[i] = static_cast<char>(damaged[i] * 7 + 13);
+    put(dir_ / "damaged.avi", damaged);
+    put(dir_ / "empty.mp4", "");
+    // One second of silence as a WAV file: a container FFmpeg opens, with no video in it.
+    std::string wav = "RIFF" + std::string("\x24\x1f\x00\x00", 4) + "WAVEfmt " +
+                      std::string("\x10\0\0\0\1\0\1\0", 8) +
+                      std::string("\x40\x1f\0\0\x80\x3e\0\0\2\0\x10\0", 12) + "data" +
+                      std::string("\x00\x1f\x00\x00", 4) + std::string(8000, '\0');
+    put(dir_ / "tone.wav", wav);
+  }
+  static void TearDownTestSuite() { fs::remove_all(dir_); }
+
+  static ProgramRun run(std::vector<std::string> arguments,
+                        std::chrono::seconds limit = std::chrono::seconds(30)) {
+    arguments.insert(arguments.begin(), PLATE_READ_PROGRAM);
+    Started program(dir_, std::move(arguments), "run");
+    return program.wait(limit);
+  }
+
+  static fs::path dir_;
+};
+
+fs::path PlateReadVideo::dir_;
+
+TEST_F(PlateReadVideo, AVideoInAnyContainerGivesOneLinePerPassingPlate) {
+  for (const char* name : {"plate.avi", "plate.mkv"}) {
+    const ProgramRun result = run({(dir_ / name).string()});
+    EXPECT_EQ(result.status, 0) << name << result.err;
+    EXPECT_EQ(count_of(result.out, "\n"), 1u) << result.out;
+    EXPECT_EQ(result.out.find((dir_ / name).string() + "\t12-34\t0.0"), 0u) << result.out;
+    EXPECT_EQ(result.err, "");
+  }
+  // A video is told by its bytes, not its name.
+  fs::copy_file(dir_ / "plate.mkv", dir_ / "clip.jpg", fs::copy_options::overwrite_existing);
+  fs::copy_file(fs::path(PLATE_SOURCE_DIR) / "data" / "samples" / "two_plates.bmp", dir_ / "photo.mp4",
+                fs::copy_options::overwrite_existing);
+  const ProgramRun named_otherwise = run({(dir_ / "clip.jpg").string(), (dir_ / "photo.mp4").string()});
+  EXPECT_EQ(named_otherwise.status, 0) << named_otherwise.err;
+  EXPECT_EQ(named_otherwise.out.find((dir_ / "clip.jpg").string() + "\t12-34\t0.0"), 0u)
+      << named_otherwise.out;
+  EXPECT_NE(named_otherwise.out.find((dir_ / "photo.mp4").string() + "\t\xEF\xBD\xA5"
+                                                                     "839 12-04\t"),
+            std::string::npos)
+      << named_otherwise.out;
+
+  // JSON Lines: every frame with --frames, and the one event last.
+  const ProgramRun json = run({"--json", "--frames", "--every", "2", (dir_ / "plate.mkv").string()});
+  EXPECT_EQ(json.status, 0);
+  EXPECT_EQ(count_of(json.out, "{\"type\":\"frame\""), 15u);
+  EXPECT_EQ(count_of(json.out, "{\"type\":\"event\""), 1u);
+  EXPECT_NE(json.out.find("\"frame\":28,\"time\":1.120,\"source\":{\"format\":\"h264\",\"width\":640"),
+            std::string::npos);
+  EXPECT_NE(json.out.find("{\"type\":\"event\",\"file\":\"" + (dir_ / "plate.mkv").string() +
+                          "\",\"text\":\"12-34\""),
+            std::string::npos);
+}
+
+TEST_F(PlateReadVideo, BadVideosGiveOneMessageAndStatusOneAndKeepTheEventsReadBeforeTheFault) {
+  struct Case {
+    const char* name;
+    const char* message;
+    bool keeps_event;
+  };
+  const Case cases[] = {
+      {"cut.avi", "the file is cut short: 18 of its 30 frames are there\n", true},
+      {"cut.mkv", "the file is cut short: its frames end after", true},
+      {"damaged.avi", "1 damaged frame could not be decoded and was not read\n", true},
+      {"empty.mp4", "the file is empty", false},
+      {"tone.wav", "the file has no video stream\n", false},
+  };
+  for (const Case& c : cases) {
+    const ProgramRun result = run({(dir_ / c.name).string(), (dir_ / "plate.avi").string()});
+    EXPECT_EQ(result.status, 1) << c.name;
+    EXPECT_EQ(count_of(result.err, "\n"), 1u) << result.err;
+    EXPECT_EQ(result.err.find("plate-read: " + (dir_ / c.name).string() + ": "), 0u) << result.err;
+    EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+    // The next input is still read.
+    EXPECT_EQ(count_of(result.out, "\t12-34\t"), c.keeps_event ? 2u : 1u) << c.name << "\n" << result.out;
+  }
+}
+
+// Cyan pixels (the overlay's frame colour, give or take the encoding) in a frame, at its own size.
+int cyan_pixels(const plate::DecodedPicture& picture) {
+  int count = 0;
+  for (std::size_t i = 0; i + 2 < picture.bgr.size(); i += 3)
+    count += picture.bgr[i] > 190 && picture.bgr[i + 1] > 190 && picture.bgr[i + 2] < 80;
+  return count;
+}
+
+TEST_F(PlateReadVideo, TheOverlayIsAVideoOfTheFramesWithThePlatesFramedWhereTheyWereRead) {
+  const fs::path overlay = dir_ / "overlay.mp4";
+  const ProgramRun result = run({"--overlay", overlay.string(), (dir_ / "plate.avi").string()});
+  EXPECT_EQ(result.status, 0) << result.err;
+  plate::video::VideoDecoder decoder(overlay.string(), {.keep_source_pixels = true});
+  auto plane = std::make_unique<plate::Plane>();
+  plate::video::FrameStamp at;
+  plate::FrameMapping mapping;
+  std::vector<int> cyan;
+  while (decoder.next(*plane, at, mapping)) cyan.push_back(cyan_pixels(decoder.source_pixels()));
+  EXPECT_FALSE(decoder.failure());
+  EXPECT_EQ(decoder.info().width, 640);
+  ASSERT_EQ(cyan.size(), 30u);
+  EXPECT_EQ(cyan[0], 0);     // no plate yet
+  EXPECT_GT(cyan[15], 500);  // a 240 x 120 frame, 5 pixels wide
+  EXPECT_EQ(cyan[29], 0);    // gone
+
+  // A video's overlay is a video, and never an input.
+  EXPECT_EQ(run({"--overlay", (dir_ / "o.png").string(), (dir_ / "plate.avi").string()}).status, 2);
+  const ProgramRun onto_input =
+      run({"--overlay", (dir_ / "plate.avi").string(), (dir_ / "plate.avi").string()});
+  EXPECT_EQ(onto_input.status, 2);
+  EXPECT_NE(onto_input.err.find("over the input"), std::string::npos);
+}
+
+TEST_F(PlateReadVideo, AServerThatRefusesOrAStreamThatSendsNothingEndsWithAMessageNotAHang) {
+  const std::string refused = "http://127.0.0.1:" + std::to_string(free_port(SOCK_STREAM)) + "/plate.mp4";
+  const ProgramRun http = run({refused});
+  EXPECT_EQ(http.status, 1);
+  EXPECT_EQ(http.err, "plate-read: " + refused + ": cannot open the video: Connection refused\n");
+
+  const auto start = std::chrono::steady_clock::now();
+  const std::string silent = "udp://127.0.0.1:" + std::to_string(free_port(SOCK_DGRAM));
+  const ProgramRun udp = run({"--timeout", "1", silent}, std::chrono::seconds(20));
+  EXPECT_EQ(udp.status, 1);
+  EXPECT_EQ(udp.err, "plate-read: " + silent + ": nothing came for 1 s\n");
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+}
+
+// The plate video sent over loopback UDP as MPEG-TS in real time by the ffmpeg program, three times
+// over (5.4 s).
+class StreamedVideo : public PlateReadVideo {
+ protected:
+  void SetUp() override {
+    if (std::system("command -v ffmpeg >/dev/null 2>&1") != 0)
+      GTEST_SKIP() << "the ffmpeg program is not installed";
+    url_ = "udp://127.0.0.1:" + std::to_string(free_port(SOCK_DGRAM));
+  }
+  std::unique_ptr<Started> send() {
+    return std::make_unique<Started>(
+        dir_,
+        std::vector<std::string>{"ffmpeg", "-v", "error", "-re", "-stream_loop", "2", "-i",
+                                 (dir_ / "stream.mkv").string(), "-c", "copy", "-f", "mpegts",
+                                 url_ + "?pkt_size=1316"},
+        "ffmpeg");
+  }
+  std::string url_;
+};
+
+TEST_F(StreamedVideo, AStreamIsReadLiveAndEndsWithAMessageWhenItStops) {
+  Started reading(dir_, {PLATE_READ_PROGRAM, "--timeout", "2", url_}, "udp");
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  std::unique_ptr<Started> sender = send();
+  EXPECT_EQ(sender->wait(std::chrono::seconds(20)).status, 0);
+  const ProgramRun result = reading.wait(std::chrono::seconds(20));
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.err, "plate-read: " + url_ + ": the stream stalled: no data for 2 s\n");
+  // Three passes of the plate; the first may be joined late.
+  EXPECT_GE(count_of(result.out, "\t12-34\t"), 2u) << result.out;
+  EXPECT_LE(count_of(result.out, "\t12-34\t"), 3u) << result.out;
+}
+
+TEST_F(StreamedVideo, CtrlCEndsTheStreamCleanlyWithThePlatesSeenSoFar) {
+  Started reading(dir_, {PLATE_READ_PROGRAM, "--json", "--frames", url_}, "interrupted");
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  std::unique_ptr<Started> sender = send();
+  // Interrupted once a few frames have read the plate, while it is still in view: its track is open.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (count_of(slurp(dir_ / "interrupted.out"), "\"text\":\"12-34\"") < 3 &&
+         std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  reading.interrupt();
+  const ProgramRun result = reading.wait(std::chrono::seconds(10));
+  EXPECT_EQ(result.status, 130);
+  EXPECT_NE(result.err.find("plate-read: " + url_ + ": interrupted after "), std::string::npos) << result.err;
+  EXPECT_EQ(count_of(result.out, "{\"type\":\"event\""), 1u) << result.out;
+  EXPECT_EQ(count_of(result.out, "{\"type\":\"event\",\"file\":\"" + url_ + "\",\"text\":\"12-34\""), 1u);
+}
+
+}  // namespace

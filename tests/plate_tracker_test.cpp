@@ -1,0 +1,205 @@
+// The tracker alone: plates of consecutive frames become one event per passing plate, with the text
+// their frames voted for, whatever misreads and gaps lie between.
+
+#include "video/plate_tracker.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace plate::video {
+namespace {
+
+// A plate frame 200 x 100 pixels with its left edge at `x`, read as `text`.
+reader::PlateRecord plate_at(int x, const std::string& text, int worst_distance = 10, int y = 300) {
+  reader::PlateRecord plate{};
+  plate.text = text;
+  plate.x_min = x;
+  plate.x_max = x + 199;
+  plate.y_min = y;
+  plate.y_max = y + 99;
+  plate.worst_distance = worst_distance;
+  return plate;
+}
+
+FrameStamp frame(int number) {
+  return {number, number / 25.0};
+}
+
+class Tracking : public ::testing::Test {
+ protected:
+  // Feeds frames 0..plates.size()-1 (25 a second) and then ends the video; every event in order.
+  std::vector<PlateEvent> run(const std::vector<std::vector<reader::PlateRecord>>& frames,
+                              TrackerSettings settings = {}) {
+    PlateTracker tracker(settings);
+    std::vector<PlateEvent> events;
+    for (std::size_t i = 0; i < frames.size(); ++i)
+      for (PlateEvent& event : tracker.add_frame(frame(int(i)), frames[i]))
+        events.push_back(std::move(event));
+    for (PlateEvent& event : tracker.finish()) events.push_back(std::move(event));
+    return events;
+  }
+};
+
+TEST_F(Tracking, APlateCrossingTheFrameGivesOneEventFromItsFirstToItsLastFrame) {
+  std::vector<std::vector<reader::PlateRecord>> frames(5);
+  for (int i = 0; i < 30; ++i) frames.push_back({plate_at(20 * i, "12-34", 10 + i % 3)});
+  frames.resize(frames.size() + 5);
+  const std::vector<PlateEvent> events = run(frames);
+  ASSERT_EQ(events.size(), 1u);
+  EXPECT_EQ(events[0].text, "12-34");
+  EXPECT_EQ(events[0].frames, 30);
+  EXPECT_EQ(events[0].first, frame(5));
+  EXPECT_EQ(events[0].last, frame(34));
+  // The best frame is the first with the smallest worst distance, and its boxes come with it.
+  EXPECT_EQ(events[0].best, frame(5));
+  EXPECT_EQ(events[0].best_plate.x_min, 0);
+  ASSERT_EQ(events[0].votes.size(), 1u);
+  EXPECT_EQ(events[0].votes[0].weight, 10 * (20 + 19 + 18));
+}
+
+TEST_F(Tracking, CloseReadingsOutvoteMoreFramesOfReadingsThatJustPassed) {
+  // Four frames read "12-84" at distance 27 (weight 3 each), two read "12-34" at distance 5 (25 each).
+  std::vector<std::vector<reader::PlateRecord>> frames;
+  for (int i = 0; i < 6; ++i)
+    frames.push_back({plate_at(10 * i, i % 3 == 1 ? "12-34" : "12-84", i % 3 == 1 ? 5 : 27)});
+  const std::vector<PlateEvent> events = run(frames);
+  ASSERT_EQ(events.size(), 1u);
+  EXPECT_EQ(events[0].text, "12-34");
+  EXPECT_EQ(events[0].best, frame(1));
+  ASSERT_EQ(events[0].votes.size(), 2u);
+  EXPECT_EQ(events[0].votes[0].text, "12-34");
+  EXPECT_EQ(events[0].votes[0].frames, 2);
+  EXPECT_EQ(events[0].votes[0].weight, 50);
+  EXPECT_EQ(events[0].votes[1].text, "12-84");
+  EXPECT_EQ(events[0].votes[1].frames, 4);
+  EXPECT_EQ(events[0].votes[1].weight, 12);
+  EXPECT_EQ(events[0].frames, 6);
+}
+
+TEST_F(Tracking, EqualWeightsGoToMoreFramesThenToTheCloserBestReadingWhateverTheOrder) {
+  // "･･34" twice at weight 10 against "12-34" once at weight 20: more frames win.
+  for (const bool misread_first : {true, false}) {
+    std::vector<std::vector<reader::PlateRecord>> frames;
+    const std::vector<reader::PlateRecord> misread{plate_at(0,
+                                                            "\xEF\xBD\xA5\xEF\xBD\xA5"
+                                                            "34",
+                                                            20)};
+    const std::vector<reader::PlateRecord> right{plate_at(0, "12-34", 10)};
+    frames = misread_first ? std::vector{misread, misread, right} : std::vector{right, misread, misread};
+    const std::vector<PlateEvent> events = run(frames);
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].text,
+              "\xEF\xBD\xA5\xEF\xBD\xA5"
+              "34")
+        << misread_first;
+  }
+  // One frame each at the same weight: the text that sorts first.
+  for (const bool swap : {true, false}) {
+    std::vector<std::vector<reader::PlateRecord>> frames{{plate_at(0, "56-78", 10)},
+                                                         {plate_at(0, "12-34", 10)}};
+    if (swap) std::swap(frames[0], frames[1]);
+    const std::vector<PlateEvent> events = run(frames);
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].text, "12-34");
+  }
+}
+
+TEST_F(Tracking, TwoPlatesSideBySideKeepTheirOwnTracksAndEndInTheOrderTheyStarted) {
+  std::vector<std::vector<reader::PlateRecord>> frames;
+  for (int i = 0; i < 10; ++i) {
+    std::vector<reader::PlateRecord> plates{plate_at(600 - 10 * i, "56-78")};
+    if (i >= 3) plates.insert(plates.begin(), plate_at(10 * i, "12-34"));
+    frames.push_back(plates);
+  }
+  const std::vector<PlateEvent> events = run(frames);
+  ASSERT_EQ(events.size(), 2u);
+  EXPECT_EQ(events[0].text, "56-78");
+  EXPECT_EQ(events[0].frames, 10);
+  EXPECT_EQ(events[1].text, "12-34");
+  EXPECT_EQ(events[1].frames, 7);
+  EXPECT_EQ(events[1].first, frame(3));
+}
+
+TEST_F(Tracking, AGapOfAFewFramesKeepsTheTrackAndALongerOneEndsIt) {
+  // Missed in frames 3..10 (0.32 s): one track. Then missed from frame 14 to 30 (0.68 s): a new one.
+  std::vector<std::vector<reader::PlateRecord>> frames(40);
+  for (const int i : {0, 1, 2, 11, 12, 13, 31, 32, 33}) frames[std::size_t(i)] = {plate_at(5 * i, "12-34")};
+  PlateTracker tracker;
+  std::vector<int> ended_at;
+  for (int i = 0; i < 40; ++i)
+    if (!tracker.add_frame(frame(i), frames[std::size_t(i)]).empty()) ended_at.push_back(i);
+  EXPECT_EQ(ended_at, std::vector<int>{26});  // the first frame more than 0.5 s after frame 13
+  const std::vector<PlateEvent> last = tracker.finish();
+  ASSERT_EQ(last.size(), 1u);
+  EXPECT_EQ(last[0].first, frame(31));
+  EXPECT_EQ(run(frames).size(), 2u);
+}
+
+TEST_F(Tracking, WithFramesFarApartOneMissedReadDoesNotSplitATrack) {
+  // One frame a second (as with --every 25): the plate is missed once, 2 s pass, the track holds.
+  PlateTracker tracker;
+  std::vector<PlateEvent> events;
+  const auto add = [&](int second, std::vector<reader::PlateRecord> plates) {
+    for (PlateEvent& e : tracker.add_frame({second * 25, double(second)}, plates)) events.push_back(e);
+  };
+  add(0, {plate_at(0, "12-34")});
+  add(1, {});
+  add(2, {plate_at(40, "12-34")});
+  add(3, {});
+  add(4, {});
+  EXPECT_TRUE(events.empty());
+  add(5, {});  // two frames read without it: it has gone
+  ASSERT_EQ(events.size(), 1u);
+  EXPECT_EQ(events[0].frames, 2);
+}
+
+TEST_F(Tracking, APlateJoinsByPlaceWhateverItReadsButFarAwayOnlyWithTheSameText) {
+  // Next to the track, another text joins it (a misread of the same plate).
+  EXPECT_EQ(run({{plate_at(0, "12-34")}, {plate_at(100, "12-84")}, {plate_at(200, "12-34")}}).size(), 1u);
+  // One and a half plate widths away: the same text joins, another text is another plate.
+  EXPECT_EQ(run({{plate_at(0, "12-34")}, {plate_at(0, "12-34")}, {plate_at(300, "12-34")}}).size(), 1u);
+  EXPECT_EQ(run({{plate_at(0, "12-34")},
+                 {plate_at(0, "12-34")},
+                 {plate_at(300, "56-78")},
+                 {plate_at(300, "56-78")}})
+                .size(),
+            2u);
+  // A plate on another row is another plate, even with the same text.
+  EXPECT_EQ(run({{plate_at(0, "12-34")},
+                 {plate_at(0, "12-34")},
+                 {plate_at(0, "12-34", 10, 600)},
+                 {plate_at(0, "12-34", 10, 600)}})
+                .size(),
+            2u);
+}
+
+TEST_F(Tracking, AMovingPlateIsFollowedAtItsOwnSpeedAcrossMissedFrames) {
+  // 150 pixels a frame, missed in frames 2 and 3: it reappears 450 pixels on, more than two widths
+  // from where it was last seen, and with another text, but where its speed takes it.
+  const std::vector<PlateEvent> events = run({{plate_at(0, "12-34")},
+                                              {plate_at(150, "12-34")},
+                                              {},
+                                              {},
+                                              {plate_at(600, "12-84")},
+                                              {plate_at(750, "12-34")}});
+  ASSERT_EQ(events.size(), 1u);
+  EXPECT_EQ(events[0].frames, 4);
+}
+
+TEST_F(Tracking, APlateReadInFewerFramesThanTheMinimumGivesNoEvent) {
+  EXPECT_TRUE(run({{}, {plate_at(0, "12-34")}, {}, {}}).empty());
+  EXPECT_EQ(run({{plate_at(0, "12-34")}, {}}, {.gap_seconds = 0.5, .min_frames = 1}).size(), 1u);
+  EXPECT_TRUE(
+      run({{plate_at(0, "12-34")}, {plate_at(0, "12-34")}}, {.gap_seconds = 0.5, .min_frames = 3}).empty());
+}
+
+TEST(VoteWeight, CountsHowFarBelowTheAcceptanceBoundTheLeastSureDigitIs) {
+  EXPECT_EQ(vote_weight(0), 30);
+  EXPECT_EQ(vote_weight(29), 1);
+  EXPECT_EQ(vote_weight(45), 1);  // a plate the run read otherwise still counts once
+}
+
+}  // namespace
+}  // namespace plate::video
