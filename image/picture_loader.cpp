@@ -11,8 +11,8 @@ namespace plate {
 
 namespace {
 
-LoadedPicture refused(const PictureFile& file, Plane& frame) {
-  frame.fill(0);
+LoadedPicture refused(const PictureFile& file, Plane& frame, const LoadOptions& options) {
+  if (options.black_frame_on_refusal) frame.fill(0);
   LoadedPicture loaded;
   loaded.outcome = file.bitmap_refusal ? PictureOutcome::bitmap_refused : *file.refusal;
   loaded.bitmap_outcome = file.bitmap_refusal;
@@ -22,8 +22,9 @@ LoadedPicture refused(const PictureFile& file, Plane& frame) {
   return loaded;
 }
 
-LoadedPicture refused(PictureOutcome outcome, std::optional<PictureFormat> format, Plane& frame) {
-  frame.fill(0);
+LoadedPicture refused(PictureOutcome outcome, std::optional<PictureFormat> format, Plane& frame,
+                      const LoadOptions& options) {
+  if (options.black_frame_on_refusal) frame.fill(0);
   LoadedPicture loaded;
   loaded.outcome = outcome;
   loaded.format = format;
@@ -51,17 +52,17 @@ LoadedPicture decoded(ByteStream& stream, PictureFormat format, Plane& frame, co
   loaded.format = format;
   if (!options.keep_source) {
     const DecodeResult result = decode_picture(stream, format, JpegDecodeSize::enough_for_frame);
-    if (result.outcome != PictureOutcome::loaded) return refused(result.outcome, format, frame);
+    if (result.outcome != PictureOutcome::loaded) return refused(result.outcome, format, frame, options);
     loaded.mapping = fit_into_frame(result.picture, frame);
     return loaded;
   }
   DecodeResult full = decode_picture(stream, format, JpegDecodeSize::full);
-  if (full.outcome != PictureOutcome::loaded) return refused(full.outcome, format, frame);
+  if (full.outcome != PictureOutcome::loaded) return refused(full.outcome, format, frame, options);
   const DecodedPicture& picture = full.picture;
   if (frame_decodes_smaller(format, picture)) {
     stream.rewind();
     const DecodeResult scaled = decode_picture(stream, format, JpegDecodeSize::enough_for_frame);
-    if (scaled.outcome != PictureOutcome::loaded) return refused(scaled.outcome, format, frame);
+    if (scaled.outcome != PictureOutcome::loaded) return refused(scaled.outcome, format, frame, options);
     loaded.mapping = fit_into_frame(scaled.picture, frame);
   } else {
     loaded.mapping = fit_into_frame(picture, frame);
@@ -78,7 +79,7 @@ bool picture_decoders_built() {
 
 LoadedPicture load_picture(const std::filesystem::path& path, Plane& frame, const LoadOptions& options) {
   PictureFile file = open_picture_file(path);
-  if (file.refusal) return refused(file, frame);
+  if (file.refusal) return refused(file, frame, options);
   if (file.to_bitmap_reader) return from_bitmap_reader(read_bitmap(file.file, frame), file, frame, options);
   FileStream stream(file.file);
   return decoded(stream, *file.format, frame, options);
@@ -87,7 +88,7 @@ LoadedPicture load_picture(const std::filesystem::path& path, Plane& frame, cons
 LoadedPicture load_picture_bytes(std::span<const std::byte> bytes, const std::filesystem::path& name,
                                  Plane& frame, const LoadOptions& options) {
   const PictureFile file = triage_picture_bytes(bytes, name);
-  if (file.refusal) return refused(file, frame);
+  if (file.refusal) return refused(file, frame, options);
   if (file.to_bitmap_reader) return from_bitmap_reader(read_bitmap_bytes(bytes, frame), file, frame, options);
   MemoryStream stream(bytes);
   return decoded(stream, *file.format, frame, options);

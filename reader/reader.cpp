@@ -57,12 +57,16 @@ void Reader::use_templates(const TemplateTable& templates) {
 }
 
 Record Reader::read_file(const std::filesystem::path& path) {
-  return read_loaded(display_name(path), load_picture(path, *frame_, {.keep_source = settings_.keep_source}));
+  return read_loaded(display_name(path), load_picture(path, *frame_, load_options()));
 }
 
 Record Reader::read_bytes(std::span<const std::byte> bytes, const std::string& name) {
-  return read_loaded(name, load_picture_bytes(bytes, std::filesystem::u8path(name), *frame_,
-                                              {.keep_source = settings_.keep_source}));
+  return read_loaded(name, load_picture_bytes(bytes, std::filesystem::u8path(name), *frame_, load_options()));
+}
+
+// Nothing runs on a refused picture, so its frame need not be cleared.
+LoadOptions Reader::load_options() const {
+  return {.keep_source = settings_.keep_source, .black_frame_on_refusal = false};
 }
 
 Record Reader::read_loaded(const std::string& name, LoadedPicture loaded) {

@@ -104,6 +104,7 @@ class Reader {
   const DecodedPicture& source() const { return source_; }
 
  private:
+  LoadOptions load_options() const;
   Record read_loaded(const std::string& name, LoadedPicture loaded);
   Record run(std::optional<std::string> format);
   // Reads the plates found in the frame and puts them in the record and plates_ in place of any
