@@ -5,6 +5,8 @@
 
 #include "video/video_decoder.h"
 
+#include "av_error_text.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -20,12 +22,6 @@ extern "C" {
 namespace plate::video {
 
 namespace {
-
-std::string error_text(int code) {
-  char buffer[AV_ERROR_MAX_STRING_SIZE] = {};
-  av_strerror(code, buffer, sizeof buffer);
-  return buffer;
-}
 
 double seconds_of(AVRational rate) {
   return rate.den == 0 ? 0.0 : av_q2d(rate);
@@ -90,11 +86,11 @@ bool VideoDecoder::open(const std::string& source) {
   av_->format->interrupt_callback = {&interrupt_callback, this};
   if (const int opened = avformat_open_input(&av_->format, source.c_str(), nullptr, nullptr); opened < 0) {
     failure_ = stalled_ ? "nothing came for " + std::to_string(int(settings_.stall_seconds)) + " s"
-                        : "cannot open the video: " + error_text(opened);
+                        : "cannot open the video: " + av_error_text(opened);
     return false;
   }
   if (const int found = avformat_find_stream_info(av_->format, nullptr); found < 0) {
-    failure_ = "cannot read the video's streams: " + error_text(found);
+    failure_ = "cannot read the video's streams: " + av_error_text(found);
     return false;
   }
   av_->stream = av_find_best_stream(av_->format, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
@@ -125,7 +121,7 @@ bool VideoDecoder::open(const std::string& source) {
   // read as if it were sound, and it is counted.
   av_->codec->err_recognition |= AV_EF_CRCCHECK | AV_EF_BITSTREAM | AV_EF_BUFFER | AV_EF_EXPLODE;
   if (const int opened = avcodec_open2(av_->codec, codec, nullptr); opened < 0) {
-    failure_ = "cannot open the " + info_.codec + " decoder: " + error_text(opened);
+    failure_ = "cannot open the " + info_.codec + " decoder: " + av_error_text(opened);
     return false;
   }
   av_->start_timestamp = stream->start_time;
@@ -194,7 +190,7 @@ bool VideoDecoder::next(Plane& frame, FrameStamp& at, FrameMapping& mapping) {
         if (stopped()) return false;
         failure_ = stalled_ ? "the stream stalled: no data for " +
                                   std::to_string(int(settings_.stall_seconds)) + " s"
-                            : "cannot read the video: " + error_text(read);
+                            : "cannot read the video: " + av_error_text(read);
         return false;
       } else if (av_->packet->stream_index != av_->stream) {
         av_packet_unref(av_->packet);

@@ -1,5 +1,7 @@
 #include "video/video_writer.h"
 
+#include "av_error_text.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -11,16 +13,6 @@ extern "C" {
 #include <system_error>
 
 namespace plate::video {
-
-namespace {
-
-std::string error_text(int code) {
-  char buffer[AV_ERROR_MAX_STRING_SIZE] = {};
-  av_strerror(code, buffer, sizeof buffer);
-  return buffer;
-}
-
-}  // namespace
 
 struct VideoWriter::Libraries {
   AVFormatContext* format = nullptr;
@@ -81,19 +73,19 @@ VideoWriter::VideoWriter(const std::filesystem::path& target, std::int32_t width
     c.bit_rate = 0;
   }
   if (const int opened = avcodec_open2(&c, codec, nullptr); opened < 0) {
-    fail("cannot open the " + settings.codec + " encoder: " + error_text(opened));
+    fail("cannot open the " + settings.codec + " encoder: " + av_error_text(opened));
     return;
   }
   avcodec_parameters_from_context(av_->stream->codecpar, &c);
   av_->stream->time_base = c.time_base;
   if (const int opened = avio_open(&av_->format->pb, partial_.string().c_str(), AVIO_FLAG_WRITE);
       opened < 0) {
-    fail("cannot create " + partial_.filename().string() + ": " + error_text(opened));
+    fail("cannot create " + partial_.filename().string() + ": " + av_error_text(opened));
     return;
   }
   av_->file_open = true;
   if (const int written = avformat_write_header(av_->format, nullptr); written < 0) {
-    fail("cannot write the video's header: " + error_text(written));
+    fail("cannot write the video's header: " + av_error_text(written));
     return;
   }
   av_->frame->format = c.pix_fmt;
@@ -129,14 +121,14 @@ bool VideoWriter::add(const DecodedPicture& picture) {
 
 bool VideoWriter::encode(bool flushing) {
   if (const int sent = avcodec_send_frame(av_->codec, flushing ? nullptr : av_->frame); sent < 0) {
-    failure_ = "cannot encode a frame: " + error_text(sent);
+    failure_ = "cannot encode a frame: " + av_error_text(sent);
     return false;
   }
   for (;;) {
     const int received = avcodec_receive_packet(av_->codec, av_->packet);
     if (received == AVERROR(EAGAIN) || received == AVERROR_EOF) return true;
     if (received < 0) {
-      failure_ = "cannot encode a frame: " + error_text(received);
+      failure_ = "cannot encode a frame: " + av_error_text(received);
       return false;
     }
     // Every frame lasts one tick of the frame rate; without it, MP4's edit list ends at the last
@@ -145,7 +137,7 @@ bool VideoWriter::encode(bool flushing) {
     av_packet_rescale_ts(av_->packet, av_->codec->time_base, av_->stream->time_base);
     av_->packet->stream_index = av_->stream->index;
     if (const int written = av_interleaved_write_frame(av_->format, av_->packet); written < 0) {
-      failure_ = "cannot write the video: " + error_text(written);
+      failure_ = "cannot write the video: " + av_error_text(written);
       return false;
     }
   }
@@ -154,7 +146,7 @@ bool VideoWriter::encode(bool flushing) {
 bool VideoWriter::finish() {
   if (failure_ || !encode(true)) return false;
   if (const int written = av_write_trailer(av_->format); written < 0) {
-    failure_ = "cannot finish the video: " + error_text(written);
+    failure_ = "cannot finish the video: " + av_error_text(written);
     return false;
   }
   av_.reset();
