@@ -13,41 +13,18 @@
 #include <thread>
 
 #include "encoded_pictures.h"
+#include "json_record_text.h"
 #include "serve_process.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using plate::testing::ServeProcess;
+using plate::testing::without_file;
+using plate::testing::without_timings;
 using namespace std::chrono_literals;
 
 const fs::path kSamples = fs::path(PLATE_SOURCE_DIR) / "data" / "samples";
-
-std::string without_timings(std::string json) {
-  for (std::size_t at; (at = json.find("\"processing_ms\":")) != std::string::npos;)
-    json.erase(at, json.find(',', json.find("\"elapsed_us\":", at)) + 1 - at);
-  return json;
-}
-
-std::string without_file(std::string json) {
-  if (json.starts_with("{\"file\":\"")) json.erase(1, json.find("\",", 9) + 2 - 1);
-  return json;
-}
-
-// plate-read's --json lines for `files`.
-std::vector<std::string> plate_read_json(const std::vector<fs::path>& files) {
-  std::string command = "'" PLATE_READ_PROGRAM "' --json";
-  for (const fs::path& file : files) command += " '" + file.string() + "'";
-  FILE* out = popen((command + " 2>/dev/null").c_str(), "r");
-  std::string text;
-  for (char buffer[4096]; const std::size_t n = std::fread(buffer, 1, sizeof buffer, out);)
-    text.append(buffer, n);
-  pclose(out);
-  std::vector<std::string> lines;
-  for (std::size_t from = 0, end; (end = text.find('\n', from)) != std::string::npos; from = end + 1)
-    lines.push_back(text.substr(from, end - from));
-  return lines;
-}
 
 // A bottom-up 24-bit sample bitmap's pixels, top row first.
 plate::testing::BgrPicture sample_pixels(const fs::path& bmp) {
@@ -126,7 +103,7 @@ TEST(PlateServeTest, AnswersArePlateReadJsonRecordsForBmpJpegAndPng) {
     files.push_back(dir / (std::string(name) + ".png"));
     plate::testing::write_file(files.back(), encode_png(pixels));
   }
-  const std::vector<std::string> expected = plate_read_json(files);
+  const std::vector<std::string> expected = plate::testing::plate_read_json(PLATE_READ_PROGRAM, files);
   ASSERT_EQ(expected.size(), files.size());
 
   ServeProcess server(PLATE_SERVE_PROGRAM, {});

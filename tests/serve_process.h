@@ -75,6 +75,7 @@ class ServeProcess {
   ServeProcess& operator=(const ServeProcess&) = delete;
 
   int port() const { return port_; }  // 0 when it did not start
+  pid_t pid() const { return pid_; }
   std::string log() const { return file_text(log_); }
 
   void send_signal(int signal_number) { kill(pid_, signal_number); }
