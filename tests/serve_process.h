@@ -29,16 +29,14 @@ inline std::string file_text(const std::filesystem::path& path) {
 
 class ServeProcess {
  public:
-  // Starts `program` with `arguments` (and --listen 127.0.0.1 --port 0 unless the arguments name
-  // them) and `environment` entries added, and waits up to 60 s for its start line.
+  // Starts `program` with `arguments` (after --listen 127.0.0.1 --port 0, which they may override)
+  // and `environment` entries added, and waits up to 60 s for its start line.
   ServeProcess(const std::string& program, std::vector<std::string> arguments,
                std::vector<std::string> environment = {}) {
     static int serial = 0;
     log_ = std::filesystem::temp_directory_path() /
            ("plate-serve-test-" + std::to_string(getpid()) + "-" + std::to_string(serial++) + ".log");
-    bool names_port = false;
-    for (const std::string& a : arguments) names_port = names_port || a == "--port";
-    if (!names_port) arguments.insert(arguments.end(), {"--listen", "127.0.0.1", "--port", "0"});
+    arguments.insert(arguments.begin(), {"--listen", "127.0.0.1", "--port", "0"});
     // Everything the child needs is made before fork(): it only redirects and executes.
     std::vector<char*> argv{const_cast<char*>(program.c_str())};
     for (std::string& a : arguments) argv.push_back(a.data());
