@@ -1,6 +1,6 @@
 #pragma once
 // plate-serve started as a child process for a test, on a free loopback port, its standard error in
-// a file; stopped with SIGTERM (and killed if it has not ended within the bound) when the test ends.
+// a file; killed when the test ends if it still runs.
 
 #include <fcntl.h>
 #include <signal.h>
