@@ -40,7 +40,9 @@ void numeric_address(const sockaddr_storage& address, socklen_t length, std::str
 }
 
 // A connection's socket with a receive buffer. The timeouts are the socket's own (SO_RCVTIMEO,
-// SO_SNDTIMEO): a read or write that waits longer fails, as the layer's stream does.
+// SO_SNDTIMEO): a read or write that waits longer fails, as the layer's stream does. The layer
+// sets them on every socket it accepts too; they are set here again because this stream, unlike
+// the layer's, has no other bound on a wait.
 class ConnectionStream final : public httplib::Stream {
  public:
   ConnectionStream(int socket, timeval read_timeout, timeval write_timeout)
