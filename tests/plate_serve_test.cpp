@@ -7,73 +7,36 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 
-#include <atomic>
 #include <csignal>
-#include <cstdio>
+#include <cstring>
 #include <thread>
 
 #include "encoded_pictures.h"
+#include "image/bitmap_reader.h"
+#include "json_record_text.h"
+#include "scratch_folder.h"
 #include "serve_process.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using plate::testing::file_text;
 using plate::testing::ServeProcess;
+using plate::testing::without_file;
+using plate::testing::without_timings;
 using namespace std::chrono_literals;
 
 const fs::path kSamples = fs::path(PLATE_SOURCE_DIR) / "data" / "samples";
+const std::string kToken = "s3cret-token";
 
-std::string without_timings(std::string json) {
-  for (std::size_t at; (at = json.find("\"processing_ms\":")) != std::string::npos;)
-    json.erase(at, json.find(',', json.find("\"elapsed_us\":", at)) + 1 - at);
-  return json;
-}
-
-std::string without_file(std::string json) {
-  if (json.starts_with("{\"file\":\"")) json.erase(1, json.find("\",", 9) + 2 - 1);
-  return json;
-}
-
-// plate-read's --json lines for `files`.
-std::vector<std::string> plate_read_json(const std::vector<fs::path>& files) {
-  std::string command = "'" PLATE_READ_PROGRAM "' --json";
-  for (const fs::path& file : files) command += " '" + file.string() + "'";
-  FILE* out = popen((command + " 2>/dev/null").c_str(), "r");
-  std::string text;
-  for (char buffer[4096]; const std::size_t n = std::fread(buffer, 1, sizeof buffer, out);)
-    text.append(buffer, n);
-  pclose(out);
-  std::vector<std::string> lines;
-  for (std::size_t from = 0, end; (end = text.find('\n', from)) != std::string::npos; from = end + 1)
-    lines.push_back(text.substr(from, end - from));
-  return lines;
-}
-
-// A bottom-up 24-bit sample bitmap's pixels, top row first.
-plate::testing::BgrPicture sample_pixels(const fs::path& bmp) {
-  const std::string data = plate::testing::file_text(bmp);
-  const auto field = [&](std::size_t at) {
-    std::int32_t v = 0;
-    std::memcpy(&v, data.data() + at, 4);
-    return v;
-  };
-  const int width = field(18), height = field(22), offset = field(10), stride = (3 * width + 3) / 4 * 4;
-  plate::testing::BgrPicture picture(width, height);
-  for (int y = 0; y < height; ++y)
-    std::memcpy(picture.bgr.data() + std::size_t(y) * width * 3,
-                data.data() + offset + std::size_t(height - 1 - y) * stride, std::size_t(width) * 3);
-  return picture;
-}
-
+// The sample's frame as a PNG picture, top row first.
 plate::testing::Bytes encode_png(const plate::testing::BgrPicture& picture) {
-  plate::testing::PngImage image;
-  image.header.width = std::uint32_t(picture.width);
-  image.header.height = std::uint32_t(picture.height);
-  image.header.bit_depth = 8;
-  image.header.color_type = SPNG_COLOR_TYPE_TRUECOLOR;
-  for (std::size_t i = 0; i < picture.bgr.size(); i += 3)
-    image.data.insert(image.data.end(), {picture.bgr[i + 2], picture.bgr[i + 1], picture.bgr[i]});
-  return plate::testing::encode_png(image);
+  plate::testing::PngImage png;
+  png.header = {
+      std::uint32_t(picture.width), std::uint32_t(picture.height), 8, SPNG_COLOR_TYPE_TRUECOLOR, 0, 0, 0};
+  png.data = picture.bgr;
+  for (std::size_t i = 0; i < png.data.size(); i += 3) std::swap(png.data[i], png.data[i + 2]);
+  return plate::testing::encode_png(png);
 }
 
 std::unique_ptr<httplib::Client> client(const ServeProcess& server) {
@@ -86,15 +49,15 @@ std::unique_ptr<httplib::Client> client(const ServeProcess& server) {
   return c;
 }
 
-// Sends `request` on a new connection, then waits up to `bound` for everything the service
-// answers before it closes the connection.
-std::string raw_exchange(int port, const std::string& request, std::chrono::seconds bound = 20s) {
+// Sends `request` on a new connection, then waits up to 20 s for everything the service answers
+// before it closes the connection.
+std::string raw_exchange(int port, const std::string& request) {
   const int sock = socket(AF_INET, SOCK_STREAM, 0);
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_port = htons(std::uint16_t(port));
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  timeval timeout{bound.count(), 0};
+  timeval timeout{20, 0};
   setsockopt(sock, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
   std::string answer;
   if (connect(sock, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
@@ -108,25 +71,45 @@ std::string raw_exchange(int port, const std::string& request, std::chrono::seco
   return answer;
 }
 
-std::string multipart_request(const std::string& boundary, const std::string& body) {
-  return "POST /v1/read HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Type: multipart/form-data; boundary=" +
-         boundary + "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+// Clients that send `requests` pictures each, all at once, and the answer to each request (none
+// when it got none).
+std::vector<std::optional<httplib::Response>> concurrent_reads(const ServeProcess& server, int clients,
+                                                               int requests, const std::string& picture,
+                                                               const std::string& path) {
+  std::vector<std::optional<httplib::Response>> replies(std::size_t(clients * requests));
+  std::vector<std::jthread> threads;
+  for (int t = 0; t < clients; ++t)
+    threads.emplace_back([&, t] {
+      const auto c = client(server);
+      for (int r = 0; r < requests; ++r)
+        if (const httplib::Result result = c->Post(path, picture, "image/bmp"))
+          replies[std::size_t(t * requests + r)] = *result;
+    });
+  threads.clear();
+  return replies;
+}
+
+int metric(const std::string& text, const std::string& name) {
+  const std::size_t at = text.find("\n" + name + " ");
+  return at == std::string::npos ? 0 : std::atoi(text.c_str() + at + name.size() + 2);
 }
 
 TEST(PlateServeTest, AnswersArePlateReadJsonRecordsForBmpJpegAndPng) {
-  const fs::path dir = fs::temp_directory_path() / ("plate-serve-formats-" + std::to_string(getpid()));
-  fs::create_directories(dir);
+  const plate::testing::ScratchFolder folder("plate-serve-formats");
+  const fs::path& dir = folder.path();
   std::vector<fs::path> files;
   for (const char* name : {"two_plates", "private_4_digits", "kei_2_digits"}) {
     const fs::path bmp = kSamples / (std::string(name) + ".bmp");
-    const plate::testing::BgrPicture pixels = sample_pixels(bmp);
+    auto frame = std::make_unique<plate::Plane>();
+    ASSERT_EQ(plate::read_bitmap(bmp, *frame), plate::ReadOutcome::read);
+    const plate::testing::BgrPicture pixels = plate::testing::enlarged_frame(*frame, 1);
     files.push_back(bmp);
     files.push_back(dir / (std::string(name) + ".jpg"));
     plate::testing::write_file(files.back(), plate::testing::encode_jpeg(pixels));
     files.push_back(dir / (std::string(name) + ".png"));
     plate::testing::write_file(files.back(), encode_png(pixels));
   }
-  const std::vector<std::string> expected = plate_read_json(files);
+  const std::vector<std::string> expected = plate::testing::plate_read_json(PLATE_READ_PROGRAM, files);
   ASSERT_EQ(expected.size(), files.size());
 
   ServeProcess server(PLATE_SERVE_PROGRAM, {});
@@ -135,7 +118,7 @@ TEST(PlateServeTest, AnswersArePlateReadJsonRecordsForBmpJpegAndPng) {
   httplib::MultipartFormDataItems upload;
   for (std::size_t i = 0; i < files.size(); ++i) {
     SCOPED_TRACE(files[i]);
-    const std::string bytes = plate::testing::file_text(files[i]);
+    const std::string bytes = file_text(files[i]);
     // A body is read by its bytes and has no name.
     const httplib::Result raw = c->Post("/v1/read", bytes, "application/octet-stream");
     ASSERT_TRUE(raw);
@@ -151,30 +134,31 @@ TEST(PlateServeTest, AnswersArePlateReadJsonRecordsForBmpJpegAndPng) {
   std::string expected_list = "[";
   for (const std::string& line : expected) expected_list += (expected_list.size() > 1 ? "," : "") + line;
   EXPECT_EQ(without_timings(listed->body), without_timings(expected_list) + "]\n");
-  EXPECT_EQ(listed->get_header_value("Content-Type"), "application/json");
-  fs::remove_all(dir);
 }
 
-TEST(PlateServeTest, RoutesAnswerAndWrongMethodsOrPathsAreRefusedOneLogLineEach) {
-  ServeProcess server(PLATE_SERVE_PROGRAM, {"--workers", "1"});
+TEST(PlateServeTest, RoutesOptionsAndTheTokenEachHaveTheirAnswerAndOneLogLine) {
+  ServeProcess server(PLATE_SERVE_PROGRAM, {"--workers", "1"}, {"PLATE_SERVE_TOKEN=" + kToken});
   ASSERT_NE(server.port(), 0) << server.log();
   const auto c = client(server);
-  const std::string picture = plate::testing::file_text(kSamples / "private_4_digits.bmp");
+  const std::string picture = file_text(kSamples / "private_4_digits.bmp");
 
-  const httplib::Result health = c->Get("/healthz");
-  ASSERT_TRUE(health);
-  EXPECT_EQ(health->status, 200);
-  EXPECT_EQ(health->body, "{\"status\":\"ok\"}\n");
+  // Without the token (or with a wrong one) only /healthz answers: it is for probes and tells nothing.
+  const httplib::Result none = c->Post("/v1/read", picture, "image/bmp");
+  ASSERT_TRUE(none);
+  EXPECT_EQ(none->status, 401);
+  EXPECT_EQ(none->get_header_value("WWW-Authenticate"), "Bearer");
+  EXPECT_EQ(c->Post("/v1/read", {{"Authorization", "Bearer " + kToken + "x"}}, picture, "image/bmp")->status,
+            401);
+  EXPECT_EQ(c->Get("/metrics")->status, 401);
+  EXPECT_EQ(c->Get("/healthz")->body, "{\"status\":\"ok\"}\n");
 
   // Options are plate-read's: max_distance leaves out plates, candidates adds the review.
-  const httplib::Result strict = c->Post("/v1/read?max_distance=0", picture, "image/bmp");
-  ASSERT_TRUE(strict);
-  EXPECT_EQ(strict->status, 200);
-  EXPECT_NE(strict->body.find("\"plates\":[]"), std::string::npos) << strict->body;
-  const httplib::Result reviewed = c->Post("/v1/read?candidates=1&small_plates=0", picture, "image/bmp");
-  ASSERT_TRUE(reviewed);
-  EXPECT_NE(reviewed->body.find("\"text\":\"58-21\""), std::string::npos);
-  EXPECT_NE(reviewed->body.find("\"candidates\":["), std::string::npos);
+  c->set_bearer_token_auth(kToken);
+  const std::string strict = c->Post("/v1/read?max_distance=0", picture, "image/bmp")->body;
+  EXPECT_NE(strict.find("\"plates\":[]"), std::string::npos) << strict;
+  const std::string reviewed = c->Post("/v1/read?candidates=1&small_plates=0", picture, "image/bmp")->body;
+  EXPECT_NE(reviewed.find("\"text\":\"58-21\""), std::string::npos);
+  EXPECT_NE(reviewed.find("\"candidates\":["), std::string::npos);
 
   struct Refused {
     const char* method;
@@ -183,50 +167,55 @@ TEST(PlateServeTest, RoutesAnswerAndWrongMethodsOrPathsAreRefusedOneLogLineEach)
     const char* error;
   };
   for (const Refused& r : {Refused{"GET", "/v1/read", 405, "/v1/read takes POST"},
-                           Refused{"POST", "/healthz", 405, "/healthz takes GET"},
                            Refused{"DELETE", "/metrics", 405, "/metrics takes GET"},
                            Refused{"GET", "/v2/read", 404, "no such path"},
                            Refused{"POST", "/v1/read?max_distance=-1", 400, "option 'max_distance' needs"},
-                           Refused{"POST", "/v1/read?small_plates=maybe", 400, "option 'small_plates' needs"},
                            Refused{"POST", "/v1/read?find=1", 400, "unknown option 'find'"}}) {
     SCOPED_TRACE(std::string(r.method) + " " + r.path);
     const std::string answer = raw_exchange(
         server.port(), std::string(r.method) + " " + r.path +
-                           " HTTP/1.1\r\nHost: x\r\nConnection: close\r\nContent-Length: 2\r\n\r\nBM");
+                           " HTTP/1.1\r\nHost: x\r\nConnection: close\r\nAuthorization: Bearer " + kToken +
+                           "\r\nContent-Length: 2\r\n\r\nBM");
     EXPECT_TRUE(answer.starts_with("HTTP/1.1 " + std::to_string(r.status))) << answer;
     EXPECT_NE(answer.find("\r\n\r\n{\"error\":\"" + std::string(r.error)), std::string::npos) << answer;
-    EXPECT_NE(answer.find("\"status\":" + std::to_string(r.status) + "}"), std::string::npos);
-    if (r.status == 405) {
-      EXPECT_NE(answer.find("Allow: "), std::string::npos);
-    }
+    EXPECT_EQ(answer.find("Allow: ") != std::string::npos, r.status == 405) << answer;
   }
 
   const httplib::Result metrics = c->Get("/metrics");
   ASSERT_TRUE(metrics);
   for (const char* line :
-       {"plate_serve_requests_total{status=\"200\"} 3\n", "plate_serve_requests_total{status=\"405\"} 3\n",
-        "plate_serve_requests_total{status=\"404\"} 1\n", "plate_serve_requests_total{status=\"400\"} 3\n",
-        "plate_serve_pictures_read_total 2\n", "plate_serve_reading_seconds_bucket{le=\"+Inf\"} 2\n",
-        "plate_serve_reading_seconds_count 2\n", "plate_serve_queue_length 0\n"})
+       {"plate_serve_requests_total{status=\"200\"} 3\n", "plate_serve_requests_total{status=\"401\"} 3\n",
+        "plate_serve_requests_total{status=\"405\"} 2\n", "plate_serve_requests_total{status=\"400\"} 2\n",
+        "plate_serve_pictures_read_total 2\n", "plate_serve_reading_seconds_count 2\n"})
     EXPECT_NE(metrics->body.find(line), std::string::npos) << line << metrics->body;
 
   server.send_signal(SIGTERM);
   EXPECT_EQ(server.exit_status(20s), 0);
-  // The start line, one line for each of the 10 responses before /metrics and one for it, the stop line;
-  // no picture byte.
+  // The start line, one line for each of the 12 responses and the stop line; no picture byte.
   const std::string log = server.log();
-  EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1 + 11 + 1) << log;
+  EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1 + 12 + 1) << log;
   EXPECT_NE(log.find("plate-serve: 127.0.0.1 POST /v1/read 200 "), std::string::npos) << log;
   EXPECT_EQ(log.find("BM"), std::string::npos);
+
+  // Nothing starts that would serve other machines without a token, or read no plate.
+  for (const auto& [arguments, message] :
+       {std::pair<std::vector<std::string>, const char*>{{"--listen", "0.0.0.0", "--port", "0"},
+                                                         "needs a token"},
+        {{"--patterns", "/nonexistent/x.pat"}, "without the digit templates"}}) {
+    ServeProcess refused(PLATE_SERVE_PROGRAM, arguments);
+    EXPECT_EQ(refused.port(), 0);
+    EXPECT_EQ(refused.exit_status(20s), 2);
+    EXPECT_NE(refused.log().find(message), std::string::npos) << refused.log();
+  }
 }
 
-TEST(PlateServeTest, EveryLimitHasItsOwnStatusAndJsonBody) {
-  ServeProcess server(PLATE_SERVE_PROGRAM,
-                      {"--max-body-bytes", "400000", "--max-pictures", "2", "--read-timeout", "1"});
+TEST(PlateServeTest, EveryLimitAndAFullQueueHaveTheirOwnStatusAndJsonBody) {
+  ServeProcess server(PLATE_SERVE_PROGRAM, {"--max-body-bytes", "400000", "--max-pictures", "2",
+                                            "--read-timeout", "1", "--workers", "1", "--queue", "1"});
   ASSERT_NE(server.port(), 0) << server.log();
   const auto c = client(server);
-  const std::string sample = plate::testing::file_text(kSamples / "kei_2_digits.bmp");
-  std::string huge = plate::testing::file_text(kSamples / "kei_2_digits.bmp").substr(0, 54);
+  const std::string sample = file_text(kSamples / "kei_2_digits.bmp");
+  std::string huge = sample.substr(0, 54);
   for (const std::size_t at : {18, 22})
     huge[at] = 0x20, huge[at + 1] = 0x4E, huge[at + 2] = 0, huge[at + 3] = 0;
 
@@ -271,168 +260,82 @@ TEST(PlateServeTest, EveryLimitHasItsOwnStatusAndJsonBody) {
     EXPECT_NE(r.result->body.find(r.body), std::string::npos) << r.result->body;
   }
 
-  // Malformed uploads: a part that never ends, a body that is no multipart at all.
-  const std::string unfinished =
-      "--b\r\nContent-Disposition: form-data; name=\"a\"; filename=\"a.bmp\"\r\n\r\n" + sample.substr(0, 100);
+  // Malformed uploads: a part that never ends, a body that is no multipart at all, a part without headers.
   for (const std::string& body :
-       {unfinished, std::string("no boundary anywhere\r\n"), std::string("--b\r\n\r\n")}) {
-    const std::string answer = raw_exchange(server.port(), multipart_request("b", body));
+       {"--b\r\nContent-Disposition: form-data; name=\"a\"; filename=\"a.bmp\"\r\n\r\n" +
+            sample.substr(0, 100),
+        std::string("no boundary anywhere\r\n"), std::string("--b\r\n\r\n")}) {
+    const std::string answer =
+        raw_exchange(server.port(),
+                     "POST /v1/read HTTP/1.1\r\nHost: x\r\nContent-Type: multipart/form-data; boundary=b\r\n"
+                     "Content-Length: " +
+                         std::to_string(body.size()) + "\r\n\r\n" + body);
     EXPECT_TRUE(answer.starts_with("HTTP/1.1 400")) << answer;
     EXPECT_NE(answer.find("{\"error\":"), std::string::npos) << answer;
   }
-  // A client that stops sending halfway through its body gets 408 once the read timeout passes.
-  const auto start = std::chrono::steady_clock::now();
+  // A client that stops sending halfway through its body gets 408 once the read timeout passes;
+  // one that stops inside its headers is let go within the same bound.
   const std::string stalled =
       raw_exchange(server.port(), "POST /v1/read HTTP/1.1\r\nHost: x\r\nContent-Length: 5000\r\n\r\n" +
                                       sample.substr(0, 100));
   EXPECT_TRUE(stalled.starts_with("HTTP/1.1 408")) << stalled;
   EXPECT_NE(stalled.find("{\"error\":\"the client sent nothing for 1 s\""), std::string::npos) << stalled;
-  EXPECT_LT(std::chrono::steady_clock::now() - start, 15s);
-  // One that stops inside its headers is let go within the same bound.
   EXPECT_EQ(raw_exchange(server.port(), "POST /v1/read HTTP/1.1\r\nHost:").find("200"), std::string::npos);
 
-  // The service is still well after all of it.
-  const httplib::Result after = c->Post("/v1/read", sample, "image/bmp");
-  ASSERT_TRUE(after);
-  EXPECT_EQ(after->status, 200);
+  // With one worker and one place in the queue, slow readings (small-plate tiles) meet a full queue.
+  int read = 0, busy = 0;
+  for (int round = 0; round < 5 && busy == 0; ++round) {
+    for (const auto& reply : concurrent_reads(server, 8, 1, sample, "/v1/read?small_plates=1")) {
+      ASSERT_TRUE(reply);
+      read += reply->status == 200;
+      if (reply->status != 503) continue;
+      ++busy;
+      EXPECT_EQ(reply->get_header_value("Retry-After"), "1");
+      EXPECT_NE(reply->body.find("the queue is full"), std::string::npos);
+    }
+  }
+  EXPECT_GT(read, 0);
+  EXPECT_GT(busy, 0);
   server.send_signal(SIGTERM);
   EXPECT_EQ(server.exit_status(30s), 0);  // under the sanitizers: no error, nothing leaked
 }
 
-struct Reply {
-  bool answered = false;
-  int status = 0;
-  std::string body, retry_after;
-};
-
-// Clients that send `requests` pictures each, all at once, and what each request was answered.
-std::vector<Reply> concurrent_reads(const ServeProcess& server, int clients, int requests,
-                                    const std::string& picture, const std::string& path) {
-  std::vector<Reply> replies(std::size_t(clients * requests));
-  std::vector<std::jthread> threads;
-  for (int t = 0; t < clients; ++t)
-    threads.emplace_back([&, t] {
-      const auto c = client(server);
-      for (int r = 0; r < requests; ++r) {
-        if (const httplib::Result result = c->Post(path, picture, "image/bmp"))
-          replies[std::size_t(t * requests + r)] = {true, result->status, result->body,
-                                                    result->get_header_value("Retry-After")};
-      }
-    });
-  threads.clear();
-  return replies;
-}
-
-TEST(PlateServeTest, FiftyConcurrentClientsAreEachAnsweredWithTheirPlates) {
-  ServeProcess server(PLATE_SERVE_PROGRAM, {"--workers", "2", "--queue", "50"});
+TEST(PlateServeTest, FiftyConcurrentClientsGetTheirPlatesAndSigtermAnswersEveryRequestUnderWay) {
+  ServeProcess server(PLATE_SERVE_PROGRAM, {"--workers", "1", "--queue", "50"});
   ASSERT_NE(server.port(), 0) << server.log();
-  const std::string picture = plate::testing::file_text(kSamples / "two_plates.bmp");
-  for (const Reply& reply : concurrent_reads(server, 50, 4, picture, "/v1/read")) {
-    ASSERT_TRUE(reply.answered);
-    EXPECT_EQ(reply.status, 200);
-    EXPECT_NE(reply.body.find("\"text\":\"12-04\""), std::string::npos);
+  const std::string picture = file_text(kSamples / "two_plates.bmp");
+  for (const auto& reply : concurrent_reads(server, 50, 4, picture, "/v1/read")) {
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(reply->status, 200);
+    EXPECT_NE(reply->body.find("\"text\":\"12-04\""), std::string::npos);
   }
-  const httplib::Result metrics = client(server)->Get("/metrics");
-  ASSERT_TRUE(metrics);
-  EXPECT_NE(metrics->body.find("plate_serve_pictures_read_total 200\n"), std::string::npos) << metrics->body;
-  server.send_signal(SIGTERM);
-  EXPECT_EQ(server.exit_status(30s), 0);
-}
+  const auto c = client(server);
+  ASSERT_EQ(metric(c->Get("/metrics")->body, "plate_serve_pictures_read_total"), 200);
 
-TEST(PlateServeTest, AFullQueueIsRefusedAtOnceWithRetryAfter) {
-  ServeProcess server(PLATE_SERVE_PROGRAM, {"--workers", "1", "--queue", "1"});
-  ASSERT_NE(server.port(), 0) << server.log();
-  // Small-plate tiles make each reading slow enough for the clients to meet a busy worker.
-  const std::string picture = plate::testing::file_text(kSamples / "two_plates.bmp");
-  int read = 0, refused = 0;
-  for (int round = 0; round < 5 && refused == 0; ++round) {
-    for (const Reply& reply : concurrent_reads(server, 8, 1, picture, "/v1/read?small_plates=1")) {
-      ASSERT_TRUE(reply.answered);
-      if (reply.status == 200) ++read;
-      if (reply.status != 503) continue;
-      ++refused;
-      EXPECT_EQ(reply.retry_after, "1");
-      EXPECT_NE(reply.body.find("the queue is full"), std::string::npos);
-    }
-  }
-  EXPECT_GT(read, 0);
-  EXPECT_GT(refused, 0);
-}
-
-TEST(PlateServeTest, SigtermAnswersEveryRequestUnderWayThenStops) {
-  ServeProcess server(PLATE_SERVE_PROGRAM, {"--workers", "1", "--queue", "32"});
-  ASSERT_NE(server.port(), 0) << server.log();
-  const std::string picture = plate::testing::file_text(kSamples / "two_plates.bmp");
-  std::vector<Reply> replies;
+  // Slow readings, signalled once (nearly) every one is in: 11 read or waiting, the last one likely
+  // with the worker. Every request admitted before the signal is read; the rest are told 503.
+  std::vector<std::optional<httplib::Response>> replies;
   std::jthread clients(
       [&] { replies = concurrent_reads(server, 12, 1, picture, "/v1/read?small_plates=1"); });
-  // Signalled once (nearly) every request is in: 11 read or waiting, the last one likely with the worker.
-  const auto c = client(server);
-  const auto metric = [](const std::string& text, const std::string& name) {
-    const std::size_t at = text.find("\n" + name + " ");
-    return at == std::string::npos ? 0 : std::atoi(text.c_str() + at + name.size() + 2);
-  };
-  for (int i = 0; i < 1000; ++i) {
+  for (const auto deadline = std::chrono::steady_clock::now() + 60s;
+       std::chrono::steady_clock::now() < deadline; std::this_thread::sleep_for(5ms)) {
     const httplib::Result metrics = c->Get("/metrics");
-    if (metrics && metric(metrics->body, "plate_serve_pictures_read_total") +
+    if (metrics && metric(metrics->body, "plate_serve_pictures_read_total") - 200 +
                            metric(metrics->body, "plate_serve_queue_length") >=
                        11)
       break;
-    std::this_thread::sleep_for(5ms);
   }
   server.send_signal(SIGTERM);
   clients.join();
   int read = 0;
-  for (const Reply& reply : replies) {
-    ASSERT_TRUE(reply.answered) << "a request got no answer\n" << server.log();
-    EXPECT_TRUE(reply.status == 200 || reply.status == 503) << reply.status;
-    read += reply.status == 200;
+  for (const auto& reply : replies) {
+    ASSERT_TRUE(reply) << "a request got no answer\n" << server.log();
+    EXPECT_TRUE(reply->status == 200 || reply->status == 503) << reply->status;
+    read += reply->status == 200;
   }
-  EXPECT_GE(read, 11);  // every request admitted before the signal is read
+  EXPECT_GE(read, 11);
   EXPECT_EQ(server.exit_status(30s), 0);
   EXPECT_NE(server.log().find("plate-serve: stopped\n"), std::string::npos);
-}
-
-TEST(PlateServeTest, TheTokenIsRequiredWhereGivenAndOffLoopback) {
-  ServeProcess server(PLATE_SERVE_PROGRAM, {}, {"PLATE_SERVE_TOKEN=s3cret-token"});
-  ASSERT_NE(server.port(), 0) << server.log();
-  const auto c = client(server);
-  const std::string picture = plate::testing::file_text(kSamples / "kei_2_digits.bmp");
-  const httplib::Result none = c->Post("/v1/read", picture, "image/bmp");
-  ASSERT_TRUE(none);
-  EXPECT_EQ(none->status, 401);
-  EXPECT_EQ(none->get_header_value("WWW-Authenticate"), "Bearer");
-  for (const char* wrong : {"s3cret-toke", "s3cret-tokeN", "s3cret-token2", ""}) {
-    const httplib::Result result =
-        c->Post("/v1/read", {{"Authorization", std::string("Bearer ") + wrong}}, picture, "image/bmp");
-    ASSERT_TRUE(result);
-    EXPECT_EQ(result->status, 401) << wrong;
-  }
-  EXPECT_EQ(c->Get("/metrics")->status, 401);
-  EXPECT_EQ(c->Get("/healthz")->status, 200);  // for probes, and it tells nothing
-  c->set_bearer_token_auth("s3cret-token");
-  EXPECT_EQ(c->Post("/v1/read", picture, "image/bmp")->status, 200);
-  EXPECT_EQ(c->Get("/metrics")->status, 200);
-
-  // Nothing starts that would serve other machines without a token, or read no plate.
-  struct Refusal {
-    std::vector<std::string> arguments;
-    const char* message;
-  };
-  const fs::path empty_token =
-      fs::temp_directory_path() / ("plate-serve-empty-token-" + std::to_string(getpid()));
-  plate::testing::write_file(empty_token, {});
-  for (const Refusal& r : {Refusal{{"--listen", "0.0.0.0", "--port", "0"}, "needs a token"},
-                           Refusal{{"--patterns", "/nonexistent/x.pat"}, "without the digit templates"},
-                           Refusal{{"--token-file", "/nonexistent/token"}, "cannot read the token file"},
-                           Refusal{{"--token-file", empty_token.string()}, "holds no token"},
-                           Refusal{{"--workers", "0"}, "needs a number from 1"}}) {
-    ServeProcess refused(PLATE_SERVE_PROGRAM, r.arguments);
-    EXPECT_EQ(refused.port(), 0);
-    EXPECT_EQ(refused.exit_status(20s), 2);
-    EXPECT_NE(refused.log().find(r.message), std::string::npos) << refused.log();
-  }
-  fs::remove(empty_token);
 }
 
 }  // namespace

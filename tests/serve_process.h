@@ -1,6 +1,6 @@
 #pragma once
 // plate-serve started as a child process for a test, on a free loopback port, its standard error in
-// a file; stopped with SIGTERM (and killed if it has not ended within the bound) when the test ends.
+// a file; killed when the test ends if it still runs.
 
 #include <fcntl.h>
 #include <signal.h>
@@ -29,16 +29,14 @@ inline std::string file_text(const std::filesystem::path& path) {
 
 class ServeProcess {
  public:
-  // Starts `program` with `arguments` (and --listen 127.0.0.1 --port 0 unless the arguments name
-  // them) and `environment` entries added, and waits up to 60 s for its start line.
+  // Starts `program` with `arguments` (after --listen 127.0.0.1 --port 0, which they may override)
+  // and `environment` entries added, and waits up to 60 s for its start line.
   ServeProcess(const std::string& program, std::vector<std::string> arguments,
                std::vector<std::string> environment = {}) {
     static int serial = 0;
     log_ = std::filesystem::temp_directory_path() /
            ("plate-serve-test-" + std::to_string(getpid()) + "-" + std::to_string(serial++) + ".log");
-    bool names_port = false;
-    for (const std::string& a : arguments) names_port = names_port || a == "--port";
-    if (!names_port) arguments.insert(arguments.end(), {"--listen", "127.0.0.1", "--port", "0"});
+    arguments.insert(arguments.begin(), {"--listen", "127.0.0.1", "--port", "0"});
     // Everything the child needs is made before fork(): it only redirects and executes.
     std::vector<char*> argv{const_cast<char*>(program.c_str())};
     for (std::string& a : arguments) argv.push_back(a.data());
@@ -75,6 +73,7 @@ class ServeProcess {
   ServeProcess& operator=(const ServeProcess&) = delete;
 
   int port() const { return port_; }  // 0 when it did not start
+  pid_t pid() const { return pid_; }
   std::string log() const { return file_text(log_); }
 
   void send_signal(int signal_number) { kill(pid_, signal_number); }

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "engine/template_file.h"
+#include "serve/http_server.h"
 #include "serve/read_answer.h"
 #include "serve/reading_pool.h"
 #include "serve/service_metrics.h"
@@ -67,7 +68,7 @@ class Service {
   std::mutex log_mutex_;
   ServiceMetrics metrics_;
   ReadingPool pool_;
-  httplib::Server server_;
+  HttpServer server_;
   int listening_socket_ = -1;  // a POSIX descriptor: the service is built for POSIX systems only
 
   std::mutex admission_mutex_;
