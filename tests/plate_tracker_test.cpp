@@ -120,7 +120,6 @@ TEST_F(Tracking, AGapOfAFewFramesKeepsTheTrackAndALongerOneEndsIt) {
   const std::vector<PlateEvent> last = tracker.finish();
   ASSERT_EQ(last.size(), 1u);
   EXPECT_EQ(last[0].first, frame(31));
-  EXPECT_EQ(run(frames).size(), 2u);
 }
 
 TEST_F(Tracking, WithFramesFarApartOneMissedReadDoesNotSplitATrack) {
@@ -142,23 +141,14 @@ TEST_F(Tracking, WithFramesFarApartOneMissedReadDoesNotSplitATrack) {
 }
 
 TEST_F(Tracking, APlateJoinsByPlaceWhateverItReadsButFarAwayOnlyWithTheSameText) {
-  // Next to the track, another text joins it (a misread of the same plate).
-  EXPECT_EQ(run({{plate_at(0, "12-34")}, {plate_at(100, "12-84")}, {plate_at(200, "12-34")}}).size(), 1u);
-  // One and a half plate widths away: the same text joins, another text is another plate.
-  EXPECT_EQ(run({{plate_at(0, "12-34")}, {plate_at(0, "12-34")}, {plate_at(300, "12-34")}}).size(), 1u);
-  EXPECT_EQ(run({{plate_at(0, "12-34")},
-                 {plate_at(0, "12-34")},
-                 {plate_at(300, "56-78")},
-                 {plate_at(300, "56-78")}})
-                .size(),
-            2u);
-  // A plate on another row is another plate, even with the same text.
-  EXPECT_EQ(run({{plate_at(0, "12-34")},
-                 {plate_at(0, "12-34")},
-                 {plate_at(0, "12-34", 10, 600)},
-                 {plate_at(0, "12-34", 10, 600)}})
-                .size(),
-            2u);
+  // Events when 12-34, read twice still, is followed by `later` twice.
+  const auto events_with = [&](const reader::PlateRecord& later) {
+    return run({{plate_at(0, "12-34")}, {plate_at(0, "12-34")}, {later}, {later}}).size();
+  };
+  EXPECT_EQ(events_with(plate_at(100, "12-84")), 1u);         // next to it, another text: a misread
+  EXPECT_EQ(events_with(plate_at(300, "12-34")), 1u);         // 1.5 widths away, the same text
+  EXPECT_EQ(events_with(plate_at(300, "56-78")), 2u);         // there, another text: another plate
+  EXPECT_EQ(events_with(plate_at(0, "12-34", 10, 600)), 2u);  // on another row
 }
 
 TEST_F(Tracking, AMovingPlateIsFollowedAtItsOwnSpeedAcrossMissedFrames) {
