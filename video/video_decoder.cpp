@@ -18,7 +18,6 @@ extern "C" {
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <thread>
 
 namespace plate::video {
 
@@ -116,9 +115,7 @@ bool VideoDecoder::open(const std::string& source) {
   av_->frame = av_frame_alloc();
   if (!av_->codec || !av_->packet || !av_->frame) throw std::bad_alloc();
   avcodec_parameters_to_context(av_->codec, stream->codecpar);
-  // libavcodec's own choice is a frame thread per core and one more; one more again keeps the
-  // cores busy while this thread fits a frame rather than handing the decoder its next packet.
-  av_->codec->thread_count = int(std::min(16u, std::max(1u, std::thread::hardware_concurrency()) + 2));
+  av_->codec->thread_count = 0;  // as many as libavcodec finds useful for the stream and the cores
   av_->codec->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
   // A damaged frame is refused rather than patched up from its neighbours, so that it is never
   // read as if it were sound, and it is counted.
