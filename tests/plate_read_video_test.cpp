@@ -121,7 +121,8 @@ class PlateReadVideo : public ::testing::Test {
   // One plate, 12-34, crossing a 640 x 360 picture in frames 2 to 27 of 30, in MJPEG (AVI) and
   // H.264 (MKV), and the bad files made from them.
   static void SetUpTestSuite() {
-    dir_ = fs::temp_directory_path() / "plate_read_video_test";
+    // A folder of this process's own: ctest runs each test in a process of its own, side by side.
+    dir_ = fs::temp_directory_path() / ("plate_read_video_test." + std::to_string(getpid()));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
     VideoScene scene;

@@ -4,6 +4,7 @@
 #include "video/video_reading.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -70,7 +71,8 @@ VideoScene two_passing_plates() {
 
 TEST(RenderedVideo, EachPassingPlateGivesOneEventWithItsTextFramesAndBoxesInTheVideosPixels) {
   const VideoScene scene = two_passing_plates();
-  const fs::path video = fs::temp_directory_path() / "video_reading_test.mp4";
+  const fs::path video =
+      fs::temp_directory_path() / ("video_reading_test." + std::to_string(getpid()) + ".mp4");
   tools::write_video(scene, tools::load_plate_fonts(), video, {});
   const VideoRun run = read(video);
   fs::remove(video);
