@@ -128,17 +128,29 @@ bool VideoDecoder::open(const std::string& source) {
   return true;
 }
 
+// An MPEG-TS file is a run of transport packets of 188 bytes (192 in M2TS, 204 with error
+// correction); its demuxer drops a last packet cut short without a word.
+bool VideoDecoder::ends_inside_a_transport_packet() const {
+  if (std::strcmp(av_->format->iformat->name, "mpegts") != 0 || !av_->format->pb) return false;
+  const std::int64_t size = avio_size(av_->format->pb);
+  return size > 0 && size % 188 != 0 && size % 192 != 0 && size % 204 != 0;
+}
+
 // A file's frames may end early without an error from the demuxer: its header's frame count
-// (MP4, MOV, AVI) or duration (MKV) then tells that it was cut. Each packet of the codecs read here
-// holds one frame, so a packet that gave no frame was damaged; the decoder may drop it silently or
-// with an error, depending on which of its threads met it, and counting packets gives the same
-// figure either way.
+// (MP4, MOV, AVI) or duration (MKV) then tells that it was cut; an MPEG-TS file has neither, but is
+// whole transport packets. Each packet of the codecs read here holds one frame, so a packet that
+// gave no frame was damaged (or flagged so by the demuxer, and dropped below); the decoder may drop
+// a damaged one silently or with an error, depending on which of its threads met it, and counting
+// packets gives the same figure either way. An I/O error ends the demuxer as the end would.
 void VideoDecoder::note_end() {
   if (failure_) return;
   const AVStream* stream = av_->format->streams[av_->stream];
   const double frame_seconds = info_.frames_per_second > 0 ? 1.0 / info_.frames_per_second : 0.1;
   const std::int64_t damaged = damaged_frames_ + std::max<std::int64_t>(0, packets_read_ - frames_decoded_);
-  if (stream->nb_frames > 0 && packets_read_ < stream->nb_frames) {
+  const AVIOContext* io = av_->format->pb;
+  if (io && io->error < 0) {
+    failure_ = "cannot read the video: " + av_error_text(io->error);
+  } else if (stream->nb_frames > 0 && packets_read_ < stream->nb_frames) {
     failure_ = "the file is cut short: " + std::to_string(packets_read_) + " of its " +
                std::to_string(stream->nb_frames) + " frames are there";
   } else if (stream->nb_frames <= 0 && info_.duration_seconds > 0 &&
@@ -147,9 +159,10 @@ void VideoDecoder::note_end() {
     std::snprintf(times, sizeof times, "%.2f s of its %.2f s", last_seconds_ + frame_seconds,
                   info_.duration_seconds);
     failure_ = "the file is cut short: its frames end after " + std::string(times);
+  } else if (ends_inside_a_transport_packet()) {
+    failure_ = "the file is cut short: it ends inside a transport packet";
   } else if (damaged > 0) {
-    failure_ = std::to_string(damaged) + " damaged frame" + (damaged == 1 ? "" : "s") +
-               " could not be decoded and " + (damaged == 1 ? "was" : "were") + " not read";
+    failure_ = std::to_string(damaged) + " damaged frame" + (damaged == 1 ? " was" : "s were") + " not read";
   }
 }
 
@@ -197,6 +210,9 @@ bool VideoDecoder::next(Plane& frame, FrameStamp& at, FrameMapping& mapping) {
         continue;
       } else {
         ++packets_read_;
+        // The demuxer saw the packet damaged (MPEG-TS: a lost or flagged transport packet): its
+        // frame is decoded, as later frames may need it, but never given, and so counted as damaged.
+        if (av_->packet->flags & AV_PKT_FLAG_CORRUPT) av_->packet->flags |= AV_PKT_FLAG_DISCARD;
       }
     }
     // A decoder that is full takes the packet again once its frames have been received.

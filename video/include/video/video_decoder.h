@@ -64,6 +64,7 @@ class VideoDecoder {
   bool open(const std::string& source);
   bool fit(Plane& frame, FrameMapping& mapping);
   void note_end();
+  bool ends_inside_a_transport_packet() const;
 
   DecodeSettings settings_;
   std::unique_ptr<Libraries> av_;
