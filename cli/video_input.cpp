@@ -169,7 +169,7 @@ VideoStatus read_video_input(const std::filesystem::path& input, const Options& 
   settings.decode.every = options.every;
   settings.decode.stall_seconds = options.stall_seconds;
   settings.decode.stop = &interrupted;
-  settings.decode.keep_source_pixels = overlay.has_value();
+  settings.keep_source_pixels = overlay.has_value();
 
   VideoProgressLine progress(escaped_name(name));
   std::unique_ptr<OverlayVideo> overlay_video;

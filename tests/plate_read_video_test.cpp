@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "tools/plate_renderer/video_scene.h"
+#include "video/frame_fitter.h"
 #include "video/video_decoder.h"
 
 extern char** environ;
@@ -248,12 +249,17 @@ TEST_F(PlateReadVideo, TheOverlayIsAVideoOfTheFramesWithThePlatesFramedWhereThey
   const fs::path overlay = dir_ / "overlay.mp4";
   const ProgramRun result = run({"--overlay", overlay.string(), (dir_ / "plate.avi").string()});
   EXPECT_EQ(result.status, 0) << result.err;
-  plate::video::VideoDecoder decoder(overlay.string(), {.keep_source_pixels = true});
+  plate::video::VideoDecoder decoder(overlay.string(), {});
+  plate::video::FrameFitter fitter;
+  plate::video::DecodedFrame frame;
   auto plane = std::make_unique<plate::Plane>();
-  plate::video::FrameStamp at;
   plate::FrameMapping mapping;
+  plate::DecodedPicture source;
   std::vector<int> cyan;
-  while (decoder.next(*plane, at, mapping)) cyan.push_back(cyan_pixels(decoder.source_pixels()));
+  while (decoder.next(frame)) {
+    ASSERT_TRUE(fitter.fit(frame, *plane, mapping, &source));
+    cyan.push_back(cyan_pixels(source));
+  }
   EXPECT_FALSE(decoder.failure());
   EXPECT_EQ(decoder.info().width, 640);
   ASSERT_EQ(cyan.size(), 30u);

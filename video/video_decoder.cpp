@@ -1,6 +1,6 @@
 // Plan of decoding: the demuxer hands packets of the best video stream to the decoder (threaded as
-// libavcodec sees fit); each decoded frame is counted, and one in `every` is converted and shrunk
-// by libswscale straight into the plane, bottom-up through a negative row stride. The interrupt
+// libavcodec sees fit); each decoded frame is counted, and one in `every` is handed on by
+// reference, to be fitted on the reading thread while decoding goes on. The interrupt
 // callback, which FFmpeg calls during every blocking read, ends a stalled source and a stopped one.
 
 #include "video/video_decoder.h"
@@ -11,8 +11,6 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/error.h>
-#include <libavutil/pixdesc.h>
-#include <libswscale/swscale.h>
 }
 
 #include <algorithm>
@@ -34,15 +32,11 @@ struct VideoDecoder::Libraries {
   AVCodecContext* codec = nullptr;
   AVPacket* packet = nullptr;
   AVFrame* frame = nullptr;
-  SwsContext* to_plane = nullptr;
-  SwsContext* to_source = nullptr;
   int stream = -1;
   std::int64_t start_timestamp = AV_NOPTS_VALUE;
   std::int64_t bytes_seen = -1;
 
   ~Libraries() {
-    sws_freeContext(to_source);
-    sws_freeContext(to_plane);
     av_frame_free(&frame);
     av_packet_free(&packet);
     avcodec_free_context(&codec);
@@ -166,7 +160,7 @@ void VideoDecoder::note_end() {
   }
 }
 
-bool VideoDecoder::next(Plane& frame, FrameStamp& at, FrameMapping& mapping) {
+bool VideoDecoder::next(DecodedFrame& frame) {
   if (!av_->codec) return false;
   for (;;) {
     if (stopped()) return false;
@@ -181,12 +175,16 @@ bool VideoDecoder::next(Plane& frame, FrameStamp& at, FrameMapping& mapping) {
                           : double(timestamp - av_->start_timestamp) * seconds_of(stream->time_base);
       const bool damaged = av_->frame->decode_error_flags != 0 || (av_->frame->flags & AV_FRAME_FLAG_CORRUPT);
       damaged_frames_ += damaged;
-      const bool wanted = !damaged && index % settings_.every == 0;
-      const bool fitted = wanted && fit(frame, mapping);
-      av_frame_unref(av_->frame);
-      if (!wanted) continue;
-      at = {index, last_seconds_};
-      return fitted;
+      if (damaged || index % settings_.every != 0) {
+        av_frame_unref(av_->frame);
+        continue;
+      }
+      if (!frame.pixels) frame.pixels.reset(av_frame_alloc());
+      if (!frame.pixels) throw std::bad_alloc();
+      av_frame_unref(frame.pixels.get());
+      av_frame_move_ref(frame.pixels.get(), av_->frame);
+      frame.at = {index, last_seconds_};
+      return true;
     }
     if (received == AVERROR_EOF) {
       note_end();
@@ -221,47 +219,6 @@ bool VideoDecoder::next(Plane& frame, FrameStamp& at, FrameMapping& mapping) {
     if (packet_pending_) continue;
     av_packet_unref(av_->packet);
   }
-}
-
-bool VideoDecoder::fit(Plane& frame, FrameMapping& mapping) {
-  const AVFrame& decoded = *av_->frame;
-  const auto format = static_cast<AVPixelFormat>(decoded.format);
-  mapping.source = {decoded.width, decoded.height};
-  mapping.fitted = fitted_size(decoded.width, decoded.height);
-  av_->to_plane =
-      sws_getCachedContext(av_->to_plane, decoded.width, decoded.height, format, mapping.fitted.width,
-                           mapping.fitted.height, AV_PIX_FMT_BGR24, SWS_AREA, nullptr, nullptr, nullptr);
-  if (!av_->to_plane) {
-    failure_ = "cannot convert the video's pixels (" + std::string(av_get_pix_fmt_name(format)) + ")";
-    return false;
-  }
-  std::uint8_t* const top_row[4] = {frame.row(kFrameHeight - 1), nullptr, nullptr, nullptr};
-  const int upward_stride[4] = {-kRowStride, 0, 0, 0};
-  sws_scale(av_->to_plane, decoded.data, decoded.linesize, 0, decoded.height, top_row, upward_stride);
-  // The rest of the frame is black, as around a fitted photo.
-  const int first_picture_row = kFrameHeight - mapping.fitted.height;
-  std::memset(frame.row(0), 0, std::size_t(first_picture_row) * kRowStride);
-  if (mapping.fitted.width < kFrameWidth)
-    for (int y = first_picture_row; y < kFrameHeight; ++y)
-      std::memset(frame.row(y) + mapping.fitted.width * kBytesPerPixel, 0,
-                  std::size_t(kFrameWidth - mapping.fitted.width) * kBytesPerPixel);
-
-  if (settings_.keep_source_pixels) {
-    av_->to_source =
-        sws_getCachedContext(av_->to_source, decoded.width, decoded.height, format, decoded.width,
-                             decoded.height, AV_PIX_FMT_BGR24, SWS_POINT, nullptr, nullptr, nullptr);
-    if (!av_->to_source) {
-      failure_ = "cannot convert the video's pixels";
-      return false;
-    }
-    source_pixels_.source_width = source_pixels_.width = decoded.width;
-    source_pixels_.source_height = source_pixels_.height = decoded.height;
-    source_pixels_.bgr.resize(std::size_t(decoded.width) * decoded.height * 3);
-    std::uint8_t* const rows[4] = {source_pixels_.bgr.data(), nullptr, nullptr, nullptr};
-    const int stride[4] = {decoded.width * 3, 0, 0, 0};
-    sws_scale(av_->to_source, decoded.data, decoded.linesize, 0, decoded.height, rows, stride);
-  }
-  return true;
 }
 
 }  // namespace plate::video

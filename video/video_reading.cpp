@@ -1,6 +1,7 @@
-// Plan: a pool of planes passes between the decoding thread, which fills them, and the calling
-// thread, which swaps each into the reader and returns the reader's previous plane to the pool. A
-// few planes in flight let decoding run ahead while a slow frame is read.
+// Plan: the decoding thread hands each frame to be read, by reference to the decoder's buffers,
+// to the calling thread, which fits it into the frame, reads it and tracks the plates. Fitting
+// on the calling thread keeps the decoder fed meanwhile; a few frames in flight let decoding run
+// ahead while a slow frame is read.
 
 #include "video/video_reading.h"
 
@@ -10,46 +11,27 @@
 #include <mutex>
 #include <thread>
 
+#include "video/frame_fitter.h"
+
 namespace plate::video {
 
 namespace {
 
-constexpr std::size_t kPlanesInFlight = 4;
+constexpr std::size_t kFramesInFlight = 4;
 
-struct DecodedItem {
-  std::unique_ptr<Plane> frame;
-  FrameStamp at;
-  FrameMapping mapping;
-  DecodedPicture source;
-};
-
-// The hand-over between the threads: full items one way, empty planes back.
+// The hand-over between the threads, holding at most kFramesInFlight frames.
 class FrameQueue {
  public:
-  explicit FrameQueue(std::size_t planes) {
-    for (std::size_t i = 0; i < planes; ++i) empty_.push_back(std::make_unique<Plane>());
-  }
-  std::unique_ptr<Plane> take_empty(const std::atomic<bool>& halt) {
-    std::unique_lock lock(mutex_);
-    changed_.wait(lock, [&] { return !empty_.empty() || halt; });
-    if (empty_.empty()) return nullptr;
-    auto plane = std::move(empty_.front());
-    empty_.pop_front();
-    return plane;
-  }
-  void give_empty(std::unique_ptr<Plane> plane) {
+  // Waits for room; false when halted.
+  bool put(DecodedFrame frame, const std::atomic<bool>& halt) {
     {
-      const std::lock_guard lock(mutex_);
-      empty_.push_back(std::move(plane));
+      std::unique_lock lock(mutex_);
+      changed_.wait(lock, [&] { return frames_.size() < kFramesInFlight || halt; });
+      if (halt) return false;
+      frames_.push_back(std::move(frame));
     }
     changed_.notify_all();
-  }
-  void put_full(DecodedItem item) {
-    {
-      const std::lock_guard lock(mutex_);
-      full_.push_back(std::move(item));
-    }
-    changed_.notify_all();
+    return true;
   }
   void end() {
     {
@@ -58,20 +40,24 @@ class FrameQueue {
     }
     changed_.notify_all();
   }
-  // The next full item; nothing once the decoder has ended and every item was taken. Wakes every
+  // The next frame; nothing once the decoder has ended and every frame was taken. Wakes every
   // tenth of a second so that the caller can look at its stop flag.
-  std::optional<DecodedItem> take_full(const std::function<void()>& on_wait) {
-    std::unique_lock lock(mutex_);
-    while (full_.empty() && !ended_) {
-      changed_.wait_for(lock, std::chrono::milliseconds(100));
-      lock.unlock();
-      on_wait();
-      lock.lock();
+  std::optional<DecodedFrame> take(const std::function<void()>& on_wait) {
+    std::optional<DecodedFrame> frame;
+    {
+      std::unique_lock lock(mutex_);
+      while (frames_.empty() && !ended_) {
+        changed_.wait_for(lock, std::chrono::milliseconds(100));
+        lock.unlock();
+        on_wait();
+        lock.lock();
+      }
+      if (frames_.empty()) return std::nullopt;
+      frame = std::move(frames_.front());
+      frames_.pop_front();
     }
-    if (full_.empty()) return std::nullopt;
-    DecodedItem item = std::move(full_.front());
-    full_.pop_front();
-    return item;
+    changed_.notify_all();
+    return frame;
   }
   // Under the lock, so that a thread about to wait sees what changed or is woken.
   void wake() {
@@ -82,8 +68,7 @@ class FrameQueue {
  private:
   std::mutex mutex_;
   std::condition_variable changed_;
-  std::deque<std::unique_ptr<Plane>> empty_;
-  std::deque<DecodedItem> full_;
+  std::deque<DecodedFrame> frames_;
   bool ended_ = false;
 };
 
@@ -104,13 +89,11 @@ VideoOutcome read_video(const std::string& source, reader::Reader& reader, const
   }
   outcome.progress.duration_seconds = decoder.info().duration_seconds;
 
-  FrameQueue queue(kPlanesInFlight);
+  FrameQueue queue;
   std::jthread decoding([&] {
-    while (std::unique_ptr<Plane> plane = queue.take_empty(halt)) {
-      DecodedItem item{std::move(plane), {}, {}, {}};
-      if (!decoder.next(*item.frame, item.at, item.mapping)) break;
-      if (decode.keep_source_pixels) item.source = decoder.source_pixels();
-      queue.put_full(std::move(item));
+    for (;;) {
+      DecodedFrame frame;
+      if (!decoder.next(frame) || !queue.put(std::move(frame), halt)) break;
     }
     queue.end();
   });
@@ -126,21 +109,32 @@ VideoOutcome read_video(const std::string& source, reader::Reader& reader, const
       if (output_ok && callbacks.event && !callbacks.event(event)) output_ok = false;
   };
   const std::string format = decoder.info().codec;
-  while (std::optional<DecodedItem> item = queue.take_full([&] {
+  FrameFitter fitter;
+  auto plane = std::make_unique<Plane>();
+  FrameMapping mapping;
+  DecodedPicture source_pixels;
+  std::optional<std::string> fit_failure;
+  while (std::optional<DecodedFrame> frame = queue.take([&] {
     if (user_stopped()) stop_all();
   })) {
     if (user_stopped()) stop_all();
     if (halt) break;
-    const reader::Record record = reader.read_fitted_frame(item->frame, item->mapping, format);
-    queue.give_empty(std::move(item->frame));
+    if (!fitter.fit(*frame, *plane, mapping, settings.keep_source_pixels ? &source_pixels : nullptr)) {
+      fit_failure = fitter.failure();
+      stop_all();
+      break;
+    }
+    const FrameStamp at = frame->at;
+    frame.reset();  // the decoder's buffer goes back to it before the run
+    const reader::Record record = reader.read_fitted_frame(plane, mapping, format);
     outcome.progress.frames_read++;
-    outcome.progress.position_seconds = item->at.seconds;
-    outcome.progress.frames_decoded = item->at.number + 1;
+    outcome.progress.position_seconds = at.seconds;
+    outcome.progress.frames_decoded = at.number + 1;
     if (callbacks.frame &&
         !callbacks.frame(
-            {record, item->at, reader, decode.keep_source_pixels ? &item->source : nullptr, outcome.info}))
+            {record, at, reader, settings.keep_source_pixels ? &source_pixels : nullptr, outcome.info}))
       output_ok = false;
-    give(tracker.add_frame(item->at, record.plates));
+    give(tracker.add_frame(at, record.plates));
     if (callbacks.progress) callbacks.progress(outcome.progress);
     if (!output_ok) {
       stop_all();
@@ -151,7 +145,7 @@ VideoOutcome read_video(const std::string& source, reader::Reader& reader, const
   decoding.join();
   outcome.progress.frames_decoded = decoder.frames_decoded();
   outcome.stopped = user_stopped() || !output_ok;
-  if (!user_stopped()) outcome.failure = decoder.failure();
+  if (!user_stopped()) outcome.failure = fit_failure ? fit_failure : decoder.failure();
   if (output_ok) give(tracker.finish());  // the plates still in view, also when stopped
   return outcome;
 }

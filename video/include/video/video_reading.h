@@ -1,6 +1,6 @@
 #pragma once
-// Reads a video as plate-read and the Python module do: one thread decodes and fits frames while
-// the calling thread reads them and tracks the plates, so on two cores decoding and reading
+// Reads a video as plate-read and the Python module do: one thread decodes frames while the
+// calling thread fits and reads them and tracks the plates, so on two cores decoding and reading
 // overlap. Every callback runs on the calling thread, in frame order.
 
 #include <atomic>
@@ -20,6 +20,7 @@ namespace plate::video {
 struct VideoReadSettings {
   DecodeSettings decode;
   TrackerSettings tracking;
+  bool keep_source_pixels = false;  // also give each frame read at its own size (overlays)
 };
 
 struct FrameRead {
