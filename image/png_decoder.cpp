@@ -183,7 +183,7 @@ void blend_row(const std::uint8_t* rgba, bool sixteen_bits, int pass, bool inter
 
 }  // namespace
 
-DecodeResult decode_png(ByteStream& stream) {
+DecodeResult decode_png(ByteStream& stream, const std::atomic<bool>* cancel) {
   const std::unique_ptr<spng_ctx, ContextCloser> context(spng_ctx_new(0));
   if (!context) return {PictureOutcome::corrupt, {}};
   spng_ctx* ctx = context.get();
@@ -223,6 +223,7 @@ DecodeResult decode_png(ByteStream& stream) {
   auto* rgba_bytes = reinterpret_cast<std::uint8_t*>(rgba.data());
   int error = 0;
   do {
+    if (cancelled(cancel)) return {PictureOutcome::interrupted, {}};
     spng_row_info row{};
     if ((error = spng_get_row_info(ctx, &row)) != 0) break;
     error = spng_decode_row(ctx, rgba_bytes, static_cast<std::size_t>(rgba_row_bytes));
