@@ -7,8 +7,6 @@
 #include <cstdio>  // jpeglib.h needs FILE and size_t declared before it
 #include <jpeglib.h>
 // clang-format on
-#include <gtest/gtest.h>
-#include <stdlib.h>  // mkdtemp
 #include <zlib.h>
 
 #include <algorithm>
@@ -19,7 +17,6 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <system_error>
 #include <vector>
 
 #include "encoded_pictures.h"
@@ -98,6 +95,17 @@ inline Bytes cut_with_end_marker(const Bytes& jpeg, std::size_t keep) {
   out.push_back(std::byte{0xFF});
   out.push_back(std::byte{0xD9});
   return out;
+}
+
+// A photo-like picture, the sound one the hostile files are made from.
+inline BgrPicture photo_picture(int width, int height) {
+  BgrPicture picture(width, height);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      const auto level = std::uint8_t((x * 7 + y * 13 + (x * y) % 97) % 256);
+      picture.set(x, y, level, std::uint8_t(255 - level), std::uint8_t(level / 2));
+    }
+  return picture;
 }
 
 // At quality 90, 4:2:0, progressive (libjpeg's standard progression of 10 scans).
@@ -282,27 +290,6 @@ inline Bytes png_with_large_chunk(std::string_view type, std::uint64_t inflated)
   png.end();
   return out;
 }
-
-// A folder of its own under the test's temporary folder, removed with everything in it at the end.
-class FreshFolder {
- public:
-  FreshFolder() {
-    std::string name = (std::filesystem::path(::testing::TempDir()) / "plate-XXXXXX").string();
-    if (mkdtemp(name.data()) == nullptr) throw std::runtime_error("mkdtemp");
-    path_ = name;
-  }
-  ~FreshFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  FreshFolder(const FreshFolder&) = delete;
-  FreshFolder& operator=(const FreshFolder&) = delete;
-  const std::filesystem::path& path() const { return path_; }
-  std::filesystem::path operator/(std::string_view name) const { return path_ / name; }
-
- private:
-  std::filesystem::path path_;
-};
 
 // `bytes` and then a hole of `hole` bytes that reads as zeros and takes no disk space.
 inline void write_sparse_after(const std::filesystem::path& path, const Bytes& bytes, std::uint64_t hole) {
