@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -68,25 +69,20 @@ inline Bytes with_scan_repeated(const Bytes& jpeg, int scan, int copies) {
   throw std::runtime_error("no such scan");
 }
 
-// The JPEG with its frame header claiming another size; the data stays that of the real picture.
-inline Bytes with_size_claimed(Bytes jpeg, std::uint16_t width, std::uint16_t height) {
-  for (const JpegSegment& segment : jpeg_segments(jpeg)) {
-    if (segment.marker < 0xC0 || segment.marker > 0xC2) continue;
-    jpeg[segment.begin + 5] = std::byte(height >> 8), jpeg[segment.begin + 6] = std::byte(height & 0xFF);
-    jpeg[segment.begin + 7] = std::byte(width >> 8), jpeg[segment.begin + 8] = std::byte(width & 0xFF);
-    return jpeg;
-  }
-  throw std::runtime_error("no frame header");
+// The JPEG with its frame header's bytes from `at` on (4 the bits a sample, 5 the height, 7 the
+// width) replaced; the data stays that of the real picture.
+inline Bytes with_frame_header(Bytes jpeg, std::size_t at, std::initializer_list<std::uint8_t> bytes) {
+  const std::vector<JpegSegment> segments = jpeg_segments(jpeg);
+  const auto frame =
+      std::ranges::find_if(segments, [](auto& s) { return s.marker >= 0xC0 && s.marker <= 0xC2; });
+  for (const std::uint8_t b : bytes) jpeg.at(frame->begin + at++) = std::byte{b};
+  return jpeg;
 }
 
-// The JPEG with its frame header saying `bits` bits a sample (8 in every file libjpeg-turbo reads).
-inline Bytes with_sample_precision(Bytes jpeg, std::uint8_t bits) {
-  for (const JpegSegment& segment : jpeg_segments(jpeg)) {
-    if (segment.marker < 0xC0 || segment.marker > 0xC2) continue;
-    jpeg[segment.begin + 4] = std::byte{bits};
-    return jpeg;
-  }
-  throw std::runtime_error("no frame header");
+inline Bytes with_size_claimed(const Bytes& jpeg, std::uint16_t width, std::uint16_t height) {
+  return with_frame_header(
+      jpeg, 5,
+      {std::uint8_t(height >> 8), std::uint8_t(height), std::uint8_t(width >> 8), std::uint8_t(width)});
 }
 
 // The first `keep` bytes of the file and an end-of-image marker after them.
