@@ -140,7 +140,7 @@ TEST(TrailingData, IsNotReadByAnyDecoder) {
   std::mt19937 random(5);
   for (std::byte& b : junk) b = std::byte(random() & 0xFF);
   const Bytes jpeg = testing::encode_jpeg(photo_picture(640, 480));
-  const Bytes progressive = testing::encode_progressive_jpeg(photo_picture(640, 480));
+  const Bytes progressive = testing::encode_jpeg(photo_picture(640, 480), testing::JpegKind::progressive);
   const Bytes png = testing::zero_rgba16_png(640, 480, true);
   const Bytes bmp = testing::make_bmp(
       {.width = 2000, .height = 3, .stride = 6000, .rows = std::vector<std::uint8_t>(6000 * 3, 9)});
@@ -261,9 +261,9 @@ TEST(PngRowByRow, HoldsTheEightBitPictureAndNotItsSixteenBitRows) {
 TEST(Cancel, StopsEveryDecodeAsInterrupted) {
   const std::atomic<bool> cancel{true};
   Frame frame;
-  for (const Bytes& picture :
-       {testing::encode_jpeg(photo_picture(64, 48)), testing::encode_progressive_jpeg(photo_picture(64, 48)),
-        testing::zero_rgba16_png(64, 48, true)}) {
+  for (const Bytes& picture : {testing::encode_jpeg(photo_picture(64, 48)),
+                               testing::encode_jpeg(photo_picture(64, 48), testing::JpegKind::progressive),
+                               testing::zero_rgba16_png(64, 48, true)}) {
     EXPECT_EQ(load_picture_bytes(picture, "", *frame.plane, {.cancel = &cancel}).outcome,
               PictureOutcome::interrupted);
   }

@@ -104,21 +104,6 @@ inline BgrPicture photo_picture(int width, int height) {
   return picture;
 }
 
-// At quality 90, 4:2:0, progressive (libjpeg's standard progression of 10 scans).
-inline Bytes encode_progressive_jpeg(const BgrPicture& picture) {
-  tjhandle handle = tjInitCompress();
-  unsigned char* out = nullptr;
-  unsigned long size = 0;
-  if (tjCompress2(handle, picture.bgr.data(), picture.width, picture.width * 3, picture.height, TJPF_BGR,
-                  &out, &size, TJSAMP_420, 90, TJFLAG_PROGRESSIVE) != 0) {
-    throw std::runtime_error(tjGetErrorStr2(handle));
-  }
-  Bytes bytes(reinterpret_cast<std::byte*>(out), reinterpret_cast<std::byte*>(out) + size);
-  tjFree(out);
-  tjDestroy(handle);
-  return bytes;
-}
-
 enum class GreyJpegScans {
   sequential,           // one scan, as a baseline file
   one_per_coefficient,  // progressive: the DC coefficients, then each AC coefficient alone (64 scans)

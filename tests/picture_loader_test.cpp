@@ -266,7 +266,8 @@ INSTANTIATE_TEST_SUITE_P(
                     PictureOutcome::truncated},
         BadInputRow{"truncated_png", "cut.png", [] { return cut_in_half(small_png()); },
                     PictureOutcome::truncated},
-        BadInputRow{"cmyk_jpeg", "print.jpg", [] { return testing::encode_jpeg(blocks(), true); },
+        BadInputRow{"cmyk_jpeg", "print.jpg",
+                    [] { return testing::encode_jpeg(blocks(), testing::JpegKind::cmyk); },
                     PictureOutcome::cmyk_jpeg},
         BadInputRow{"png_named_jpeg", "photo.jpg", small_png, PictureOutcome::name_bytes_mismatch},
         BadInputRow{"text_named_png", "notes.png", [] { return Bytes(40, std::byte{'a'}); },
@@ -305,7 +306,9 @@ INSTANTIATE_TEST_SUITE_P(
         BadInputRow{"jpeg_with_its_first_ac_scan_repeated", "repeated.jpg",
                     [] {
                       return testing::with_scan_repeated(
-                          testing::encode_progressive_jpeg(testing::photo_picture(640, 480)), 1, 200);
+                          testing::encode_jpeg(testing::photo_picture(640, 480),
+                                               testing::JpegKind::progressive),
+                          1, 200);
                     },
                     PictureOutcome::corrupt},
         BadInputRow{"jpeg_of_12_bit_samples", "deep.jpg",
