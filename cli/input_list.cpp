@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string_view>
 #include <system_error>
+#include <utility>
 
 #include "options.h"
 #include "reader/names.h"
@@ -14,69 +15,78 @@ using reader::escaped_name;
 using reader::has_picture_extension;
 using reader::picture_extensions_text;
 
-namespace {
+InputList::InputList(std::vector<std::string> arguments, std::istream& name_list, bool null_separated)
+    : arguments_(std::move(arguments)), name_list_(name_list), null_separated_(null_separated) {}
 
-void add_directory(const std::filesystem::path& directory, InputList& list) {
-  std::vector<std::filesystem::path> pictures;
+void InputList::list_directory(const std::filesystem::path& directory) {
+  directory_files_.clear();
+  next_directory_file_ = 0;
   std::error_code error;
   for (std::filesystem::directory_iterator it(directory, error), end; !error && it != end;
        it.increment(error)) {
     std::error_code type_error;
-    if (it->is_regular_file(type_error) && has_picture_extension(it->path())) pictures.push_back(it->path());
+    if (it->is_regular_file(type_error) && has_picture_extension(it->path()))
+      directory_files_.push_back(it->path());
   }
+  const std::string shown = std::string(kProgramName) + ": " + escaped_name(display_name(directory));
   if (error) {
-    list.errors.push_back(escaped_name(display_name(directory)) +
-                          ": cannot list the directory: " + error.message());
+    directory_files_.clear();
+    problems_ += shown + ": cannot list the directory: " + error.message() + "\n";
+    any_error_ = true;
     return;
   }
-  if (pictures.empty())
-    list.warnings.push_back(escaped_name(display_name(directory)) + ": no " +
-                            std::string(picture_extensions_text()) + " file in the directory");
-  std::sort(pictures.begin(), pictures.end(),
+  if (directory_files_.empty())
+    problems_ += shown + ": no " + std::string(picture_extensions_text()) + " file in the directory\n";
+  std::sort(directory_files_.begin(), directory_files_.end(),
             [](const auto& a, const auto& b) { return a.filename() < b.filename(); });
-  list.files.insert(list.files.end(), pictures.begin(), pictures.end());
 }
 
-void add_path(const std::filesystem::path& path, InputList& list) {
-  std::error_code error;
-  if (std::filesystem::is_directory(path, error)) {
-    add_directory(path, list);
-  } else {
-    list.files.push_back(path);
-  }
-}
-
-void add_listed_names(std::istream& name_list, bool null_separated, InputList& list) {
-  std::size_t line_number = 0;
-  for (std::string name; std::getline(name_list, name, null_separated ? '\0' : '\n');) {
-    ++line_number;
-    if (!null_separated) {
-      if (name.find('\0') != std::string::npos) {
-        list.usage_error = "line " + std::to_string(line_number) +
-                           " of the name list on standard input holds a NUL byte; use -0 for a list of "
-                           "NUL-terminated names";
-        return;
+// The next argument or listed name, before directories are opened.
+std::optional<std::filesystem::path> InputList::next_name() {
+  for (;;) {
+    if (reading_name_list_) {
+      std::string name;
+      if (!std::getline(name_list_, name, null_separated_ ? '\0' : '\n')) {
+        reading_name_list_ = false;
+        continue;
       }
-      if (!name.empty() && name.back() == '\r') name.pop_back();
+      ++line_number_;
+      if (!null_separated_) {
+        if (name.find('\0') != std::string::npos) {
+          usage_error_ = "line " + std::to_string(line_number_) +
+                         " of the name list on standard input holds a NUL byte; use -0 for a list of "
+                         "NUL-terminated names";
+          return std::nullopt;
+        }
+        if (!name.empty() && name.back() == '\r') name.pop_back();
+      }
+      if (!name.empty()) return std::filesystem::path(name);
+      continue;
     }
-    if (!name.empty()) add_path(name, list);
+    if (next_argument_ == arguments_.size()) return std::nullopt;
+    std::string& argument = arguments_[next_argument_++];
+    if (argument != kNameListArgument) return std::filesystem::path(std::move(argument));
+    reading_name_list_ = true;
   }
 }
 
-}  // namespace
-
-InputList list_inputs(const std::vector<std::string>& arguments, std::istream& name_list,
-                      bool null_separated) {
-  InputList list;
-  for (const std::string& argument : arguments) {
-    if (argument != kNameListArgument) {
-      add_path(argument, list);
-    } else {
-      add_listed_names(name_list, null_separated, list);
-    }
-    if (!list.usage_error.empty()) break;
+std::optional<ListedFile> InputList::next() {
+  while (usage_error_.empty()) {
+    if (next_directory_file_ < directory_files_.size())
+      return ListedFile{std::move(directory_files_[next_directory_file_++]), take_problems()};
+    std::optional<std::filesystem::path> path = next_name();
+    if (!path) break;
+    std::error_code error;
+    if (!std::filesystem::is_directory(*path, error)) return ListedFile{std::move(*path), take_problems()};
+    list_directory(*path);
   }
-  return list;
+  return std::nullopt;
+}
+
+std::vector<ListedFile> InputList::rest() {
+  std::vector<ListedFile> files;
+  while (std::optional<ListedFile> file = next()) files.push_back(std::move(*file));
+  return files;
 }
 
 }  // namespace plate::cli

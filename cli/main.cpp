@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <iostream>
 #include <memory>
 #include <new>
@@ -11,6 +12,8 @@
 #include <string_view>
 #include <system_error>
 #include <thread>
+#include <utility>
+#include <variant>
 #include <vector>
 
 #include "batch_runner.h"
@@ -49,10 +52,6 @@ int usage_error(const std::string& message) {
   return kUsageError;
 }
 
-void print_problems(const std::vector<std::string>& problems) {
-  for (const std::string& problem : problems) std::cerr << kProgramName << ": " << problem << '\n';
-}
-
 // Help and version text; a failure to write them is a failure of the command.
 int print_text(std::string_view text) {
   if (const std::optional<std::string> problem = write_results(text)) {
@@ -87,35 +86,33 @@ int usable_jobs(int asked) {
 
 // Each file's record, and its overlay picture when one is asked for: a failure to write it is the
 // record's overlay_error.
-reader::Record read_file(reader::Reader& worker, const std::filesystem::path& path,
-                         const std::optional<std::filesystem::path>& overlay_path) {
-  reader::Record record = worker.read_file(path);
-  if (record.error || !overlay_path) return record;
-  if (const std::optional<std::string> reason = reader::write_overlay(worker, *overlay_path)) {
+reader::Record read_file(reader::Reader& worker, const BatchInput& input) {
+  reader::Record record = worker.read_file(input.path);
+  if (record.error || !input.overlay) return record;
+  if (const std::optional<std::string> reason = reader::write_overlay(worker, *input.overlay)) {
     record.overlay_error =
-        "cannot write the overlay picture " + escaped_name(display_name(*overlay_path)) + ": " + *reason;
+        "cannot write the overlay picture " + escaped_name(display_name(*input.overlay)) + ": " + *reason;
     record.messages = reader::message_line(record.name, *record.overlay_error);
   }
   return record;
 }
 
-int read_all(const std::vector<std::filesystem::path>& files, const Options& options,
-             const TemplateTable& templates, const OverlayTargets& overlays) {
+// Reads the pictures `next` gives; `total` is their number when it is known beforehand.
+int read_all(const NextInput& next, std::optional<std::size_t> total, const Options& options,
+             const TemplateTable& templates) {
   const ReportDetail detail{options.log, options.candidates};
   // An overlay is drawn on the picture decoded with the frame, not decoded a second time.
   const reader::ReadSettings settings{options.candidates, options.max_distance, options.small_plates,
                                       options.overlay_file || options.overlay_dir, options.find_plates};
-  ProgressLine progress(std::cerr, files.size() > 1 && stderr_is_terminal(), files.size());
+  ProgressLine progress(std::cerr, total.value_or(2) > 1 && stderr_is_terminal(), total);
   bool any_failed = false;
   std::optional<std::string> output_problem;
   run_batch(
-      files, usable_jobs(options.jobs), templates, settings,
-      [&](std::size_t index, reader::Reader& worker) {
-        return read_file(worker, files[index], overlays.paths[index]);
-      },
-      [&](std::size_t index, reader::Record&& report) {
+      next, usable_jobs(options.jobs), templates, settings,
+      [&](const BatchInput& input, reader::Reader& worker) { return read_file(worker, input); },
+      [&](std::size_t index, const BatchInput& input, reader::Record&& report) {
         progress.clear();
-        std::cerr << report.messages;
+        std::cerr << input.problems << report.messages;
         any_failed = any_failed || report.failed();
         output_problem = write_results(options.json ? reader::record_json(report, {options.candidates}) + "\n"
                                                     : format_text(report, detail));
@@ -131,19 +128,19 @@ int read_all(const std::vector<std::filesystem::path>& files, const Options& opt
   return any_failed ? kSomeNotRead : kAllRead;
 }
 
-// Which inputs are videos (video_input.h); none in a build without FFmpeg.
-std::vector<bool> find_videos(const std::vector<std::filesystem::path>& files) {
-  std::vector<bool> videos(files.size());
+// Whether an input is a video (video_input.h); never in a build without FFmpeg.
+bool is_video(const std::filesystem::path& file) {
 #ifdef PLATE_READ_VIDEOS
-  for (std::size_t i = 0; i < files.size(); ++i) videos[i] = is_video_input(files[i]);
+  return is_video_input(file);
+#else
+  (void)file;
+  return false;
 #endif
-  return videos;
 }
 
 // A video's overlay is a video, named as one; pictures' overlays are planned as before.
-OverlayTargets plan_all_overlays(const std::vector<std::filesystem::path>& files,
-                                 const std::vector<bool>& videos, const Options& options) {
-  const bool any_video = std::find(videos.begin(), videos.end(), true) != videos.end();
+OverlayTargets plan_all_overlays(const std::vector<std::filesystem::path>& files, bool any_video,
+                                 const Options& options) {
 #ifdef PLATE_READ_VIDEOS
   if (any_video && options.overlay_file && files.size() == 1)
     return {{options.overlay_file}, check_video_overlay(files[0], *options.overlay_file)};
@@ -153,15 +150,26 @@ OverlayTargets plan_all_overlays(const std::vector<std::filesystem::path>& files
   return plan_overlay_targets(files, options);
 }
 
+struct Input {
+  BatchInput batch;
+  bool video = false;
+};
+
+// The inputs in order, one at a time; `total` is their number when it is known beforehand.
+struct Inputs {
+  std::function<std::optional<Input>()> next;
+  std::optional<std::size_t> total;
+};
+
 // Pictures in runs of consecutive files through the parallel batch, each video alone, in the order
 // given. Ctrl+C in a video, or output that cannot be written, ends everything.
-int read_in_order(const std::vector<std::filesystem::path>& files, const std::vector<bool>& videos,
-                  const Options& options, const TemplateTable& templates, const OverlayTargets& overlays) {
+int read_in_order(const Inputs& inputs, const Options& options, const TemplateTable& templates) {
   int status = kAllRead;
-  for (std::size_t first = 0; first < files.size();) {
-    if (videos[first]) {
+  for (std::optional<Input> held = inputs.next(); held;) {
+    if (held->video) {
+      std::cerr << held->batch.problems;
 #ifdef PLATE_READ_VIDEOS
-      switch (read_video_input(files[first], options, templates, overlays.paths[first])) {
+      switch (read_video_input(held->batch.path, options, templates, held->batch.overlay)) {
         case VideoStatus::read:
           break;
         case VideoStatus::failed:
@@ -173,20 +181,53 @@ int read_in_order(const std::vector<std::filesystem::path>& files, const std::ve
           return kSomeNotRead;
       }
 #endif
-      ++first;
+      held = inputs.next();
       continue;
     }
-    std::size_t end = first;
-    while (end < files.size() && !videos[end]) ++end;
-    const std::vector<std::filesystem::path> pictures(files.begin() + std::ptrdiff_t(first),
-                                                      files.begin() + std::ptrdiff_t(end));
-    OverlayTargets picture_overlays;
-    picture_overlays.paths.assign(overlays.paths.begin() + std::ptrdiff_t(first),
-                                  overlays.paths.begin() + std::ptrdiff_t(end));
-    if (read_all(pictures, options, templates, picture_overlays) != kAllRead) status = kSomeNotRead;
-    first = end;
+    // The run ends at the inputs' end or at the next video, which stays held.
+    const NextInput next_picture = [&]() -> std::optional<BatchInput> {
+      if (!held) held = inputs.next();
+      if (!held || held->video) return std::nullopt;
+      BatchInput picture = std::move(held->batch);
+      held.reset();
+      return picture;
+    };
+    if (read_all(next_picture, inputs.total, options, templates) != kAllRead) status = kSomeNotRead;
   }
   return status;
+}
+
+// With an overlay asked for, every input is listed first, so that a target that would clash with
+// another or replace an input is refused before anything is written. Otherwise the inputs are
+// listed as they are read.
+std::variant<Inputs, std::string> plan_inputs(InputList& list, const Options& options,
+                                              std::vector<Input>& listed) {
+  if (!options.overlay_file && !options.overlay_dir) {
+    return Inputs{[&list]() -> std::optional<Input> {
+                    std::optional<ListedFile> file = list.next();
+                    if (!file) return std::nullopt;
+                    const bool video = is_video(file->path);
+                    return Input{{std::move(file->path), std::nullopt, std::move(file->problems)}, video};
+                  },
+                  std::nullopt};
+  }
+  std::vector<std::filesystem::path> files;
+  bool any_video = false;
+  for (ListedFile& file : list.rest()) {
+    files.push_back(file.path);
+    listed.push_back(
+        {{std::move(file.path), std::nullopt, std::move(file.problems)}, is_video(files.back())});
+    any_video = any_video || listed.back().video;
+  }
+  if (!list.usage_error().empty()) return list.usage_error();
+  OverlayTargets overlays = plan_all_overlays(files, any_video, options);
+  if (!overlays.usage_error.empty()) return overlays.usage_error;
+  for (std::size_t i = 0; i < listed.size(); ++i) listed[i].batch.overlay = std::move(overlays.paths[i]);
+  return Inputs{[&listed, at = std::size_t{0}]() mutable -> std::optional<Input> {
+                  if (at == listed.size()) return std::nullopt;
+                  return std::move(listed[at++]);
+                },
+                listed.size()};
 }
 
 int run(int argc, char** argv) {
@@ -204,14 +245,12 @@ int run(int argc, char** argv) {
   }
   const Options& options = command_line.options;
 
-  // Everything that can end the run with a usage error comes before anything is created.
-  const InputList inputs = list_inputs(options.inputs, std::cin, options.null_separated_names);
-  if (!inputs.usage_error.empty()) return usage_error(inputs.usage_error);
-  print_problems(inputs.warnings);
-  print_problems(inputs.errors);
-  const std::vector<bool> videos = find_videos(inputs.files);
-  const OverlayTargets overlays = plan_all_overlays(inputs.files, videos, options);
-  if (!overlays.usage_error.empty()) return usage_error(overlays.usage_error);
+  // Everything that can end the run with a usage error comes before anything is created, but for a
+  // name list whose fault is found only when it is read to there.
+  InputList list(options.inputs, std::cin, options.null_separated_names);
+  std::vector<Input> listed;
+  const std::variant<Inputs, std::string> inputs = plan_inputs(list, options, listed);
+  if (const auto* error = std::get_if<std::string>(&inputs)) return usage_error(*error);
   const auto patterns = std::make_unique<reader::Reader>();
   if (!load_pattern_file(*patterns, options, argc > 0 ? argv[0] : nullptr)) return kUsageError;
   // A folder that cannot be made is no mistake on the command line but a failure to write, as an
@@ -225,8 +264,10 @@ int run(int argc, char** argv) {
       return kSomeNotRead;
     }
   }
-  const int status = read_in_order(inputs.files, videos, options, patterns->templates(), overlays);
-  return inputs.errors.empty() || status != kAllRead ? status : kSomeNotRead;
+  const int status = read_in_order(std::get<Inputs>(inputs), options, patterns->templates());
+  std::cerr << list.take_problems();
+  if (!list.usage_error().empty()) return usage_error(list.usage_error());
+  return !list.any_error() || status != kAllRead ? status : kSomeNotRead;
 }
 
 }  // namespace

@@ -21,8 +21,9 @@ constexpr std::size_t kLineRoom = 79;
 
 void ProgressLine::show(std::size_t done, const std::string& last_name) {
   if (!enabled_) return;
-  std::string line =
-      std::string(kProgramName) + ": " + std::to_string(done) + "/" + std::to_string(total_) + " ";
+  const std::string count =
+      total_ ? std::to_string(done) + "/" + std::to_string(*total_) : std::to_string(done);
+  std::string line = std::string(kProgramName) + ": " + count + " ";
   line += shortened(last_name, line.size() < kLineRoom ? kLineRoom - line.size() : 0);
   show_line(line);
 }

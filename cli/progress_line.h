@@ -1,8 +1,10 @@
 #pragma once
-// A one-line progress display on stderr for batches: "plate-read: 12/340 NAME", rewritten in
-// place. It is cleared before anything else is written to stderr, so messages never run into it.
+// A one-line progress display on stderr for batches: "plate-read: 12/340 NAME" ("plate-read: 12
+// NAME" when the number of files is not known beforehand), rewritten in place. It is cleared before anything
+// else is written to stderr, so messages never run into it.
 
 #include <cstddef>
+#include <optional>
 #include <ostream>
 #include <string>
 
@@ -10,7 +12,7 @@ namespace plate::cli {
 
 class ProgressLine {
  public:
-  ProgressLine(std::ostream& out, bool enabled, std::size_t total)
+  ProgressLine(std::ostream& out, bool enabled, std::optional<std::size_t> total)
       : out_(out), enabled_(enabled), total_(total) {}
   ProgressLine(const ProgressLine&) = delete;
   ProgressLine& operator=(const ProgressLine&) = delete;
@@ -24,7 +26,7 @@ class ProgressLine {
  private:
   std::ostream& out_;
   bool enabled_;
-  std::size_t total_;
+  std::optional<std::size_t> total_;
   std::size_t shown_length_ = 0;
 };
 

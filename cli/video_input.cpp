@@ -77,7 +77,7 @@ std::string clock_text(double seconds) {
 class VideoProgressLine {
  public:
   explicit VideoProgressLine(std::string name)
-      : line_(std::cerr, stderr_is_terminal(), 0), name_(std::move(name)), start_(Clock::now()) {}
+      : line_(std::cerr, stderr_is_terminal(), std::nullopt), name_(std::move(name)), start_(Clock::now()) {}
 
   void show(const video::VideoProgress& progress) {
     const auto now = Clock::now();

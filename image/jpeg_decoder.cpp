@@ -86,7 +86,15 @@ int scaled(int size, int denominator) {
 }
 
 // Why a decode stopped before its end.
-enum class Stop : std::uint8_t { none, truncated, corrupt, unsupported, too_many_scans, read_failed };
+enum class Stop : std::uint8_t {
+  none,
+  truncated,
+  corrupt,
+  unsupported,
+  too_many_scans,
+  read_failed,
+  interrupted
+};
 
 // Everything the callbacks reach. `info` comes first, so that the j_common_ptr and
 // j_decompress_ptr libjpeg passes are a pointer to the whole.
@@ -97,6 +105,7 @@ struct Decoder {
   jpeg_progress_mgr progress;
   std::jmp_buf jump;
   ByteStream* stream;
+  const std::atomic<bool>* cancel;
   std::uint64_t scan_bytes;  // what each scan may take; 0 until the header is read
   std::uint64_t header_end;  // the stream position when the header had been read
   Stop stop;
@@ -150,9 +159,11 @@ void emit_message(j_common_ptr common, int level) {
 
 void output_message(j_common_ptr) {}
 
+// libjpeg calls this for every row of blocks it takes in and every output row it gives.
 void progress_monitor(j_common_ptr common) {
   Decoder& decoder = decoder_of(common);
   if (decoder.info.input_scan_number > kMaxScans) stop_with(decoder, Stop::too_many_scans);
+  if (cancelled(decoder.cancel)) stop_with(decoder, Stop::interrupted);
 }
 
 void init_source(j_decompress_ptr) {}
@@ -309,6 +320,8 @@ PictureOutcome outcome_of(Stop stop) {
       return PictureOutcome::too_many_scans;
     case Stop::read_failed:
       return PictureOutcome::cannot_open;
+    case Stop::interrupted:
+      return PictureOutcome::interrupted;
     default:
       return PictureOutcome::corrupt;
   }
@@ -324,9 +337,10 @@ int jpeg_scale_denominator(int shown_width, int shown_height) {
   return 1;
 }
 
-DecodeResult decode_jpeg(ByteStream& stream, JpegDecodeSize decode_size) {
+DecodeResult decode_jpeg(ByteStream& stream, JpegDecodeSize decode_size, const std::atomic<bool>* cancel) {
   const auto decoder = std::make_unique<Decoder>();
   decoder->stream = &stream;
+  decoder->cancel = cancel;
   decoder->stop = Stop::none;
   decoder->info.err = jpeg_std_error(&decoder->error);
   decoder->error.error_exit = error_exit;

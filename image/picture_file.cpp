@@ -112,13 +112,14 @@ PictureFile triage_picture_bytes(std::span<const std::byte> bytes, const std::fi
   return file;
 }
 
-DecodeResult decode_picture(ByteStream& stream, PictureFormat format, JpegDecodeSize jpeg_size) {
+DecodeResult decode_picture(ByteStream& stream, PictureFormat format, JpegDecodeSize jpeg_size,
+                            const std::atomic<bool>* cancel) {
 #if PLATE_IMAGE_DECODERS
   switch (format) {
     case PictureFormat::jpeg:
-      return decode_jpeg(stream, jpeg_size);
+      return decode_jpeg(stream, jpeg_size, cancel);
     case PictureFormat::png:
-      return decode_png(stream);
+      return decode_png(stream, cancel);
     case PictureFormat::bmp:
       return decode_bitmap(stream);
   }
@@ -126,6 +127,7 @@ DecodeResult decode_picture(ByteStream& stream, PictureFormat format, JpegDecode
   static_cast<void>(stream);
   static_cast<void>(format);
   static_cast<void>(jpeg_size);
+  static_cast<void>(cancel);
 #endif
   return {PictureOutcome::unsupported, {}};
 }

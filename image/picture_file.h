@@ -4,6 +4,7 @@
 // the reader chosen. Private to the image library.
 
 #include <array>
+#include <atomic>
 #include <cstddef>
 #include <filesystem>
 #include <optional>
@@ -47,7 +48,9 @@ PictureFile open_picture_file(const std::filesystem::path& path);
 PictureFile triage_picture_bytes(std::span<const std::byte> bytes, const std::filesystem::path& name);
 
 // Decodes a stream of `format`, from its start, with its decoder; a JPEG at `jpeg_size`.
-DecodeResult decode_picture(ByteStream& stream, PictureFormat format, JpegDecodeSize jpeg_size);
+// `cancel` stops a JPEG or PNG decode (LoadOptions::cancel).
+DecodeResult decode_picture(ByteStream& stream, PictureFormat format, JpegDecodeSize jpeg_size,
+                            const std::atomic<bool>* cancel = nullptr);
 
 // Whether a load into the frame decodes this picture (decoded whole) at a smaller size than its
 // own: a JPEG that libjpeg decodes at 1/2, 1/4 or 1/8 for the frame.

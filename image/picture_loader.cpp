@@ -51,17 +51,19 @@ LoadedPicture decoded(ByteStream& stream, PictureFormat format, Plane& frame, co
   loaded.outcome = PictureOutcome::loaded;
   loaded.format = format;
   if (!options.keep_source) {
-    const DecodeResult result = decode_picture(stream, format, JpegDecodeSize::enough_for_frame);
+    const DecodeResult result =
+        decode_picture(stream, format, JpegDecodeSize::enough_for_frame, options.cancel);
     if (result.outcome != PictureOutcome::loaded) return refused(result.outcome, format, frame, options);
     loaded.mapping = fit_into_frame(result.picture, frame);
     return loaded;
   }
-  DecodeResult full = decode_picture(stream, format, JpegDecodeSize::full);
+  DecodeResult full = decode_picture(stream, format, JpegDecodeSize::full, options.cancel);
   if (full.outcome != PictureOutcome::loaded) return refused(full.outcome, format, frame, options);
   const DecodedPicture& picture = full.picture;
   if (frame_decodes_smaller(format, picture)) {
     stream.rewind();
-    const DecodeResult scaled = decode_picture(stream, format, JpegDecodeSize::enough_for_frame);
+    const DecodeResult scaled =
+        decode_picture(stream, format, JpegDecodeSize::enough_for_frame, options.cancel);
     if (scaled.outcome != PictureOutcome::loaded) return refused(scaled.outcome, format, frame, options);
     loaded.mapping = fit_into_frame(scaled.picture, frame);
   } else {

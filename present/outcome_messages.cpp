@@ -116,6 +116,8 @@ std::string_view describe(PictureOutcome outcome, std::optional<ReadOutcome> bit
     case PictureOutcome::rows_too_long:
       return "the picture's rows are too long to decode (more than 2 million pixels wide at 16 bits, 4 "
              "million at 8); it is refused before decoding";
+    case PictureOutcome::interrupted:
+      return "the reading was interrupted";
   }
   return "unknown outcome";
 }

@@ -11,7 +11,9 @@
 #include <chrono>
 #include <condition_variable>
 #include <deque>
+#include <exception>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -185,6 +187,53 @@ class VideoLines {
 };
 #endif
 
+// Runs `read` on a thread of its own, without the GIL, while the calling thread waits and lets
+// Python's signal handlers run every 50 ms. A handler that raises (Ctrl+C's KeyboardInterrupt) sets
+// the Reader's cancel flag, which the decoders look at between rows and scans, and is raised once
+// the read has stopped: a 100-megapixel picture stops within milliseconds, not seconds, and the
+// Reader is never left in the middle of a read. Only the main thread runs signal handlers, so a read
+// in another thread (a Dask worker's) runs to its end.
+reader::Record read_interruptibly(reader::Reader& reader, const std::function<reader::Record()>& read) {
+  std::atomic<bool> cancel{false};
+  reader.settings().cancel = &cancel;
+  reader::Record record;
+  std::exception_ptr failure;
+  bool done = false;
+  std::mutex mutex;
+  std::condition_variable finished;
+  std::thread worker([&] {
+    try {
+      record = read();
+    } catch (...) {
+      failure = std::current_exception();
+    }
+    const std::lock_guard lock(mutex);
+    done = true;
+    finished.notify_all();
+  });
+  bool interrupted = false;
+  for (;;) {
+    {
+      const py::gil_scoped_release unlocked;
+      std::unique_lock lock(mutex);
+      if (finished.wait_for(lock, std::chrono::milliseconds(50), [&] { return done; })) break;
+    }
+    if (PyErr_CheckSignals() != 0) {
+      cancel = true;
+      interrupted = true;
+      break;
+    }
+  }
+  {
+    const py::gil_scoped_release unlocked;
+    worker.join();
+  }
+  reader.settings().cancel = nullptr;
+  if (interrupted) throw py::error_already_set();
+  if (failure) std::rethrow_exception(failure);
+  return record;
+}
+
 class Reader {
  public:
   Reader(const std::optional<std::filesystem::path>& patterns, bool find_plates) : find_plates_(find_plates) {
@@ -201,12 +250,8 @@ class Reader {
 
   py::dict read(const std::filesystem::path& path, bool small_plates, std::optional<int> max_distance) {
     const Exclusive use(busy_);
-    reader::Record record;
-    {
-      const py::gil_scoped_release unlocked;
-      reader_.settings() = {false, max_distance, small_plates, false, find_plates_};
-      record = reader_.read_file(path);
-    }
+    reader_.settings() = {false, max_distance, small_plates, false, find_plates_};
+    const reader::Record record = read_interruptibly(reader_, [&] { return reader_.read_file(path); });
     if (record.failure) raise_failure(record, true);
     return to_dict(record, true);
   }
@@ -227,12 +272,9 @@ class Reader {
                                    array.strides(1),
                                    array.strides(2),
                                    order == "RGB" ? reader::ChannelOrder::rgb : reader::ChannelOrder::bgr};
-    reader::Record record;
-    {
-      const py::gil_scoped_release unlocked;  // `array` keeps the pixels alive meanwhile
-      reader_.settings() = {false, max_distance, small_plates, false, find_plates_};
-      record = reader_.read_pixels(pixels);
-    }
+    reader_.settings() = {false, max_distance, small_plates, false, find_plates_};
+    // `array` keeps the pixels alive meanwhile.
+    const reader::Record record = read_interruptibly(reader_, [&] { return reader_.read_pixels(pixels); });
     if (record.failure) raise_failure(record, false);
     return to_dict(record, false);
   }

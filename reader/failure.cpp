@@ -83,6 +83,8 @@ FailureKind kind_of(PictureOutcome outcome) {
       return FailureKind::too_large;
     case PictureOutcome::corrupt:
       return FailureKind::damaged;
+    case PictureOutcome::interrupted:
+      return FailureKind::interrupted;
     default:
       return FailureKind::cannot_read;
   }
@@ -90,6 +92,7 @@ FailureKind kind_of(PictureOutcome outcome) {
 
 int system_error_of(FailureKind kind) {
   if (kind == FailureKind::missing) return ENOENT;
+  if (kind == FailureKind::interrupted) return EINTR;
   return kind == FailureKind::cannot_read ? EIO : 0;
 }
 

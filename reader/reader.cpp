@@ -66,7 +66,7 @@ Record Reader::read_bytes(std::span<const std::byte> bytes, const std::string& n
 
 // Nothing runs on a refused picture, so its frame need not be cleared.
 LoadOptions Reader::load_options() const {
-  return {.keep_source = settings_.keep_source, .black_frame_on_refusal = false};
+  return {.keep_source = settings_.keep_source, .black_frame_on_refusal = false, .cancel = settings_.cancel};
 }
 
 Record Reader::read_loaded(const std::string& name, LoadedPicture loaded) {

@@ -28,6 +28,7 @@
 #include "image/regular_file.h"
 #include "image/source_picture.h"
 #include "largest_allocation.h"
+#include "scratch_folder.h"
 
 namespace plate {
 namespace {
@@ -35,18 +36,8 @@ namespace {
 namespace fs = std::filesystem;
 using testing::BgrPicture;
 using testing::Bytes;
-using testing::FreshFolder;
 using testing::g_largest_new;
-
-BgrPicture photo_picture(int width, int height) {
-  BgrPicture picture(width, height);
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) {
-      const auto level = std::uint8_t((x * 7 + y * 13 + (x * y) % 97) % 256);
-      picture.set(x, y, level, std::uint8_t(255 - level), std::uint8_t(level / 2));
-    }
-  return picture;
-}
+using testing::photo_picture;
 
 struct Frame {
   std::unique_ptr<Plane> plane = std::make_unique<Plane>();
@@ -55,7 +46,7 @@ struct Frame {
 // ---- The regular-file check ----
 
 TEST(RegularFileCheck, TellsWhatAPathIsAndOpensOnlyRegularFiles) {
-  const FreshFolder folder;
+  const testing::ScratchFolder folder("bounded");
   testing::write_file(folder / "picture.bmp", Bytes(10, std::byte{1}));
   fs::create_directory(folder / "folder");
   ASSERT_EQ(mkfifo((folder / "fifo").c_str(), 0600), 0);
@@ -84,18 +75,11 @@ TEST(RegularFileCheck, TellsWhatAPathIsAndOpensOnlyRegularFiles) {
   }
   EXPECT_EQ(open_regular_file("/dev/null").kind, PathKind::device);
   close(unix_socket);
-
-  OpenedFile opened = open_regular_file(folder / "picture.bmp");
-  std::array<std::byte, 16> bytes{};
-  EXPECT_EQ(opened.file.size(), 10u);
-  EXPECT_EQ(opened.file.read_at(4, bytes), 6u);
-  EXPECT_EQ(bytes[5], std::byte{1});
-  EXPECT_FALSE(opened.file.read_failed());
 }
 
 TEST(RegularFileCheck, AFileWithoutReadPermissionIsRefusedAsSuch) {
   if (geteuid() == 0) GTEST_SKIP() << "root reads every file";
-  const FreshFolder folder;
+  const testing::ScratchFolder folder("bounded");
   testing::write_file(folder / "secret.bmp", Bytes(10));
   fs::permissions(folder / "secret.bmp", fs::perms::none);
   EXPECT_EQ(open_regular_file(folder / "secret.bmp").kind, PathKind::no_permission);
@@ -105,7 +89,7 @@ TEST(RegularFileCheck, AFileWithoutReadPermissionIsRefusedAsSuch) {
 // again and again: whenever the FIFO comes between the loader's look and its open, the open must
 // neither block (no writer ever comes) nor read from it.
 TEST(RegularFileCheck, AFifoSwappedInBetweenTheCheckAndTheOpenNeitherBlocksNorIsRead) {
-  const FreshFolder folder;
+  const testing::ScratchFolder folder("bounded");
   testing::write_file(folder / "picture.bmp", testing::make_bmp({.width = 4, .height = 2}));
   ASSERT_EQ(mkfifo((folder / "fifo").c_str(), 0600), 0);
   const fs::path name = folder / "name.bmp", next = folder / "next.bmp";
@@ -156,7 +140,7 @@ TEST(TrailingData, IsNotReadByAnyDecoder) {
   std::mt19937 random(5);
   for (std::byte& b : junk) b = std::byte(random() & 0xFF);
   const Bytes jpeg = testing::encode_jpeg(photo_picture(640, 480));
-  const Bytes progressive = testing::encode_progressive_jpeg(photo_picture(640, 480));
+  const Bytes progressive = testing::encode_jpeg(photo_picture(640, 480), testing::JpegKind::progressive);
   const Bytes png = testing::zero_rgba16_png(640, 480, true);
   const Bytes bmp = testing::make_bmp(
       {.width = 2000, .height = 3, .stride = 6000, .rows = std::vector<std::uint8_t>(6000 * 3, 9)});
@@ -175,7 +159,7 @@ TEST(TrailingData, IsNotReadByAnyDecoder) {
 // 640 x 480 followed by a gigabyte that reads as zeros: the same frame as the picture alone, and
 // nothing of the file's size allocated.
 TEST(TrailingData, OfAGigabyteLeavesTheFrameAsThePictureAloneAndIsNotHeld) {
-  const FreshFolder folder;
+  const testing::ScratchFolder folder("bounded");
   const Bytes jpeg = testing::encode_jpeg(photo_picture(640, 480));
   testing::write_file(folder / "alone.jpg", jpeg);
   testing::write_sparse_after(folder / "followed.jpg", jpeg, std::uint64_t{1} << 30);
@@ -210,8 +194,6 @@ TEST(ScanLimit, ReadsSixtyFourScansAndRefusesAHundredAndTwentyEight) {
 
   const Bytes in_128 =
       testing::encode_grey_jpeg(grey, 1280, 960, testing::GreyJpegScans::two_per_coefficient);
-  ASSERT_EQ(std::ranges::count_if(testing::jpeg_segments(in_128), [](auto& s) { return s.marker == 0xDA; }),
-            128);
   MemoryStream stream(in_128);
   EXPECT_EQ(decode_jpeg(stream).outcome, PictureOutcome::too_many_scans);
   EXPECT_LT(stream.position(), in_128.size());
@@ -262,28 +244,6 @@ TEST(PngRowByRow, SixteenBitAndInterlacedPicturesGiveThePixelsBlendedOnWhite) {
   }
 }
 
-// Interlaced grey of 2 bits and palette of 4 bits, whose passes fill parts of bytes: the same
-// pixels as the same rows stored plainly.
-TEST(PngRowByRow, InterlacedLowDepthsGiveThePlainFilesPixels) {
-  for (const auto& [colour_type, depth] :
-       {std::pair{SPNG_COLOR_TYPE_GRAYSCALE, 2}, std::pair{SPNG_COLOR_TYPE_INDEXED, 4}}) {
-    testing::PngImage image;
-    image.header = {29, 17, std::uint8_t(depth), std::uint8_t(colour_type), 0, 0, 0};
-    image.data.resize(std::size_t((29 * depth + 7) / 8) * 17);
-    std::mt19937 random(3);
-    for (std::uint8_t& b : image.data) b = static_cast<std::uint8_t>(random());
-    if (colour_type == SPNG_COLOR_TYPE_INDEXED)
-      for (std::uint8_t i = 0; i < 16; ++i)
-        image.palette.push_back({std::uint8_t(i * 16), std::uint8_t(255 - i), i, 0});
-    const DecodeResult plain = decode_png(testing::encode_png(image));
-    image.header.interlace_method = 1;
-    const DecodeResult interlaced = decode_png(testing::encode_png(image));
-    ASSERT_EQ(plain.outcome, PictureOutcome::loaded);
-    ASSERT_EQ(interlaced.outcome, PictureOutcome::loaded);
-    EXPECT_TRUE(interlaced.picture.bgr == plain.picture.bgr) << int(depth);
-  }
-}
-
 // A 3000 x 2000 interlaced picture of 16-bit RGBA: the largest block held is the 8-bit picture
 // (18 MB), not the 48 MB of its RGBA rows.
 TEST(PngRowByRow, HoldsTheEightBitPictureAndNotItsSixteenBitRows) {
@@ -295,10 +255,24 @@ TEST(PngRowByRow, HoldsTheEightBitPictureAndNotItsSixteenBitRows) {
   EXPECT_EQ(decoded.picture.bgr[0], 255);  // transparent black on white
 }
 
+// ---- Stopping a load ----
+
+// A cancel flag already set stops each decoder at its first rows, baseline, progressive or PNG.
+TEST(Cancel, StopsEveryDecodeAsInterrupted) {
+  const std::atomic<bool> cancel{true};
+  Frame frame;
+  for (const Bytes& picture : {testing::encode_jpeg(photo_picture(64, 48)),
+                               testing::encode_jpeg(photo_picture(64, 48), testing::JpegKind::progressive),
+                               testing::zero_rgba16_png(64, 48, true)}) {
+    EXPECT_EQ(load_picture_bytes(picture, "", *frame.plane, {.cancel = &cancel}).outcome,
+              PictureOutcome::interrupted);
+  }
+}
+
 // ---- One load for the frame and the full-size source ----
 
 TEST(KeepSource, GivesTheFrameOfAPlainLoadAndThePictureOfLoadSourcePicture) {
-  const FreshFolder folder;
+  const testing::ScratchFolder folder("bounded");
   testing::PngImage png;
   png.header = {1500, 900, 8, SPNG_COLOR_TYPE_TRUECOLOR, 0, 0, 0};
   png.data = photo_picture(1500, 900).bgr;

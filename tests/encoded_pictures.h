@@ -45,8 +45,15 @@ inline BgrPicture enlarged_frame(const Plane& frame, int k) {
   return picture;
 }
 
-// At quality 100; `cmyk` takes the blue, green and red bytes and a zero fourth byte as C, M, Y, K.
-inline Bytes encode_jpeg(const BgrPicture& picture, bool cmyk = false) {
+enum class JpegKind {
+  baseline,
+  cmyk,         // the blue, green and red bytes and a zero fourth byte taken as C, M, Y, K
+  progressive,  // libjpeg's standard progression of 10 scans
+};
+
+// At quality 100, 4:4:4.
+inline Bytes encode_jpeg(const BgrPicture& picture, JpegKind kind = JpegKind::baseline) {
+  const bool cmyk = kind == JpegKind::cmyk;
   tjhandle handle = tjInitCompress();
   unsigned char* out = nullptr;
   unsigned long size = 0;
@@ -57,7 +64,8 @@ inline Bytes encode_jpeg(const BgrPicture& picture, bool cmyk = false) {
       std::memcpy(&pixels[i * 4], &picture.bgr[i * 3], 3);
   }
   if (tjCompress2(handle, pixels.data(), picture.width, picture.width * (cmyk ? 4 : 3), picture.height,
-                  cmyk ? TJPF_CMYK : TJPF_BGR, &out, &size, TJSAMP_444, 100, 0) != 0) {
+                  cmyk ? TJPF_CMYK : TJPF_BGR, &out, &size, TJSAMP_444, 100,
+                  kind == JpegKind::progressive ? TJFLAG_PROGRESSIVE : 0) != 0) {
     throw std::runtime_error(tjGetErrorStr2(handle));
   }
   Bytes bytes(reinterpret_cast<std::byte*>(out), reinterpret_cast<std::byte*>(out) + size);

@@ -7,8 +7,6 @@
 #include <cstdio>  // jpeglib.h needs FILE and size_t declared before it
 #include <jpeglib.h>
 // clang-format on
-#include <gtest/gtest.h>
-#include <stdlib.h>  // mkdtemp
 #include <zlib.h>
 
 #include <algorithm>
@@ -16,10 +14,10 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <system_error>
 #include <vector>
 
 #include "encoded_pictures.h"
@@ -71,25 +69,20 @@ inline Bytes with_scan_repeated(const Bytes& jpeg, int scan, int copies) {
   throw std::runtime_error("no such scan");
 }
 
-// The JPEG with its frame header claiming another size; the data stays that of the real picture.
-inline Bytes with_size_claimed(Bytes jpeg, std::uint16_t width, std::uint16_t height) {
-  for (const JpegSegment& segment : jpeg_segments(jpeg)) {
-    if (segment.marker < 0xC0 || segment.marker > 0xC2) continue;
-    jpeg[segment.begin + 5] = std::byte(height >> 8), jpeg[segment.begin + 6] = std::byte(height & 0xFF);
-    jpeg[segment.begin + 7] = std::byte(width >> 8), jpeg[segment.begin + 8] = std::byte(width & 0xFF);
-    return jpeg;
-  }
-  throw std::runtime_error("no frame header");
+// The JPEG with its frame header's bytes from `at` on (4 the bits a sample, 5 the height, 7 the
+// width) replaced; the data stays that of the real picture.
+inline Bytes with_frame_header(Bytes jpeg, std::size_t at, std::initializer_list<std::uint8_t> bytes) {
+  const std::vector<JpegSegment> segments = jpeg_segments(jpeg);
+  const auto frame =
+      std::ranges::find_if(segments, [](auto& s) { return s.marker >= 0xC0 && s.marker <= 0xC2; });
+  for (const std::uint8_t b : bytes) jpeg.at(frame->begin + at++) = std::byte{b};
+  return jpeg;
 }
 
-// The JPEG with its frame header saying `bits` bits a sample (8 in every file libjpeg-turbo reads).
-inline Bytes with_sample_precision(Bytes jpeg, std::uint8_t bits) {
-  for (const JpegSegment& segment : jpeg_segments(jpeg)) {
-    if (segment.marker < 0xC0 || segment.marker > 0xC2) continue;
-    jpeg[segment.begin + 4] = std::byte{bits};
-    return jpeg;
-  }
-  throw std::runtime_error("no frame header");
+inline Bytes with_size_claimed(const Bytes& jpeg, std::uint16_t width, std::uint16_t height) {
+  return with_frame_header(
+      jpeg, 5,
+      {std::uint8_t(height >> 8), std::uint8_t(height), std::uint8_t(width >> 8), std::uint8_t(width)});
 }
 
 // The first `keep` bytes of the file and an end-of-image marker after them.
@@ -100,19 +93,15 @@ inline Bytes cut_with_end_marker(const Bytes& jpeg, std::size_t keep) {
   return out;
 }
 
-// At quality 90, 4:2:0, progressive (libjpeg's standard progression of 10 scans).
-inline Bytes encode_progressive_jpeg(const BgrPicture& picture) {
-  tjhandle handle = tjInitCompress();
-  unsigned char* out = nullptr;
-  unsigned long size = 0;
-  if (tjCompress2(handle, picture.bgr.data(), picture.width, picture.width * 3, picture.height, TJPF_BGR,
-                  &out, &size, TJSAMP_420, 90, TJFLAG_PROGRESSIVE) != 0) {
-    throw std::runtime_error(tjGetErrorStr2(handle));
-  }
-  Bytes bytes(reinterpret_cast<std::byte*>(out), reinterpret_cast<std::byte*>(out) + size);
-  tjFree(out);
-  tjDestroy(handle);
-  return bytes;
+// A photo-like picture, the sound one the hostile files are made from.
+inline BgrPicture photo_picture(int width, int height) {
+  BgrPicture picture(width, height);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      const auto level = std::uint8_t((x * 7 + y * 13 + (x * y) % 97) % 256);
+      picture.set(x, y, level, std::uint8_t(255 - level), std::uint8_t(level / 2));
+    }
+  return picture;
 }
 
 enum class GreyJpegScans {
@@ -282,27 +271,6 @@ inline Bytes png_with_large_chunk(std::string_view type, std::uint64_t inflated)
   png.end();
   return out;
 }
-
-// A folder of its own under the test's temporary folder, removed with everything in it at the end.
-class FreshFolder {
- public:
-  FreshFolder() {
-    std::string name = (std::filesystem::path(::testing::TempDir()) / "plate-XXXXXX").string();
-    if (mkdtemp(name.data()) == nullptr) throw std::runtime_error("mkdtemp");
-    path_ = name;
-  }
-  ~FreshFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  FreshFolder(const FreshFolder&) = delete;
-  FreshFolder& operator=(const FreshFolder&) = delete;
-  const std::filesystem::path& path() const { return path_; }
-  std::filesystem::path operator/(std::string_view name) const { return path_ / name; }
-
- private:
-  std::filesystem::path path_;
-};
 
 // `bytes` and then a hole of `hole` bytes that reads as zeros and takes no disk space.
 inline void write_sparse_after(const std::filesystem::path& path, const Bytes& bytes, std::uint64_t hole) {

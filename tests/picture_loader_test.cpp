@@ -10,6 +10,7 @@
 #include "hostile_pictures.h"
 #include "image/jpeg_decoder.h"
 #include "largest_allocation.h"
+#include "scratch_folder.h"
 #include "test_pictures.h"
 
 namespace plate {
@@ -117,12 +118,6 @@ testing::PngImage png_of(int width, std::uint8_t colour_type, std::uint8_t depth
   return image;
 }
 
-std::vector<std::uint8_t> sixteen_bits(std::initializer_list<std::uint16_t> samples) {
-  std::vector<std::uint8_t> bytes(samples.size() * 2);
-  std::memcpy(bytes.data(), std::data(samples), bytes.size());
-  return bytes;
-}
-
 struct PngRow {
   const char* name;
   testing::PngImage image;
@@ -154,14 +149,7 @@ INSTANTIATE_TEST_SUITE_P(
         PngRow{"alpha_on_white",
                png_of(3, SPNG_COLOR_TYPE_TRUECOLOR_ALPHA, 8, {0, 0, 0, 128, 255, 0, 0, 0, 0, 100, 0, 255}),
                {{127, 127, 127}, {255, 255, 255}, {0, 100, 0}}},
-        PngRow{"palette_with_transparency", palette_png(), {{0, 0, 255}, {255, 255, 255}, {30, 20, 10}}},
-        // 0x12FF is 18.9 in 8 bits: rounded, not cut to its high byte.
-        PngRow{"sixteen_bits_rounded",
-               png_of(1, SPNG_COLOR_TYPE_TRUECOLOR, 16, sixteen_bits({0x12FF, 0x0000, 0xFFFF})),
-               {{255, 0, 19}}},
-        PngRow{"sixteen_bits_alpha",
-               png_of(1, SPNG_COLOR_TYPE_TRUECOLOR_ALPHA, 16, sixteen_bits({0, 0, 0, 0x8000})),
-               {{127, 127, 127}}}),
+        PngRow{"palette_with_transparency", palette_png(), {{0, 0, 255}, {255, 255, 255}, {30, 20, 10}}}),
     row_name);
 
 // An 8-bit palette bitmap, which the 24-bit reader refuses for its depth.
@@ -230,55 +218,26 @@ Bytes cut_in_half(Bytes bytes) {
   bytes.resize(bytes.size() / 2);
   return bytes;
 }
-Bytes noisy_jpeg() {
-  BgrPicture picture(64, 64);
-  for (std::size_t i = 0; i < picture.bgr.size(); ++i) picture.bgr[i] = std::uint8_t(i * 37 % 251);
-  return testing::encode_jpeg(picture);
-}
 Bytes small_png() {
   return testing::encode_png(png_of(64, SPNG_COLOR_TYPE_GRAYSCALE, 8, std::vector<std::uint8_t>(64, 5)));
-}
-// A valid PNG header claiming 65535 x 65535 grey pixels, its checksum included, and no data.
-Bytes giant_png() {
-  const std::uint8_t b[] = {0x89, 'P',  'N', 'G', '\r', '\n', 0x1A, '\n', 0,    0,    0,
-                            13,   'I',  'H', 'D', 'R',  0,    0,    0xFF, 0xFF, 0,    0,
-                            0xFF, 0xFF, 8,   0,   0,    0,    0,    0x93, 0x6E, 0x86, 0x8C};
-  return Bytes(reinterpret_cast<const std::byte*>(b), reinterpret_cast<const std::byte*>(b) + sizeof b);
-}
-// A JPEG whose frame header claims 65500 x 65500 pixels, the most the format's library takes.
-Bytes giant_jpeg() {
-  Bytes jpeg = testing::encode_jpeg(BgrPicture(8, 8));
-  for (std::size_t at = 2; at + 8 < jpeg.size(); ++at) {
-    if (jpeg[at] == std::byte{0xFF} && jpeg[at + 1] == std::byte{0xC0}) {
-      for (std::size_t i : {5, 7}) jpeg[at + i] = std::byte{0xFF}, jpeg[at + i + 1] = std::byte{0xDC};
-      break;
-    }
-  }
-  return jpeg;
 }
 Bytes giant_bmp() {
   return testing::make_bmp(
       {.width = 65535, .height = 65535, .stride = 0, .bit_count = 8, .palette = Rows(8)});
 }
 
-// A 640 x 480 photo-like picture, the sound one the hostile files below are made from.
-BgrPicture photo_picture() {
-  BgrPicture picture(640, 480);
-  for (int y = 0; y < 480; ++y)
-    for (int x = 0; x < 640; ++x) {
-      const auto level = std::uint8_t((x * 7 + y * 13 + (x * y) % 97) % 256);
-      picture.set(x, y, level, std::uint8_t(255 - level), std::uint8_t(level / 2));
-    }
-  return picture;
-}
 const Bytes& photo_jpeg() {
-  static const Bytes jpeg = testing::encode_jpeg(photo_picture());
+  static const Bytes jpeg = testing::encode_jpeg(testing::photo_picture(640, 480));
   return jpeg;
 }
-Bytes grey_in_scans(testing::GreyJpegScans scans) {
-  std::vector<std::uint8_t> grey(320 * 240);
-  for (std::size_t i = 0; i < grey.size(); ++i) grey[i] = std::uint8_t((i * 7) ^ (i >> 9));
-  return testing::encode_grey_jpeg(grey, 320, 240, scans);
+
+// A sound PNG with the zlib checksum at the end of its picture data changed: the decoder stops
+// reading at the last row, before that chunk's CRC, so only the checksum itself can tell.
+Bytes png_with_its_zlib_checksum_changed() {
+  Bytes png = small_png();
+  const std::size_t end_chunk = png.size() - 12;  // IEND: length, type, CRC
+  png[end_chunk - 4 - 1] ^= std::byte{0x5A};      // before the picture data's CRC
+  return png;
 }
 
 class BadInput : public ::testing::TestWithParam<BadInputRow> {};
@@ -286,7 +245,7 @@ class BadInput : public ::testing::TestWithParam<BadInputRow> {};
 // Each gets its one outcome and a black frame; none allocates anything of the size
 // a header claims.
 TEST_P(BadInput, IsRefusedWithItsOutcome) {
-  const testing::FreshFolder folder;
+  const testing::ScratchFolder folder("loader");
   const fs::path file = folder / GetParam().file_name;
   testing::write_file(file, GetParam().bytes());
   Loaded loaded;
@@ -303,17 +262,22 @@ INSTANTIATE_TEST_SUITE_P(
     Refused, BadInput,
     ::testing::Values(
         BadInputRow{"empty_file", "empty.jpg", [] { return Bytes{}; }, PictureOutcome::empty_file},
-        BadInputRow{"truncated_jpeg", "cut.jpg", [] { return cut_in_half(noisy_jpeg()); },
+        BadInputRow{"truncated_jpeg", "cut.jpg", [] { return cut_in_half(photo_jpeg()); },
                     PictureOutcome::truncated},
         BadInputRow{"truncated_png", "cut.png", [] { return cut_in_half(small_png()); },
                     PictureOutcome::truncated},
-        BadInputRow{"cmyk_jpeg", "print.jpg", [] { return testing::encode_jpeg(blocks(), true); },
+        BadInputRow{"cmyk_jpeg", "print.jpg",
+                    [] { return testing::encode_jpeg(blocks(), testing::JpegKind::cmyk); },
                     PictureOutcome::cmyk_jpeg},
         BadInputRow{"png_named_jpeg", "photo.jpg", small_png, PictureOutcome::name_bytes_mismatch},
         BadInputRow{"text_named_png", "notes.png", [] { return Bytes(40, std::byte{'a'}); },
                     PictureOutcome::unrecognised_bytes},
-        BadInputRow{"giant_png_header", "giant.png", giant_png, PictureOutcome::too_large},
-        BadInputRow{"giant_jpeg_header", "giant.jpg", giant_jpeg, PictureOutcome::too_large},
+        BadInputRow{"giant_png_header", "giant.png", [] { return testing::png_header_only(65535, 65535); },
+                    PictureOutcome::too_large},
+        BadInputRow{
+            "giant_jpeg_header", "giant.jpg",
+            [] { return testing::with_size_claimed(testing::encode_jpeg(BgrPicture(8, 8)), 65500, 65500); },
+            PictureOutcome::too_large},
         BadInputRow{"giant_bitmap_header", "giant.bmp", giant_bmp, PictureOutcome::too_large},
         // Data that ends early is cut short whatever follows it, an end marker included.
         BadInputRow{"jpeg_cut_after_1000_bytes_with_an_end_marker", "cut.jpg",
@@ -341,16 +305,17 @@ INSTANTIATE_TEST_SUITE_P(
                     PictureOutcome::corrupt},
         BadInputRow{"jpeg_with_its_first_ac_scan_repeated", "repeated.jpg",
                     [] {
-                      return testing::with_scan_repeated(testing::encode_progressive_jpeg(photo_picture()), 1,
-                                                         200);
+                      return testing::with_scan_repeated(
+                          testing::encode_jpeg(testing::photo_picture(640, 480),
+                                               testing::JpegKind::progressive),
+                          1, 200);
                     },
                     PictureOutcome::corrupt},
-        BadInputRow{"jpeg_in_128_scans", "scans.jpg",
-                    [] { return grey_in_scans(testing::GreyJpegScans::two_per_coefficient); },
-                    PictureOutcome::too_many_scans},
         BadInputRow{"jpeg_of_12_bit_samples", "deep.jpg",
-                    [] { return testing::with_sample_precision(photo_jpeg(), 12); },
+                    [] { return testing::with_frame_header(photo_jpeg(), 4, {12}); },
                     PictureOutcome::unsupported},
+        BadInputRow{"png_with_its_zlib_checksum_changed", "changed.png", png_with_its_zlib_checksum_changed,
+                    PictureOutcome::corrupt},
         BadInputRow{"png_header_claiming_10000_square", "claims.png",
                     [] { return testing::png_header_only(10000, 10000); }, PictureOutcome::truncated},
         BadInputRow{"png_rows_of_3_million_16_bit_pixels", "wide.png",

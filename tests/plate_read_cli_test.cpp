@@ -90,17 +90,19 @@ ProgramRun run_plate_read(const fs::path& dir, const std::string& arguments,
 }
 
 // Arguments in order; a directory gives its bitmaps in name order, "-" the names on stdin. A file
-// that cannot be read gives no stdout line, its name and message on stderr, and exit status 1.
+// that cannot be read gives no stdout line, its name and message on stderr, and exit status 1; a
+// directory without pictures is told in its place.
 TEST(PlateReadCliTest, ReadsFilesDirectoriesAndTheNameListInOrder) {
   const testing::ScratchFolder scratch("plate_read_cli");
   const fs::path& dir = scratch.path();
   fs::create_directories(dir / "pictures" / "sub.bmp");  // a directory is not a picture
+  fs::create_directories(dir / "empty");
   for (const char* name : {"x.bmp", "y.bmp", "z.bmp", "pictures/b.BMP", "pictures/a.bmp", "pictures/c.Bmp"})
     fs::copy_file(kSamples / "no_plate.bmp", dir / name);  // reads, and holds no plate
   std::ofstream(dir / "pictures" / "notes.txt") << "not a picture";
   std::ofstream(dir / "bad.bmp") << "BM, then no bitmap";
   const ProgramRun run =
-      run_plate_read(dir, "x.bmp pictures - bad.bmp missing.bmp y.bmp", "z.bmp\r\n\nx.bmp\n");
+      run_plate_read(dir, "x.bmp pictures - bad.bmp empty missing.bmp y.bmp", "z.bmp\r\n\nx.bmp\n");
   EXPECT_EQ(run.status, 1);
   std::vector<std::string> names;
   for (const std::string& line : lines_of(run.out)) names.push_back(line.substr(0, line.find('\t')));
@@ -111,7 +113,8 @@ TEST(PlateReadCliTest, ReadsFilesDirectoriesAndTheNameListInOrder) {
   EXPECT_EQ(
       run.err,
       "plate-read: bad.bmp: the file is too short to be a BMP picture: it ends inside the 54 bytes of its "
-      "headers (ファイルリードエラーです)\nplate-read: missing.bmp: no such file "
+      "headers (ファイルリードエラーです)\nplate-read: empty: no .bmp, .jpg, .jpeg or .png file in the "
+      "directory\nplate-read: missing.bmp: no such file "
       "(ファイルリードエラーです)\n");
 }
 

@@ -143,6 +143,9 @@ const Hostile kHostile[] = {
     // The name list: lines, or NUL-terminated names with -0; a NUL in a line is refused.
     {"printf 'plain.bmp\\0d/x.bmp\\n' | $P -", 2, "",
      "line 1 of the name list on standard input holds a NUL"},
+    // The list is read as its files are: the names before a fault in it have been read.
+    {"printf 'plain.bmp\\nd/x\\0.bmp\\n' | $P -", 2, "plain.bmp\t\tN ms\n",
+     "line 2 of the name list on standard input holds a NUL"},
     {"printf 'plain.bmp\\0n\\nl\\te\\033[31m\\377.bmp\\0' | $P -0 -", 0,
      "plain.bmp\t\tN ms\nn\\nl\\te\\033[31m\\377.bmp\t\tN ms\n", ""},
     // Nothing but regular files is opened: a FIFO never blocks.

@@ -1,8 +1,12 @@
 """platereader.Reader: files and arrays, errors in plate-read's words, threads."""
 
+import os
+import signal
 import struct
 import subprocess
 import threading
+import time
+import zlib
 
 import numpy as np
 import pytest
@@ -179,3 +183,54 @@ def test_find_plates_reads_as_plate_read_finds_them():
     assert quads, "the sample's plates lie flat and light on dark: the finder must find one"
     width, height = record["source"]["width"], record["source"]["height"]
     assert all(0 <= x <= width and 0 <= y <= height for quad in quads for x, y in quad)
+
+
+def slow_png(path, side):
+    """A side x side 16-bit RGBA PNG, transparent throughout: small, but slow to decode."""
+    inflated = side * (1 + 8 * side)
+    packer, zeros, data = zlib.compressobj(1), bytes(1 << 24), []
+    for at in range(0, inflated, len(zeros)):
+        data.append(packer.compress(zeros[: min(len(zeros), inflated - at)]))
+    data.append(packer.flush())
+
+    def chunk(kind, body):
+        return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
+
+    header = struct.pack(">IIBBBBB", side, side, 16, 6, 0, 0, 0)
+    path.write_bytes(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", b"".join(data)) +
+                     chunk(b"IEND", b""))
+    return path
+
+
+class Interrupted(Exception):
+    """What the test's SIGINT handler raises (KeyboardInterrupt would end pytest if it came late)."""
+
+
+def test_a_signal_ends_a_long_read_at_once_and_the_reader_reads_on(reader, tmp_path):
+    picture = slow_png(tmp_path / "slow.png", 8000)
+    start = time.monotonic()
+    reader.read(picture)
+    whole = time.monotonic() - start
+    signalled = []
+
+    def interrupt():
+        signalled.append(time.monotonic())
+        os.kill(os.getpid(), signal.SIGINT)
+
+    def raise_interrupted(*_):
+        raise Interrupted
+
+    previous = signal.signal(signal.SIGINT, raise_interrupted)
+    try:
+        timer = threading.Timer(whole / 4, interrupt)
+        timer.start()
+        with pytest.raises(Interrupted):
+            reader.read(picture)
+        raised = time.monotonic()
+        timer.join()
+    finally:
+        signal.signal(signal.SIGINT, previous)
+    # Stopped between rows, not at the end of the decode, three quarters of it later.
+    assert raised - signalled[0] < whole / 4
+    sample = SAMPLES / "two_plates.bmp"
+    assert without_timings(reader.read(sample)) == plate_read_json(sample)[0]

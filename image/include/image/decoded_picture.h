@@ -1,6 +1,7 @@
 #pragma once
 // A picture as the decoders hand it to the frame fitting: 8-bit blue, green, red, rows top first.
 
+#include <atomic>
 #include <cstdint>
 #include <vector>
 
@@ -27,6 +28,11 @@ struct DecodedPicture {
   int height = 0;
   std::vector<std::uint8_t> bgr;  // width * 3 bytes a row, no padding, the top row first
 };
+
+// Whether the caller of a decode has asked it to stop (LoadOptions::cancel).
+inline bool cancelled(const std::atomic<bool>* cancel) {
+  return cancel != nullptr && cancel->load(std::memory_order_relaxed);
+}
 
 struct DecodeResult {
   PictureOutcome outcome = PictureOutcome::corrupt;

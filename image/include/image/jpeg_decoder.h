@@ -4,6 +4,7 @@
 // 1/2, 1/4 or 1/8 of its size (libjpeg-turbo scales inside its inverse DCT, far faster than
 // decoding whole and shrinking) when that still leaves at least its fitted size each way.
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -22,8 +23,9 @@ enum class JpegDecodeSize : std::uint8_t {
 // YCCK files); unsupported (12-bit, lossless or hierarchical files); too_many_scans (more scans
 // than any sound file has); truncated (the data ends before the picture does, even if an end
 // marker follows, or the file is too short for its blocks); corrupt (corrupt data, or anything
-// else the library rejects); cannot_open (a read failed). Warnings that leave the picture as the
-// file means it (stray bytes between markers) do not refuse it. jpeg_decoder.cpp gives the limits.
+// else the library rejects); cannot_open (a read failed); interrupted (`cancel` became true). Warnings that
+// leave the picture as the file means it (stray bytes between markers) do not refuse it. jpeg_decoder.cpp
+// gives the limits.
 DecodeResult decode_jpeg(std::span<const std::byte> jpeg,
                          JpegDecodeSize decode_size = JpegDecodeSize::enough_for_frame);
 
@@ -32,6 +34,7 @@ DecodeResult decode_jpeg(std::span<const std::byte> jpeg,
 int jpeg_scale_denominator(int shown_width, int shown_height);
 
 // The same from a stream at its start, reading nothing after the end-of-image marker.
-DecodeResult decode_jpeg(ByteStream& stream, JpegDecodeSize decode_size = JpegDecodeSize::enough_for_frame);
+DecodeResult decode_jpeg(ByteStream& stream, JpegDecodeSize decode_size = JpegDecodeSize::enough_for_frame,
+                         const std::atomic<bool>* cancel = nullptr);
 
 }  // namespace plate

@@ -20,6 +20,7 @@
 //
 // Nothing here shows or holds a message: front ends word the outcomes.
 
+#include <atomic>
 #include <cstddef>
 #include <filesystem>
 #include <optional>
@@ -49,6 +50,11 @@ struct LoadOptions {
   // reader that runs nothing on a refused picture saves clearing 2.4 MB a file: a list of a million
   // missing names took minutes.
   bool black_frame_on_refusal = true;
+  // When set, a decode stops (`interrupted`) soon after this becomes true: the JPEG and PNG decoders
+  // look at it between rows and between scans, so a 100-megapixel picture stops within milliseconds
+  // and a caller that waits (for Ctrl+C, say) need not wait seconds. Read with relaxed order: it
+  // only says to stop, and guards no other data.
+  const std::atomic<bool>* cancel = nullptr;
 };
 
 struct LoadedPicture {

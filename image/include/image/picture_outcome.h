@@ -24,6 +24,7 @@ enum class PictureOutcome : std::uint8_t {
   bitmap_refused,       // the 24-bit bitmap reader refused the file; its ReadOutcome says why
   too_many_scans,       // a JPEG of more scans than the decoder's limit: refused, not decoded at length
   rows_too_long,        // a PNG whose rows are too long to decode in bounded memory: refused from the header
+  interrupted,          // the caller stopped the decode before its end (LoadOptions::cancel)
 };
 
 }  // namespace plate

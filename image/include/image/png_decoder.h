@@ -9,6 +9,7 @@
 // transformation calls; and it limits image and chunk sizes itself. Both are in Debian; libspng
 // is the smaller and the one with a fuzzing history in OSS-Fuzz from its start.
 
+#include <atomic>
 #include <cstddef>
 #include <span>
 
@@ -21,10 +22,10 @@ namespace plate {
 // long to decode in bounded memory, from the header); truncated (the data ends before the last
 // row, or the file is too short for its picture, from the header); unsupported (ancillary chunks
 // over libspng's limits); corrupt (bad header, chunk, checksum or compressed data, or more data
-// than the picture can hold); cannot_open (a read failed).
+// than the picture can hold); cannot_open (a read failed); interrupted (`cancel` became true).
 DecodeResult decode_png(std::span<const std::byte> png);
 
 // The same from a stream at its start, reading nothing after what the picture needs.
-DecodeResult decode_png(ByteStream& stream);
+DecodeResult decode_png(ByteStream& stream, const std::atomic<bool>* cancel = nullptr);
 
 }  // namespace plate

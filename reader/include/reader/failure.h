@@ -26,6 +26,7 @@ enum class FailureKind {
   cut_short,          // the data ends before the picture does
   too_large,          // more pixels than are read
   unusable_patterns,  // a pattern file of the wrong size or with a record that is no template
+  interrupted,        // the caller stopped the read (ReadSettings::cancel)
 };
 
 struct Failure {

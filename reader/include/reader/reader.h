@@ -12,6 +12,7 @@
 // A Reader owns one engine workspace (about 10 MB) and serves one thread at a time; run several
 // for parallel work, sharing one loaded template table (use_templates).
 
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -44,6 +45,8 @@ struct ReadSettings {
   // (finder/found_plate_reading.h); a plate read there stands in place of any other read on it.
   // Ignored where the finder is not built (has_plate_finder()).
   bool find_plates = false;
+  // When set, a read stops soon after this becomes true, failing as `interrupted` (LoadOptions::cancel).
+  const std::atomic<bool>* cancel = nullptr;
 };
 
 // Whether this build has the plate finder (OpenCV); the Windows program has not.
