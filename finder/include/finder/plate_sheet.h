@@ -55,9 +55,6 @@ class PlateSheet {
   // edge; nothing when the centre lies in no slot.
   std::optional<double> depth_in_slot(const PixelBox& frame_box) const;
 
-  // Whether the point of the original picture lies on a plate laid out here.
-  bool covers(SourcePoint point) const;
-
  private:
   const SheetSlot* slot_at(const PixelBox& frame_box) const;
 
