@@ -30,23 +30,9 @@ tools::PhotoScene photo_with(std::vector<tools::TurnedPlate> plates,
   return scene;
 }
 
-// The front-corner view: a plate turned 40 degrees and tilted 10, about 200 px wide in the frame.
-tools::TurnedPlate corner_view_plate() {
-  tools::TurnedPlate plate;
-  plate.lettering.serial = "5126";
-  plate.centre_x = 900;
-  plate.centre_y = 700;
-  plate.width_px = 400;
-  plate.yaw_deg = 40;
-  plate.pitch_deg = 10;
-  return plate;
-}
-
 DecodedPicture decoded(const tools::PhotoScene& scene) {
   const tools::RgbCanvas canvas = tools::render_photo(scene, tools::load_plate_fonts());
-  DecodedPicture picture;
-  picture.source_width = picture.width = canvas.width();
-  picture.source_height = picture.height = canvas.height();
+  DecodedPicture picture{canvas.width(), canvas.height(), canvas.width(), canvas.height(), {}};
   for (int row = 0; row < canvas.height(); ++row)
     for (int column = 0; column < canvas.width(); ++column) {
       const tools::Rgb& pixel = canvas.at_unchecked(column, row);
@@ -78,10 +64,7 @@ TEST(PlateSheet, MapsNothingOutsideItsSlotsAndLaysOutNoMoreThanItsCapacity) {
   const SheetLayout layout;
   const std::size_t capacity = PlateSheet::capacity(layout);
   EXPECT_EQ(capacity, 12u);  // 3 columns of 300 px plates, 4 rows
-  DecodedPicture picture;
-  picture.source_width = picture.width = 400;
-  picture.source_height = picture.height = 300;
-  picture.bgr.assign(400 * 300 * 3, 200);
+  const DecodedPicture picture{400, 300, 400, 300, std::vector<std::uint8_t>(400 * 300 * 3, 200)};
   const FoundPlate plate{{{{100, 100}, {300, 100}, {300, 200}, {100, 200}}}, 1.0};
   const std::vector<FoundPlate> plates(capacity + 3, plate);
   auto frame = std::make_unique<Plane>();
@@ -99,31 +82,33 @@ TEST(PlateSheet, MapsNothingOutsideItsSlotsAndLaysOutNoMoreThanItsCapacity) {
   EXPECT_NEAR((*whole)[2].y, 200 + 100 * layout.margin, 0.5);
 }
 
-TEST(PlateFinder, TakesNoGratingGrilleOrBadgeForAPlate) {
-  const std::vector<tools::TexturePatch> textures{
+// Textures that read as plates (a grating, grille bars, a badge) and light clutter hold no plate
+// shape, and a frame without a picture in it gives nothing.
+TEST(PlateFinder, FindsNothingInTexturesClutterOrAnEmptyFrame) {
+  tools::PhotoScene textures = photo_with({}), clutter = photo_with({});
+  textures.textures = {
       {tools::TextureKind::grating, 200, 200, 420, 200, 28, {200, 200, 200}, {30, 30, 30}},
       {tools::TextureKind::grille, 900, 300, 500, 220, 30, {190, 190, 190}, {20, 20, 20}},
       {tools::TextureKind::badge, 1200, 900, 360, 180, 20, {220, 220, 220}, {25, 25, 25}},
   };
-  EXPECT_TRUE(find_in(decoded(photo_with({}, textures))).plates.empty());
-}
-
-TEST(PlateFinder, FindsNothingInPhotosWithoutPlatesOrWithoutPixels) {
-  tools::PhotoScene clutter = photo_with({});
   clutter.background = {tools::BackgroundKind::clutter, {210, 210, 210}, {40, 40, 40}, 48};
-  EXPECT_TRUE(find_in(decoded(clutter)).plates.empty());
+  for (const tools::PhotoScene& scene : {textures, clutter})
+    EXPECT_TRUE(find_in(decoded(scene)).plates.empty());
   auto frame = std::make_unique<Plane>();
   frame->fill(255);
   EXPECT_TRUE(find_plates(*frame, FrameMapping{{1, 1}, {1, 1}}).empty());
   EXPECT_TRUE(find_plates(*frame, FrameMapping{}).empty());
 }
 
-// Half the plate hangs over the photo's left edge: whatever is found, and whatever is read on the
-// sheet, lies within the picture.
+// Half the plate hangs over the photo's left edge: whatever is found, and whatever the sheet maps
+// back, lies within the picture.
 TEST(PlateFinder, KeepsAPlateCutByThePictureEdgeWithinThePicture) {
-  tools::TurnedPlate plate = corner_view_plate();
+  tools::TurnedPlate plate;
+  plate.lettering.serial = "5126";
   plate.centre_x = 40;
-  plate.yaw_deg = 0;
+  plate.centre_y = 700;
+  plate.width_px = 400;
+  plate.pitch_deg = 10;
   const DecodedPicture picture = decoded(photo_with({plate}));
   const Found found = find_in(picture);
   for (const FoundPlate& f : found.plates) EXPECT_TRUE(within_picture(f.quad));
@@ -135,9 +120,6 @@ TEST(PlateFinder, KeepsAPlateCutByThePictureEdgeWithinThePicture) {
         sheet.to_source({slot.left, slot.left + slot.width - 1, plane_top - slot.height + 1, plane_top});
     ASSERT_TRUE(quad.has_value());
     EXPECT_TRUE(within_picture(*quad));
-    const PixelBox box = bounding_box(*quad, kPhotoWidth, kPhotoHeight);
-    EXPECT_GE(box.x_min, 0);
-    EXPECT_LT(box.x_max, kPhotoWidth);
   }
 }
 
