@@ -60,6 +60,9 @@ TEST(ReaderFindPlates, ReadsATurnedPlateOnceWithItsCornersInThePicture) {
   }
   ASSERT_EQ(plate.characters.size(), 4u);
   for (const CharacterRecord& c : plate.characters) ASSERT_TRUE(c.quad.has_value());
+  for (std::size_t k = 1; k < 4; ++k)  // each digit in its own place, left to right
+    EXPECT_LE((*plate.characters[k - 1].quad)[1][0], (*plate.characters[k].quad)[0][0] + 2.0)
+        << "digit " << k;
   // The overlay frames the same plate.
   ASSERT_EQ(reader.plates().size(), 1u);
   EXPECT_EQ(reader.plates()[0].text, "51-26");
