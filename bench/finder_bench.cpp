@@ -8,20 +8,21 @@
 // other reported plate is wrong (a text not there, or a plate reported twice).
 //
 // The finder's plates (plate-read --find-plates) are shown alone and merged with the frame run's
-// as the reader merges them: the frame run's plates whose centre lies on a plate read straightened
-// give way to it. A third merge is shown for the choice: the frame run's plates give way wherever
-// the finder found a plate shape, read or not. The plates are straightened from the fitted
-// picture, as plate-read does, or with --from-photo from the photo's own pixels (twice as fine).
+// as the reader merges them (keeps_frame_plate): the frame run's plates give way where a plate was
+// read straightened, and elsewhere are kept up to a worst distance. The merge is also shown for
+// other such limits, for the choice. The plates are straightened from the fitted picture, as
+// plate-read does, or with --from-photo from the photo's own pixels (twice as fine).
 // Times are this thread's CPU time a photo.
 //
 //   usage: finder_bench [--photos N] [--set development|checking] [--plate-width W] [--levels 80,110,...]
-//                       [--from-photo] [--list] [--pictures DIR] [PATTERN_FILE]
+//                       [--frame-worst-distance N] [--from-photo] [--list] [--pictures DIR] [PATTERN_FILE]
 // --pictures writes each photo as fitted into the frame and the sheet of its straightened plates.
 
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -150,6 +151,8 @@ int main(int argc, char** argv) {
       settings.layout.background = std::stoi(argv[++i]);
     } else if (arg == "--serial-row-top" && i + 1 < argc) {
       settings.serial_row_top = std::stod(argv[++i]);
+    } else if (arg == "--frame-worst-distance" && i + 1 < argc) {
+      settings.frame_worst_distance = std::stoi(argv[++i]);
     } else if (arg == "--levels" && i + 1 < argc) {
       settings.finder.light_levels = parse_list(argv[++i]);
     } else if (arg == "--pictures" && i + 1 < argc) {
@@ -173,6 +176,8 @@ int main(int argc, char** argv) {
   auto sheet_frame = std::make_unique<plate::Plane>();
 
   Score totals[kModes];
+  const std::vector<std::int32_t> kOtherLimits{8, 11, 14, 17, 20, std::numeric_limits<std::int32_t>::max()};
+  std::vector<Score> other_limits(kOtherLimits.size());
   double frame_s = 0, tiles_s = 0, finder_s = 0;
   int plates = 0;
   for (int index = 0; index < count; ++index) {
@@ -206,10 +211,21 @@ int main(int argc, char** argv) {
     reports[kSmall] = frame_reports(with_tiles, mapping);
     for (const plate::FoundPlateReading& r : found)
       reports[kFinderAlone].push_back({r.plate.text, centre_of(r.quad)});
-    reports[kFinder] = reports[kFinderAlone];
-    for (std::size_t k = 0; k < frame_plates.size(); ++k)
-      if (!plate::lies_on_found_plate(found, frame_plates[k].plate.frame))
-        reports[kFinder].push_back(frame_reports({frame_plates[k]}, mapping).front());
+    const auto merged = [&](std::int32_t frame_worst_distance) {
+      plate::FoundPlateSettings merge = settings;
+      merge.frame_worst_distance = frame_worst_distance;
+      std::vector<Reported> all = reports[kFinderAlone];
+      for (const PlateReading& r : frame_plates)
+        if (plate::keeps_frame_plate(found, r.plate.frame, r.plate.worst_distance, merge))
+          all.push_back(frame_reports({r}, mapping).front());
+      return all;
+    };
+    reports[kFinder] = merged(settings.frame_worst_distance);
+    for (std::size_t l = 0; l < kOtherLimits.size(); ++l) {
+      const Score s = score(merged(kOtherLimits[l]), scene, "", index, false);
+      other_limits[l].exact += s.exact;
+      other_limits[l].wrong += s.wrong;
+    }
     if (list)
       for (const plate::tools::TurnedPlate& p : scene.plates) {
         const std::string text = plate::tools::expected_plate_text(p.lettering.serial);
@@ -236,5 +252,11 @@ int main(int argc, char** argv) {
   for (int m = 0; m < kModes; ++m)
     std::printf("  %-22s exact %4d  wrong %4d  missed %4d  %7.1f ms a photo\n", kModeNames[m],
                 totals[m].exact, totals[m].wrong, totals[m].plates - totals[m].exact, mode_ms[m]);
+  for (std::size_t l = 0; l < kOtherLimits.size(); ++l)
+    std::printf("  merged, frame plates kept up to worst %s: exact %4d  wrong %4d\n",
+                kOtherLimits[l] == std::numeric_limits<std::int32_t>::max()
+                    ? "any"
+                    : std::to_string(kOtherLimits[l]).c_str(),
+                other_limits[l].exact, other_limits[l].wrong);
   return 0;
 }

@@ -12,6 +12,8 @@
 // of every tile reading (each text at each place once), to see what the judging drops.
 //
 //   usage: small_plate_bench [--pictures N] [--ordinary N] [--scales 2,3] [--grid] [--list] [PATTERN_FILE]
+// Where the plate finder is built, the pictures are also read as --find-plates reads them (the
+// found plates straightened and read on a sheet, merged with the frame's as the reader merges them).
 // --pictures and --ordinary set the sizes of the two sets (200 and 440; accuracy_bench's has 440).
 // --grid prints the development split's figures for a range of judging rules; --list prints every
 // wrong plate with its picture.
@@ -27,6 +29,9 @@
 #include "engine/recognition_engine.h"
 #include "present/plate_text.h"
 #include "tiling/small_plate_reader.h"
+#ifdef PLATE_BENCH_FINDER
+#include "finder/found_plate_reading.h"
+#endif
 
 namespace {
 
@@ -130,8 +135,10 @@ struct Picture {
   std::vector<PlateReading> frame_plates;
   std::vector<plate::SeenDigit> frame_digits;
   plate::TileReadings tile_readings;
+  std::vector<PlateReading> finder_plates;  // as --find-plates reports them
   double frame_ms = 0;
   double tiles_ms = 0;
+  double finder_ms = 0;
 };
 
 std::vector<PlateReading> with_judged(const Picture& p, const plate::JudgingRules& rules) {
@@ -142,8 +149,8 @@ std::vector<PlateReading> with_judged(const Picture& p, const plate::JudgingRule
 }
 
 struct Totals {
-  Score alone, judged, united;
-  double frame_ms = 0, tiles_ms = 0;
+  Score alone, judged, united, finder;
+  double frame_ms = 0, tiles_ms = 0, finder_ms = 0;
   int pictures = 0;
 };
 
@@ -156,8 +163,10 @@ Totals total(const std::vector<Picture>& pictures, std::size_t first, std::size_
     t.alone.add(score(p.frame_plates, p.scene, nullptr));
     t.judged.add(score(with_judged(p, rules), p.scene, list ? &wrong : nullptr));
     t.united.add(score(plain_union(p.frame_plates, p.tile_readings.plates), p.scene, nullptr));
+    t.finder.add(score(p.finder_plates, p.scene, nullptr));
     t.frame_ms += p.frame_ms;
     t.tiles_ms += p.tiles_ms;
+    t.finder_ms += p.finder_ms;
     ++t.pictures;
     std::string plates;
     for (const PlacedPlate& placed : p.scene.plates)
@@ -179,6 +188,11 @@ void print_totals(const char* label, const Totals& t) {
               (t.frame_ms + t.tiles_ms) / t.pictures);
   std::printf("  %-28s exact %4d  wrong %4d  missed %4d\n", "with tiles, plain union", t.united.exact,
               t.united.wrong, t.united.plates - t.united.exact);
+#ifdef PLATE_BENCH_FINDER
+  std::printf("  %-28s exact %4d  wrong %4d  missed %4d  %7.1f ms a picture\n", "--find-plates",
+              t.finder.exact, t.finder.wrong, t.finder.plates - t.finder.exact,
+              (t.frame_ms + t.finder_ms) / t.pictures);
+#endif
 }
 
 std::vector<int> parse_scales(const std::string& text) {
@@ -224,11 +238,16 @@ int main(int argc, char** argv) {
   plate::SmallPlateReader small(engine.templates(), settings);
   const plate::tools::PlateFonts fonts = plate::tools::load_plate_fonts();
   auto frame = std::make_unique<plate::Plane>();
+#ifdef PLATE_BENCH_FINDER
+  plate::RecognitionEngine sheet_engine;
+  sheet_engine.use_templates(engine.templates());
+  auto sheet = std::make_unique<plate::Plane>();
+#endif
 
   const auto read_set = [&](int count, auto make) {
     std::vector<Picture> pictures;
     for (int index = 0; index < count; ++index) {
-      Picture p{make(index), {}, {}, {}, 0, 0};
+      Picture p{make(index), {}, {}, {}, {}, 0, 0, 0};
       plate::tools::render_scene(p.scene, fonts, *frame);
       const auto start = std::chrono::steady_clock::now();
       const plate::RunResult& result = engine.run(*frame);
@@ -239,6 +258,16 @@ int main(int argc, char** argv) {
       const auto end = std::chrono::steady_clock::now();
       p.frame_ms = std::chrono::duration<double, std::milli>(middle - start).count();
       p.tiles_ms = std::chrono::duration<double, std::milli>(end - middle).count();
+#ifdef PLATE_BENCH_FINDER
+      const plate::PictureSize size{p.scene.width, p.scene.height};
+      const std::vector<plate::FoundPlateReading> found =
+          plate::read_found_plates(sheet_engine, *frame, {size, size}, *sheet);
+      for (const plate::FoundPlateReading& r : found) p.finder_plates.push_back({r.plate, 1});
+      for (const PlateReading& r : p.frame_plates)
+        if (plate::keeps_frame_plate(found, r.plate.frame, r.plate.worst_distance))
+          p.finder_plates.push_back(r);
+      p.finder_ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - end).count();
+#endif
       pictures.push_back(std::move(p));
     }
     return pictures;

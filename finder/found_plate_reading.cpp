@@ -14,6 +14,15 @@ std::optional<FrameBox> frame_box_of(const SourceQuad& quad, const FrameMapping&
   return FrameBox{box->x_min, box->x_max, box->y_min, box->y_max};
 }
 
+// Whether the plate's centre lies inside the frame box of a plate read straightened.
+bool lies_on_found_plate(std::span<const FoundPlateReading> found, const FrameBox& frame_plate) {
+  const int x = (frame_plate.x_min + frame_plate.x_max) / 2, y = (frame_plate.y_min + frame_plate.y_max) / 2;
+  return std::any_of(found.begin(), found.end(), [&](const FoundPlateReading& reading) {
+    const FrameBox& box = reading.plate.frame;
+    return x >= box.x_min && x <= box.x_max && y >= box.y_min && y <= box.y_max;
+  });
+}
+
 }  // namespace
 
 std::vector<FoundPlateReading> read_found_plates(RecognitionEngine& engine, const Plane& frame,
@@ -68,12 +77,9 @@ std::vector<FoundPlateReading> read_found_plates(RecognitionEngine& engine, cons
   return kept;
 }
 
-bool lies_on_found_plate(std::span<const FoundPlateReading> found, const FrameBox& frame_plate) {
-  const int x = (frame_plate.x_min + frame_plate.x_max) / 2, y = (frame_plate.y_min + frame_plate.y_max) / 2;
-  return std::any_of(found.begin(), found.end(), [&](const FoundPlateReading& reading) {
-    const FrameBox& box = reading.plate.frame;
-    return x >= box.x_min && x <= box.x_max && y >= box.y_min && y <= box.y_max;
-  });
+bool keeps_frame_plate(std::span<const FoundPlateReading> found, const FrameBox& frame_plate,
+                       std::int32_t worst_distance, const FoundPlateSettings& settings) {
+  return worst_distance <= settings.frame_worst_distance && !lies_on_found_plate(found, frame_plate);
 }
 
 }  // namespace plate

@@ -31,19 +31,6 @@ SourcePoint apply(const std::array<double, 9>& m, double x, double y) {
   return {(m[0] * x + m[1] * y + m[2]) / w, (m[3] * x + m[4] * y + m[5]) / w};
 }
 
-// Whether `point` lies inside the convex quadrilateral.
-bool inside(const SourceQuad& quad, SourcePoint point) {
-  bool any_left = false, any_right = false;
-  for (std::size_t k = 0; k < 4; ++k) {
-    const SourcePoint& a = quad[k];
-    const SourcePoint& b = quad[(k + 1) % 4];
-    const double cross = (b.x - a.x) * (point.y - a.y) - (b.y - a.y) * (point.x - a.x);
-    any_left |= cross < 0;
-    any_right |= cross > 0;
-  }
-  return !(any_left && any_right);
-}
-
 }  // namespace
 
 std::size_t PlateSheet::capacity(const SheetLayout& layout) {
@@ -133,11 +120,6 @@ std::optional<SourceQuad> PlateSheet::to_source(const PixelBox& frame_box) const
     corner.y = std::clamp(corner.y, 0.0, double(source_height_));
   }
   return quad;
-}
-
-bool PlateSheet::covers(SourcePoint point) const {
-  return std::any_of(slots_.begin(), slots_.end(),
-                     [&](const SheetSlot& slot) { return inside(slot.plate.quad, point); });
 }
 
 DecodedPicture fitted_picture(const Plane& frame, const FrameMapping& mapping) {

@@ -181,11 +181,11 @@ void Reader::add_found_plates([[maybe_unused]] Record& record) {
 #ifdef PLATE_FIND_PLATES
   if (!sheet_) sheet_ = std::make_unique<Plane>();
   const std::vector<FoundPlateReading> found = read_found_plates(engine_, *frame_, mapping_, *sheet_);
-  if (found.empty()) return;
   std::erase_if(record.plates, [&](const PlateRecord& p) {
-    return lies_on_found_plate(found, {p.x_min, p.x_max, p.y_min, p.y_max});
+    return !keeps_frame_plate(found, {p.x_min, p.x_max, p.y_min, p.y_max}, p.worst_distance);
   });
-  std::erase_if(plates_, [&](const RunPlate& p) { return lies_on_found_plate(found, p.frame); });
+  std::erase_if(plates_,
+                [&](const RunPlate& p) { return !keeps_frame_plate(found, p.frame, p.worst_distance); });
   const auto corners = [](const SourceQuad& quad) {
     SourceCorners c;
     for (std::size_t k = 0; k < 4; ++k) c[k] = {quad[k].x, quad[k].y};

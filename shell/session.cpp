@@ -50,7 +50,9 @@ void Session::recognize() {
   sheet_engine_->use_templates(engine_.templates());
   const std::vector<FoundPlateReading> found =
       read_found_plates(*sheet_engine_, *display_, mapping_, *sheet_);
-  std::erase_if(plates_, [&](const RunPlate& plate) { return lies_on_found_plate(found, plate.frame); });
+  std::erase_if(plates_, [&](const RunPlate& plate) {
+    return !keeps_frame_plate(found, plate.frame, plate.worst_distance);
+  });
   for (const FoundPlateReading& reading : found) plates_.push_back(reading.plate);
 #endif
 }

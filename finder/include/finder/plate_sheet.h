@@ -2,9 +2,10 @@
 // The found plates straightened and laid side by side in one 1024 x 768 frame, for one run of the
 // engine, and the way back from that frame to the photo.
 //
-// Each plate is warped from the decoded picture (its finest pixels) to its own shape, the medium
-// plate's 330 x 165 mm, at a width where the shipped templates read its digits well, and put in a
-// slot of a grid on black; the slots are far enough apart that no group of digits spans two.
+// Each plate is warped from the picture it is given (the reader gives the fitted picture: finer
+// pixels read no better with the shipped templates) to its own shape, the medium plate's
+// 330 x 165 mm, at a width where the shipped templates read its digits well, and put in a slot of
+// a grid on light grey; the slots are far enough apart that no group of digits spans two.
 
 #include <optional>
 #include <span>
@@ -19,7 +20,7 @@ namespace plate {
 
 struct SheetLayout {
   int plate_width = 300;  // frame pixels; the plate is half as high
-  int gap = 24;           // black between slots and around the grid
+  int gap = 24;           // background between slots and around the grid
   double margin = 0.03;   // of the plate's width and height, taken around the quadrilateral
   // The grey between the slots: light, since the run refuses a plate whose frame reaches into
   // darkness left of its first digit.
@@ -54,9 +55,6 @@ class PlateSheet {
   // How far down its slot the box's centre lies, from 0 at the slot's top edge to 1 at its bottom
   // edge; nothing when the centre lies in no slot.
   std::optional<double> depth_in_slot(const PixelBox& frame_box) const;
-
-  // Whether the point of the original picture lies on a plate laid out here.
-  bool covers(SourcePoint point) const;
 
  private:
   const SheetSlot* slot_at(const PixelBox& frame_box) const;
