@@ -1,6 +1,8 @@
 #include "finder/found_plate_reading.h"
 
 #include <algorithm>
+#include <array>
+#include <cmath>
 
 namespace plate {
 
@@ -41,6 +43,13 @@ std::vector<FoundPlateReading> read_found_plates(RecognitionEngine& engine, cons
     // serial row starts at 70 mm: a group centred above that is the classification number.
     const std::optional<double> depth = laid_out.depth_in_slot(on_sheet(plate.frame));
     if (!depth || *depth < settings.serial_row_top) continue;
+    std::vector<double> centres;
+    for (const PlateCharacter& c : plate.characters)
+      if (const std::optional<double> across = laid_out.across_slot(on_sheet(c.box)))
+        centres.push_back(*across);
+    if (centres.size() != plate.characters.size() ||
+        !digits_on_serial_places(centres, settings.layout.margin))
+      continue;
     const std::optional<SourceQuad> quad = laid_out.to_source(on_sheet(plate.frame));
     const std::optional<FrameBox> box = quad ? frame_box_of(*quad, mapping) : std::nullopt;
     if (!box) continue;
@@ -75,6 +84,21 @@ std::vector<FoundPlateReading> read_found_plates(RecognitionEngine& engine, cons
     if (!any_beats) kept.push_back(readings[i]);
   }
   return kept;
+}
+
+bool digits_on_serial_places(std::span<const double> centres, double margin) {
+  // The serial's places are centred 95, 150, 230 and 286 mm along the 330 mm plate.
+  constexpr std::array<double, 4> kPlaceMm{95, 150, 230, 286};
+  if (centres.empty() || centres.size() > kPlaceMm.size()) return false;
+  const std::size_t first_place = kPlaceMm.size() - centres.size();
+  for (std::size_t i = 0; i < centres.size(); ++i) {
+    const auto distance = [&](std::size_t place) {
+      return std::abs(centres[i] - (kPlaceMm[place] / 330.0 + margin) / (1 + 2 * margin));
+    };
+    for (std::size_t place = 0; place < kPlaceMm.size(); ++place)
+      if (distance(place) < distance(first_place + i)) return false;
+  }
+  return true;
 }
 
 bool keeps_frame_plate(std::span<const FoundPlateReading> found, const FrameBox& frame_plate,

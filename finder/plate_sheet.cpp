@@ -108,6 +108,13 @@ std::optional<double> PlateSheet::depth_in_slot(const PixelBox& frame_box) const
   return ((e.top + e.bottom) / 2 - slot->top) / slot->height;
 }
 
+std::optional<double> PlateSheet::across_slot(const PixelBox& frame_box) const {
+  const SheetSlot* slot = slot_at(frame_box);
+  if (!slot) return std::nullopt;
+  const Edges e(frame_box);
+  return ((e.left + e.right) / 2 - slot->left) / slot->width;
+}
+
 std::optional<SourceQuad> PlateSheet::to_source(const PixelBox& frame_box) const {
   const SheetSlot* slot = slot_at(frame_box);
   if (!slot) return std::nullopt;

@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "finder/found_plate_reading.h"
 #include "finder/plate_sheet.h"
 #include "tools/plate_renderer/photo_scene.h"
 
@@ -121,6 +122,20 @@ TEST(PlateFinder, KeepsAPlateCutByThePictureEdgeWithinThePicture) {
     ASSERT_TRUE(quad.has_value());
     EXPECT_TRUE(within_picture(*quad));
   }
+}
+
+// Serial places centred at 0.300, 0.457, 0.686 and 0.846 of a slot with a 3 % margin.
+TEST(SerialPlaces, ADigitReadOffItsOwnPlaceMakesNoSerial) {
+  const std::vector<std::vector<double>> serials = {
+      {0.295, 0.455, 0.688, 0.850}, {0.46, 0.69, 0.85}, {0.69, 0.85}, {0.85}, {0.70, 0.95}};
+  const std::vector<std::vector<double>> not_serials = {
+      {0.848, 0.982},      // the first digit on the last place, the second beyond it
+      {0.30, 0.46},        // two digits on the first places: a serial is right-aligned
+      {0.46, 0.55, 0.85},  // the middle digit nearer the second place than the third
+      {},
+      {0.2, 0.3, 0.5, 0.7, 0.85}};
+  for (const std::vector<double>& centres : serials) EXPECT_TRUE(digits_on_serial_places(centres, 0.03));
+  for (const std::vector<double>& centres : not_serials) EXPECT_FALSE(digits_on_serial_places(centres, 0.03));
 }
 
 }  // namespace

@@ -35,19 +35,26 @@ struct FoundPlateSettings {
   // The largest worst distance of a plate read by the run over the whole frame that is reported
   // where no found plate was read. The finder misses plates, but the frame run reads grille bars
   // and gratings as plates too, mostly at larger distances. Chosen on finder_bench's development
-  // set by exact - 3 x wrong: 67 exact and 4 wrong here, against 67 and 7 with no limit and 54 and
-  // 2 with the found plates alone.
+  // set by exact - 3 x wrong: 67 exact and 3 wrong here, against 67 and 6 with no limit and 54 and
+  // 1 with the found plates alone.
   std::int32_t frame_worst_distance = 14;
 };
 
 // Finds the plates of the picture fitted in `frame` (where `mapping` says), straightens them onto
 // `sheet` from `finer` (the decoded picture, held at any size up to its full one) or, without it,
 // from the fitted picture, and runs `engine` over the sheet (its result is the sheet's afterwards).
-// Plates whose frame falls outside every slot, or that stand on a slot's upper row, are left out.
+// Plates whose frame falls outside every slot, that stand on a slot's upper row, or whose digits
+// stand off the serial's places are left out.
 std::vector<FoundPlateReading> read_found_plates(RecognitionEngine& engine, const Plane& frame,
                                                  const FrameMapping& mapping, Plane& sheet,
                                                  const DecodedPicture* finer = nullptr,
                                                  const FoundPlateSettings& settings = {});
+
+// Whether digits centred at `centres` (left to right, as fractions of the width of a slot that
+// holds the plate with `margin` of its width on either side) each stand nearest to a place of
+// their own among the serial's four, the last ones as a serial is right-aligned: a group read
+// across the plate's edge, or from marks beside the digits, does not.
+bool digits_on_serial_places(std::span<const double> centres, double margin);
 
 // Whether a plate that the run over the frame read (its frame in plane coordinates, its worst
 // distance) is reported beside the found plates: never where a found plate was read (its centre

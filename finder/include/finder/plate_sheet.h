@@ -56,6 +56,10 @@ class PlateSheet {
   // edge; nothing when the centre lies in no slot.
   std::optional<double> depth_in_slot(const PixelBox& frame_box) const;
 
+  // How far along its slot the box's centre lies, from 0 at the slot's left edge to 1 at its right
+  // edge; nothing when the centre lies in no slot.
+  std::optional<double> across_slot(const PixelBox& frame_box) const;
+
  private:
   const SheetSlot* slot_at(const PixelBox& frame_box) const;
 
