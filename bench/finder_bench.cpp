@@ -216,7 +216,7 @@ int main(int argc, char** argv) {
       merge.frame_worst_distance = frame_worst_distance;
       std::vector<Reported> all = reports[kFinderAlone];
       for (const PlateReading& r : frame_plates)
-        if (plate::keeps_frame_plate(found, r.plate.frame, r.plate.worst_distance, merge))
+        if (plate::keeps_frame_plate(found, r.plate.frame, r.plate.worst_distance, r.plate.text, merge))
           all.push_back(frame_reports({r}, mapping).front());
       return all;
     };

@@ -264,7 +264,7 @@ int main(int argc, char** argv) {
           plate::read_found_plates(sheet_engine, *frame, {size, size}, *sheet);
       for (const plate::FoundPlateReading& r : found) p.finder_plates.push_back({r.plate, 1});
       for (const PlateReading& r : p.frame_plates)
-        if (plate::keeps_frame_plate(found, r.plate.frame, r.plate.worst_distance))
+        if (plate::keeps_frame_plate(found, r.plate.frame, r.plate.worst_distance, r.plate.text))
           p.finder_plates.push_back(r);
       p.finder_ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - end).count();
 #endif

@@ -50,6 +50,7 @@ std::vector<FoundPlateReading> read_found_plates(RecognitionEngine& engine, cons
     if (centres.size() != plate.characters.size() ||
         !digits_on_serial_places(centres, settings.layout.margin))
       continue;
+    if (!has_serial_digits(plate.text)) continue;
     const std::optional<SourceQuad> quad = laid_out.to_source(on_sheet(plate.frame));
     const std::optional<FrameBox> box = quad ? frame_box_of(*quad, mapping) : std::nullopt;
     if (!box) continue;
@@ -101,9 +102,17 @@ bool digits_on_serial_places(std::span<const double> centres, double margin) {
   return true;
 }
 
+bool has_serial_digits(std::string_view text) {
+  // Serial numbers have no leading zero: a plate shows a dot in its place.
+  const std::size_t first_digit = text.find_first_of("0123456789");
+  return first_digit != std::string_view::npos && text[first_digit] != '0';
+}
+
 bool keeps_frame_plate(std::span<const FoundPlateReading> found, const FrameBox& frame_plate,
-                       std::int32_t worst_distance, const FoundPlateSettings& settings) {
-  return worst_distance <= settings.frame_worst_distance && !lies_on_found_plate(found, frame_plate);
+                       std::int32_t worst_distance, std::string_view text,
+                       const FoundPlateSettings& settings) {
+  return worst_distance <= settings.frame_worst_distance && has_serial_digits(text) &&
+         !lies_on_found_plate(found, frame_plate);
 }
 
 }  // namespace plate

@@ -182,10 +182,11 @@ void Reader::add_found_plates([[maybe_unused]] Record& record) {
   if (!sheet_) sheet_ = std::make_unique<Plane>();
   const std::vector<FoundPlateReading> found = read_found_plates(engine_, *frame_, mapping_, *sheet_);
   std::erase_if(record.plates, [&](const PlateRecord& p) {
-    return !keeps_frame_plate(found, {p.x_min, p.x_max, p.y_min, p.y_max}, p.worst_distance);
+    return !keeps_frame_plate(found, {p.x_min, p.x_max, p.y_min, p.y_max}, p.worst_distance, p.text);
   });
-  std::erase_if(plates_,
-                [&](const RunPlate& p) { return !keeps_frame_plate(found, p.frame, p.worst_distance); });
+  std::erase_if(plates_, [&](const RunPlate& p) {
+    return !keeps_frame_plate(found, p.frame, p.worst_distance, p.text);
+  });
   const auto corners = [](const SourceQuad& quad) {
     SourceCorners c;
     for (std::size_t k = 0; k < 4; ++k) c[k] = {quad[k].x, quad[k].y};

@@ -51,7 +51,7 @@ void Session::recognize() {
   const std::vector<FoundPlateReading> found =
       read_found_plates(*sheet_engine_, *display_, mapping_, *sheet_);
   std::erase_if(plates_, [&](const RunPlate& plate) {
-    return !keeps_frame_plate(found, plate.frame, plate.worst_distance);
+    return !keeps_frame_plate(found, plate.frame, plate.worst_distance, plate.text);
   });
   for (const FoundPlateReading& reading : found) plates_.push_back(reading.plate);
 #endif

@@ -138,5 +138,22 @@ TEST(SerialPlaces, ADigitReadOffItsOwnPlaceMakesNoSerial) {
   for (const std::vector<double>& centres : not_serials) EXPECT_FALSE(digits_on_serial_places(centres, 0.03));
 }
 
+TEST(SerialPlaces, ASerialNeverBeginsWithZero) {
+  for (const char* text : {"12-34",
+                           "\xA5\xA5"
+                           "10",
+                           "\xA5"
+                           "101",
+                           "10-00"})
+    EXPECT_TRUE(has_serial_digits(text)) << text;
+  for (const char* text : {"02-19",
+                           "\xA5"
+                           "015",
+                           "\xA5\xA5\xA5"
+                           "0",
+                           ""})
+    EXPECT_FALSE(has_serial_digits(text)) << text;
+}
+
 }  // namespace
 }  // namespace plate
