@@ -1,5 +1,6 @@
 // video_bench: how well and how fast videos are read, on videos rendered here (seeded, so the same
-// every time; they are written once to a folder and reused).
+// every time; they are written once to a folder and reused, under names that carry the templates' hash,
+// since the renderer draws the digits as the templates have them).
 //
 //   1. Passing plates: a 1080p H.264 video of 12 plates crossing a cluttered scene, one or two at a
 //      time, with stretches of no plate between them. Each plate should give exactly one event with
@@ -19,6 +20,7 @@
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -114,10 +116,21 @@ VideoScene noisy_plates() {
   return scene;
 }
 
+// FNV-1a of the pattern file: a video rendered with other templates' digit shapes is another video.
+std::string templates_tag(const fs::path& patterns) {
+  std::ifstream file(patterns, std::ios::binary);
+  std::uint64_t hash = 14695981039346656037ull;
+  for (char byte; file.get(byte);) hash = (hash ^ std::uint8_t(byte)) * 1099511628211ull;
+  char tag[17];
+  std::snprintf(tag, sizeof tag, "%016llx", (unsigned long long)hash);
+  return std::string(tag, 8);
+}
+
 fs::path rendered(const fs::path& folder, const std::string& name, const VideoScene& scene) {
-  const fs::path target = folder / name;
+  static const std::string tag = templates_tag(fs::path(PLATE_SOURCE_DIR) / "data" / "EBMPlog00.pat");
+  const fs::path target = folder / (name + "-" + tag + ".mp4");
   if (!fs::exists(target)) {
-    std::fprintf(stderr, "rendering %s (%d frames)...\n", name.c_str(), scene.frame_count);
+    std::fprintf(stderr, "rendering %s (%d frames)...\n", target.filename().c_str(), scene.frame_count);
     plate::tools::write_video(scene, plate::tools::load_plate_fonts(), target, {.quality = 20});
   }
   return target;
@@ -297,11 +310,11 @@ int main(int argc, char** argv) {
   const bool speed_only = argc > 2 && std::string(argv[2]) == "--speed";
   if (!speed_only)
     report_events("Passing plates, 1080p H.264", passing,
-                  read(rendered(folder, "passing_1080p.mp4", passing), patterns));
+                  read(rendered(folder, "passing_1080p", passing), patterns));
 
   if (!speed_only) {
     const VideoScene noisy = noisy_plates();
-    const Read noisy_read = read(rendered(folder, "noisy_720p.mp4", noisy), patterns);
+    const Read noisy_read = read(rendered(folder, "noisy_720p", noisy), patterns);
     report_events("Noisy plates, 720p H.264", noisy, noisy_read);
     report_vote(noisy, noisy_read);
   }
@@ -313,9 +326,9 @@ int main(int argc, char** argv) {
       "decoding | fitting | running and tracking | decode and fit alone, frames a second |\n");
   std::printf("| --- | ---: | ---: | ---: | ---: | ---: | ---: | ---: | ---: |\n");
   const VideoScene hd = passing_plates(1280, 720, 25);
-  report_speed("720p", rendered(folder, "passing_720p.mp4", hd), patterns);
-  report_speed("1080p", rendered(folder, "passing_1080p.mp4", passing), patterns);
+  report_speed("720p", rendered(folder, "passing_720p", hd), patterns);
+  report_speed("1080p", rendered(folder, "passing_1080p", passing), patterns);
   VideoScene uhd = passing_plates(3840, 2160, 25);
   uhd.frame_count = 200;
-  report_speed("4K (first 200 frames)", rendered(folder, "passing_2160p.mp4", uhd), patterns);
+  report_speed("4K (first 200 frames)", rendered(folder, "passing_2160p", uhd), patterns);
 }
