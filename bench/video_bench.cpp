@@ -8,7 +8,10 @@
 //   2. The vote: plates held in view under heavy noise, with shaken (blurred) frames; per-frame
 //      accuracy (frames that read the plate's text among the frames it is in) beside per-event
 //      accuracy (events with the right text).
-//   3. Speed: frames a second from the file to the events (decoding, fitting, running, tracking),
+//   3. Events from no plate: plate-less clutter under the same noise, blur and shaking, where every
+//      track is a misread, with the plates of 1 and 2; how many misreads and how many right events
+//      a least number of frames read per event keeps (the tracker's min_frames).
+//   4. Speed: frames a second from the file to the events (decoding, fitting, running, tracking),
 //      at 720p, 1080p and 4K, with read_video's two threads; the CPU time a frame of each stage
 //      (decoding, fitting, running and tracking); and decoding and fitting alone.
 //
@@ -150,7 +153,7 @@ double cpu_now(clockid_t clock = CLOCK_PROCESS_CPUTIME_ID) {
   return double(now.tv_sec) + 1e-9 * double(now.tv_nsec);
 }
 
-Read read(const fs::path& video, const fs::path& patterns) {
+Read read(const fs::path& video, const fs::path& patterns, const TrackerSettings& tracking = {}) {
   plate::reader::Reader reader;
   if (const auto failure = reader.load_patterns(patterns))
     std::fprintf(stderr, "%s\n", failure->line().c_str());
@@ -168,7 +171,7 @@ Read read(const fs::path& video, const fs::path& patterns) {
   };
   const auto start = std::chrono::steady_clock::now();
   const double cpu_start = cpu_now(), thread_cpu_start = cpu_now(CLOCK_THREAD_CPUTIME_ID);
-  result.outcome = read_video(video.string(), reader, {}, callbacks);
+  result.outcome = read_video(video.string(), reader, {.decode = {}, .tracking = tracking}, callbacks);
   result.wall_seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   result.cpu_seconds = cpu_now() - cpu_start;
   result.reading_thread_cpu_seconds = cpu_now(CLOCK_THREAD_CPUTIME_ID) - thread_cpu_start;
@@ -197,6 +200,39 @@ int plate_of(const VideoScene& scene, const PlateEvent& event) {
   return -1;
 }
 
+// Which events a tracker with these settings would give of those read with every track kept
+// (min_frames 1, min_read_share 0), every frame read.
+struct EventRule {
+  std::int32_t min_frames = 1;
+  double min_read_share = 0.0;
+  bool keeps(const PlateEvent& event) const {
+    return event.frames >= min_frames &&
+           double(event.frames) > min_read_share * double(event.last.number - event.first.number + 1);
+  }
+};
+
+// The events of each of the scene's plates, and those of no plate, among the events `rule` keeps.
+struct SortedEvents {
+  std::vector<std::vector<const PlateEvent*>> by_plate;
+  std::vector<const PlateEvent*> stray;
+  int exact = 0;  // plates with exactly one event, of their right text
+};
+
+SortedEvents sort_events(const VideoScene& scene, const std::vector<PlateEvent>& events,
+                         EventRule rule = {}) {
+  SortedEvents sorted;
+  sorted.by_plate.resize(scene.plates.size());
+  for (const PlateEvent& event : events) {
+    if (!rule.keeps(event)) continue;
+    const int plate = plate_of(scene, event);
+    (plate < 0 ? sorted.stray : sorted.by_plate[std::size_t(plate)]).push_back(&event);
+  }
+  for (std::size_t i = 0; i < scene.plates.size(); ++i)
+    sorted.exact +=
+        sorted.by_plate[i].size() == 1 && sorted.by_plate[i][0]->text == expected_text(scene.plates[i]);
+  return sorted;
+}
+
 void report_events(const char* title, const VideoScene& scene, const Read& read) {
   std::printf("\n%s: %zu plates, %d frames, %zu events\n", title, scene.plates.size(), scene.frame_count,
               read.events.size());
@@ -204,38 +240,87 @@ void report_events(const char* title, const VideoScene& scene, const Read& read)
       "| plate | kind | width px | frames in view | events | text | frames read it / read | first-last frame "
       "|\n");
   std::printf("| --- | --- | ---: | ---: | ---: | --- | ---: | --- |\n");
-  std::vector<std::vector<const PlateEvent*>> by_plate(scene.plates.size());
-  int stray = 0;
-  for (const PlateEvent& event : read.events) {
-    const int plate = plate_of(scene, event);
-    if (plate < 0) {
-      ++stray;
-      std::printf("| (none) | | | | 1 | %s | %d / %d | %lld-%lld |\n", event.text.c_str(),
-                  event.votes[0].frames, event.frames, (long long)event.first.number,
-                  (long long)event.last.number);
-    } else {
-      by_plate[std::size_t(plate)].push_back(&event);
-    }
-  }
-  int exact = 0;
+  const SortedEvents sorted = sort_events(scene, read.events);
+  for (const PlateEvent* event : sorted.stray)
+    std::printf("| (none) | | | | 1 | %s | %d / %d | %lld-%lld |\n", event->text.c_str(),
+                event->votes[0].frames, event->frames, (long long)event->first.number,
+                (long long)event->last.number);
   for (std::size_t i = 0; i < scene.plates.size(); ++i) {
     const PassingPlate& p = scene.plates[i];
-    const std::string expected = expected_text(p);
     std::string texts, counts, spans;
-    for (const PlateEvent* event : by_plate[i]) {
+    for (const PlateEvent* event : sorted.by_plate[i]) {
       texts += (texts.empty() ? "" : ", ") + event->text;
       counts += (counts.empty() ? "" : ", ") + std::to_string(event->votes[0].frames) + " / " +
                 std::to_string(event->frames);
       spans += (spans.empty() ? "" : ", ") + std::to_string(event->first.number) + "-" +
                std::to_string(event->last.number);
     }
-    exact += by_plate[i].size() == 1 && by_plate[i][0]->text == expected;
-    std::printf("| %s | %s | %.0f | %d-%d | %zu | %s | %s | %s |\n", expected.c_str(),
+    std::printf("| %s | %s | %.0f | %d-%d | %zu | %s | %s | %s |\n", expected_text(p).c_str(),
                 p.plate.kind == PlateKind::kei ? "kei" : "private", p.plate.width_px, p.first_frame,
-                p.last_frame, by_plate[i].size(), texts.c_str(), counts.c_str(), spans.c_str());
+                p.last_frame, sorted.by_plate[i].size(), texts.c_str(), counts.c_str(), spans.c_str());
   }
-  std::printf("exactly one right event: %d of %zu plates; events from no plate: %d\n", exact,
-              scene.plates.size(), stray);
+  std::printf("exactly one right event: %d of %zu plates; events from no plate: %zu\n", sorted.exact,
+              scene.plates.size(), sorted.stray.size());
+}
+
+// The noisy video's clutter, noise, blur and shaking without its plates, on other seeds and
+// blotch sizes: every track read there is a misread.
+VideoScene plateless_clutter(std::uint64_t seed, int cell_px) {
+  VideoScene scene = noisy_plates();
+  scene.plates.clear();
+  scene.frame_count = 300;
+  scene.background.cell_px = cell_px;
+  scene.seed = seed;
+  return scene;
+}
+
+// Every track read, then the events that rules of how often a track must be read would keep. The
+// rule was chosen on the first four clutter videos; the other four were read once it was chosen.
+void report_min_frames(const fs::path& folder, const fs::path& patterns, const VideoScene& passing,
+                       const VideoScene& noisy) {
+  const TrackerSettings every_track{.min_frames = 1, .min_read_share = 0.0};
+  struct Video {
+    VideoScene scene;
+    Read read;
+  };
+  std::vector<Video> with_plates, chosen_on, checked;
+  with_plates.push_back({passing, read(rendered(folder, "passing_1080p", passing), patterns, every_track)});
+  with_plates.push_back({noisy, read(rendered(folder, "noisy_720p", noisy), patterns, every_track)});
+  int plates = 0;
+  for (const Video& video : with_plates) plates += int(video.scene.plates.size());
+  const int cells[] = {35, 50, 65, 80};
+  for (const std::uint64_t first_seed : {11, 21})
+    for (std::size_t i = 0; i < std::size(cells); ++i) {
+      const VideoScene scene = plateless_clutter(first_seed + i, cells[i]);
+      const std::string name = "clutter" + std::to_string(scene.seed) + "_720p";
+      (first_seed == 11 ? chosen_on : checked)
+          .push_back({scene, read(rendered(folder, name, scene), patterns, every_track)});
+    }
+  const auto strays = [](const std::vector<Video>& videos, EventRule rule) {
+    int count = 0;
+    for (const Video& video : videos)
+      count += int(sort_events(video.scene, video.read.events, rule).stray.size());
+    return count;
+  };
+  std::printf(
+      "\nHow often a track must be read for an event: the videos above (%d plates) and two sets of %zu "
+      "plate-less clutter videos of %d frames\n",
+      plates, chosen_on.size(), chosen_on[0].scene.frame_count);
+  std::printf(
+      "| least frames read | share of the frames from first to last read | plates with one right event | "
+      "events from no plate: plate videos | clutter, chosen on | clutter, checked |\n"
+      "| ---: | --- | ---: | ---: | ---: | ---: |\n");
+  const TrackerSettings shipped;
+  for (const double share : {0.0, 0.5})
+    for (std::int32_t least = 1; least <= 4; ++least) {
+      const EventRule rule{least, share};
+      int exact = 0;
+      for (const Video& video : with_plates) exact += sort_events(video.scene, video.read.events, rule).exact;
+      const bool is_shipped = least == shipped.min_frames && share == shipped.min_read_share;
+      std::printf("| %d | %s%s | %d | %d | %d | %d |\n", least, share > 0 ? "more than half" : "any",
+                  is_shipped ? " (shipped)" : "", exact, strays(with_plates, rule), strays(chosen_on, rule),
+                  strays(checked, rule));
+    }
 }
 
 void report_vote(const VideoScene& scene, const Read& read) {
@@ -317,6 +402,7 @@ int main(int argc, char** argv) {
     const Read noisy_read = read(rendered(folder, "noisy_720p", noisy), patterns);
     report_events("Noisy plates, 720p H.264", noisy, noisy_read);
     report_vote(noisy, noisy_read);
+    report_min_frames(folder, patterns, passing, noisy);
   }
 
   // CPU ms a frame by stage: decoding, that of a decoding alone; fitting, what fitting every frame

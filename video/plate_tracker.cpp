@@ -109,6 +109,7 @@ void PlateTracker::join(Track& track, FrameStamp at, const reader::PlateRecord& 
     track.moved = at;
   }
   track.last = at;
+  track.frames_spanned += track.frames_since_last + 1;
   track.frames_since_last = 0;
   ++track.frames;
 
@@ -153,7 +154,9 @@ std::vector<PlateEvent> PlateTracker::end_tracks(const std::function<bool(const 
 }
 
 std::optional<PlateEvent> PlateTracker::event_of(const Track& track) const {
-  if (track.frames < settings_.min_frames) return std::nullopt;
+  if (track.frames < settings_.min_frames ||
+      double(track.frames) <= settings_.min_read_share * double(track.frames_spanned))
+    return std::nullopt;
   PlateEvent event;
   event.text = leading_text(track);
   event.frames = track.frames;

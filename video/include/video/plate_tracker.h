@@ -16,6 +16,11 @@
 // the next vehicle in the lane, a second or more behind, starts its own. With --every N, frames
 // read lie N frames apart; the two-frame rule keeps one missed read from splitting a track.
 //
+// Events. A track gives an event when it was read in at least `min_frames` frames and in more than
+// `min_read_share` of the frames read from its first plate to its last: a misread in clutter under
+// noise can repeat at one place now and then over many frames, while a plate in view is read in
+// most of its frames (video_bench measures both).
+//
 // Voting. Each frame's reading votes for its text with the weight 30 - worst distance (at least 1):
 // the run accepts a digit only below 30, so a reading whose least sure digit is close to its
 // template counts up to 30 times as much as one that just passed. The text with the largest summed
@@ -57,6 +62,10 @@ struct PlateEvent {
 struct TrackerSettings {
   double gap_seconds = 0.5;
   std::int32_t min_frames = 2;  // a track read in fewer frames gives no event: one frame's misread in clutter
+  // A track gives an event only when plates joined it in more than this share of the frames read
+  // from its first plate to its last: a plate in view is read in most of them, a misread in clutter
+  // comes and goes with the noise.
+  double min_read_share = 0.5;
 };
 
 // The weight of one reading's vote (see above).
@@ -78,6 +87,7 @@ class PlateTracker {
     FrameStamp first, last;
     FrameStamp moved;                    // when the place below was last seen
     std::int64_t frames_since_last = 0;  // frames read since a plate last joined
+    std::int64_t frames_spanned = 0;     // frames read from its first plate to its last
     double centre_x = 0, centre_y = 0, width = 1, height = 1;
     double speed_x = 0, speed_y = 0;  // frame pixels a second
     std::map<std::string, TextVote> votes;
