@@ -276,7 +276,7 @@ VideoScene plateless_clutter(std::uint64_t seed, int cell_px) {
 
 // Every track read, then the events that rules of how often a track must be read would keep. The
 // rule was chosen on the first four clutter videos; the other four were read once it was chosen.
-void report_min_frames(const fs::path& folder, const fs::path& patterns, const VideoScene& passing,
+void report_event_rules(const fs::path& folder, const fs::path& patterns, const VideoScene& passing,
                        const VideoScene& noisy) {
   const TrackerSettings every_track{.min_frames = 1, .min_read_share = 0.0};
   struct Video {
@@ -402,7 +402,7 @@ int main(int argc, char** argv) {
     const Read noisy_read = read(rendered(folder, "noisy_720p", noisy), patterns);
     report_events("Noisy plates, 720p H.264", noisy, noisy_read);
     report_vote(noisy, noisy_read);
-    report_min_frames(folder, patterns, passing, noisy);
+    report_event_rules(folder, patterns, passing, noisy);
   }
 
   // CPU ms a frame by stage: decoding, that of a decoding alone; fitting, what fitting every frame
