@@ -200,18 +200,8 @@ int plate_of(const VideoScene& scene, const PlateEvent& event) {
   return -1;
 }
 
-// Which events a tracker with these settings would give of those read with every track kept
-// (min_frames 1, min_read_share 0), every frame read.
-struct EventRule {
-  std::int32_t min_frames = 1;
-  double min_read_share = 0.0;
-  bool keeps(const PlateEvent& event) const {
-    return event.frames >= min_frames &&
-           double(event.frames) > min_read_share * double(event.last.number - event.first.number + 1);
-  }
-};
-
-// The events of each of the scene's plates, and those of no plate, among the events `rule` keeps.
+// The events of each of the scene's plates, and those of no plate, among those a tracker with
+// `rule` would give of events read with every track kept.
 struct SortedEvents {
   std::vector<std::vector<const PlateEvent*>> by_plate;
   std::vector<const PlateEvent*> stray;
@@ -219,11 +209,11 @@ struct SortedEvents {
 };
 
 SortedEvents sort_events(const VideoScene& scene, const std::vector<PlateEvent>& events,
-                         EventRule rule = {}) {
+                         const TrackerSettings& rule = {.min_frames = 1, .min_read_share = 0.0}) {
   SortedEvents sorted;
   sorted.by_plate.resize(scene.plates.size());
   for (const PlateEvent& event : events) {
-    if (!rule.keeps(event)) continue;
+    if (!gives_event(event.frames, event.frames_spanned, rule)) continue;
     const int plate = plate_of(scene, event);
     (plate < 0 ? sorted.stray : sorted.by_plate[std::size_t(plate)]).push_back(&event);
   }
@@ -277,7 +267,7 @@ VideoScene plateless_clutter(std::uint64_t seed, int cell_px) {
 // Every track read, then the events that rules of how often a track must be read would keep. The
 // rule was chosen on the first four clutter videos; the other four were read once it was chosen.
 void report_event_rules(const fs::path& folder, const fs::path& patterns, const VideoScene& passing,
-                       const VideoScene& noisy) {
+                        const VideoScene& noisy) {
   const TrackerSettings every_track{.min_frames = 1, .min_read_share = 0.0};
   struct Video {
     VideoScene scene;
@@ -296,7 +286,7 @@ void report_event_rules(const fs::path& folder, const fs::path& patterns, const 
       (first_seed == 11 ? chosen_on : checked)
           .push_back({scene, read(rendered(folder, name, scene), patterns, every_track)});
     }
-  const auto strays = [](const std::vector<Video>& videos, EventRule rule) {
+  const auto strays = [](const std::vector<Video>& videos, const TrackerSettings& rule) {
     int count = 0;
     for (const Video& video : videos)
       count += int(sort_events(video.scene, video.read.events, rule).stray.size());
@@ -313,7 +303,7 @@ void report_event_rules(const fs::path& folder, const fs::path& patterns, const 
   const TrackerSettings shipped;
   for (const double share : {0.0, 0.5})
     for (std::int32_t least = 1; least <= 4; ++least) {
-      const EventRule rule{least, share};
+      const TrackerSettings rule{.min_frames = least, .min_read_share = share};
       int exact = 0;
       for (const Video& video : with_plates) exact += sort_events(video.scene, video.read.events, rule).exact;
       const bool is_shipped = least == shipped.min_frames && share == shipped.min_read_share;

@@ -36,6 +36,10 @@ std::int64_t vote_weight(std::int32_t worst_distance) {
   return std::max<std::int64_t>(1, kAcceptedDistanceBound - worst_distance);
 }
 
+bool gives_event(std::int32_t frames, std::int64_t frames_spanned, const TrackerSettings& settings) {
+  return frames >= settings.min_frames && double(frames) > settings.min_read_share * double(frames_spanned);
+}
+
 PlateTracker::PlateTracker(TrackerSettings settings) : settings_(settings) {}
 
 std::vector<PlateEvent> PlateTracker::add_frame(FrameStamp at,
@@ -154,12 +158,11 @@ std::vector<PlateEvent> PlateTracker::end_tracks(const std::function<bool(const 
 }
 
 std::optional<PlateEvent> PlateTracker::event_of(const Track& track) const {
-  if (track.frames < settings_.min_frames ||
-      double(track.frames) <= settings_.min_read_share * double(track.frames_spanned))
-    return std::nullopt;
+  if (!gives_event(track.frames, track.frames_spanned, settings_)) return std::nullopt;
   PlateEvent event;
   event.text = leading_text(track);
   event.frames = track.frames;
+  event.frames_spanned = track.frames_spanned;
   event.first = track.first;
   event.last = track.last;
   std::tie(event.best, event.best_plate) = track.best_by_text.at(event.text);

@@ -51,9 +51,10 @@ struct TextVote {
 };
 
 struct PlateEvent {
-  std::string text;             // the voted text
-  std::vector<TextVote> votes;  // every text read, the voted one first, then by weight
-  std::int32_t frames = 0;      // frames that read this plate, whatever text
+  std::string text;                 // the voted text
+  std::vector<TextVote> votes;      // every text read, the voted one first, then by weight
+  std::int32_t frames = 0;          // frames that read this plate, whatever text
+  std::int64_t frames_spanned = 0;  // frames read from the first to the last that read it
   FrameStamp first, last;
   FrameStamp best;                 // the frame with the voted text's smallest worst distance (the first such)
   reader::PlateRecord best_plate;  // that frame's plate, boxes in source pixels included
@@ -70,6 +71,10 @@ struct TrackerSettings {
 
 // The weight of one reading's vote (see above).
 std::int64_t vote_weight(std::int32_t worst_distance);
+
+// Whether a track read in `frames` of the `frames_spanned` frames read from its first plate to its
+// last gives an event (see above).
+bool gives_event(std::int32_t frames, std::int64_t frames_spanned, const TrackerSettings& settings);
 
 class PlateTracker {
  public:
