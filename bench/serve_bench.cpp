@@ -35,8 +35,8 @@
 #include <thread>
 #include <vector>
 
+#include "child_process.h"
 #include "json_record_text.h"
-#include "serve_process.h"
 
 namespace {
 

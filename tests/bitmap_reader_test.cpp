@@ -6,7 +6,6 @@
 #include <array>
 #include <climits>
 #include <cstdlib>
-#include <fstream>
 #include <iterator>
 #include <memory>
 #include <set>
@@ -15,6 +14,7 @@
 
 #include "bmp_files.h"
 #include "present/outcome_messages.h"
+#include "scratch_folder.h"
 #include "test_pictures.h"
 
 namespace plate {
@@ -114,8 +114,7 @@ TEST(ReadBitmapFileTest, FileReadsAsItsBytesAndUnopenablePathsAreReadErrors) {
   const auto dir = std::filesystem::path(::testing::TempDir()) / "bitmap_reader_test";
   std::filesystem::create_directories(dir);
   const auto path = dir / std::filesystem::path(u8"ナンバー.bmp");
-  std::ofstream(path, std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+  testing::write_file(path, bytes);
   auto plane = std::make_unique<Plane>();
   EXPECT_EQ(read_bitmap(path, *plane), read);
   EXPECT_EQ(first_difference(*plane, *expected_plane(f, 0, 49)), kPlaneBytes);

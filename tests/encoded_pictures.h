@@ -1,6 +1,6 @@
 #pragma once
 // Picture files made in the tests themselves: JPEG through TurboJPEG, PNG through libspng,
-// bitmaps byte by byte. Pixels are given as blue-green-red rows, the top row first.
+// bitmaps byte by byte (bmp_files.h). Pixels are given as blue-green-red rows, the top row first.
 
 #include <spng.h>
 #include <turbojpeg.h>
@@ -9,11 +9,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 #include "engine/plane.h"
+#include "scratch_folder.h"
 
 namespace plate::testing {
 
@@ -129,9 +130,14 @@ inline Bytes encode_png(PngImage image) {
   return bytes;
 }
 
-inline void write_file(const std::filesystem::path& path, const Bytes& bytes) {
-  std::ofstream(path, std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+// 8-bit RGB.
+inline Bytes encode_png(const BgrPicture& picture) {
+  PngImage png;
+  png.header = {
+      std::uint32_t(picture.width), std::uint32_t(picture.height), 8, SPNG_COLOR_TYPE_TRUECOLOR, 0, 0, 0};
+  png.data = picture.bgr;
+  for (std::size_t i = 0; i < png.data.size(); i += 3) std::swap(png.data[i], png.data[i + 2]);
+  return encode_png(std::move(png));
 }
 
 }  // namespace plate::testing

@@ -12,16 +12,12 @@
 #include <vector>
 
 #include "engine/recognition.h"
+#include "scratch_folder.h"
 #include "test_pictures.h"
 #include "tools/digit_shapes.h"
 
 namespace plate {
 namespace {
-
-std::vector<char> bytes_of(const std::filesystem::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(file), {}};
-}
 
 TEST(RecipeTest, LinesReadBackAsWrittenAndBadLinesNameTheirLine) {
   const auto file = std::filesystem::temp_directory_path() / "recipe_test.recipe";
@@ -46,7 +42,7 @@ TEST(RecipeTest, LinesReadBackAsWrittenAndBadLinesNameTheirLine) {
 // the candidates file beside the project, and without it only that record goes unchecked.
 TEST(PatternMakerTest, TheShippedFileIsItsRecipeMadeByteForByte) {
   const tools::TemplateRecipe recipe = tools::read_recipe(tools::shipped_recipe_file());
-  const std::vector<char> shipped = bytes_of(PLATE_SOURCE_DIR "/data/EBMPlog00.pat");
+  const std::string shipped = testing::file_text(PLATE_SOURCE_DIR "/data/EBMPlog00.pat");
   ASSERT_EQ(shipped.size(), kPatternFileBytes);
   auto workspace = testing::make_workspace();
   int made = 0;

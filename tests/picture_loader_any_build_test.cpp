@@ -5,25 +5,22 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <memory>
 
 #include "bmp_files.h"
 #include "image/picture_loader.h"
+#include "scratch_folder.h"
 
 namespace plate {
 namespace {
 
 namespace fs = std::filesystem;
 
-void write(const fs::path& path, const std::vector<std::byte>& bytes) {
-  std::ofstream(path, std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-}
+using testing::write_file;
 
 TEST(LoadPictureInEveryBuild, ReadsAFittingBitmapAsReadBitmapDoes) {
   const fs::path file = fs::path(::testing::TempDir()) / "load_picture_any_build.bmp";
-  write(file, testing::make_bmp({.width = 100, .height = 50}));
+  write_file(file, testing::make_bmp({.width = 100, .height = 50}));
   auto loaded = std::make_unique<Plane>(), read = std::make_unique<Plane>();
   const LoadedPicture result = load_picture(file, *loaded, {.keep_source = true});
   ASSERT_EQ(read_bitmap(file, *read), ReadOutcome::read);
@@ -39,7 +36,7 @@ TEST(LoadPictureInEveryBuild, ReadsAFittingBitmapAsReadBitmapDoes) {
 TEST(LoadPictureInEveryBuild, WithoutTheDecodersEveryFileIsTheBitmapReaders) {
   if (picture_decoders_built()) GTEST_SKIP() << "this build decodes JPEG and PNG";
   const fs::path folder = fs::path(::testing::TempDir());
-  write(folder / "load_picture_any_build.png", std::vector<std::byte>(60, std::byte{0x89}));
+  write_file(folder / "load_picture_any_build.png", std::vector<std::byte>(60, std::byte{0x89}));
   auto frame = std::make_unique<Plane>();
   const LoadedPicture png = load_picture(folder / "load_picture_any_build.png", *frame);
   EXPECT_EQ(png.outcome, PictureOutcome::bitmap_refused);

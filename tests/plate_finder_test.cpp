@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "finder/found_plate_reading.h"
@@ -139,19 +140,10 @@ TEST(SerialPlaces, ADigitReadOffItsOwnPlaceMakesNoSerial) {
 }
 
 TEST(SerialPlaces, ASerialNeverBeginsWithZero) {
-  for (const char* text : {"12-34",
-                           "\xA5\xA5"
-                           "10",
-                           "\xA5"
-                           "101",
-                           "10-00"})
+  const std::string dot = "\xA5";  // a middle dot
+  for (const std::string& text : {std::string("12-34"), dot + dot + "10", dot + "101", std::string("10-00")})
     EXPECT_TRUE(has_serial_digits(text)) << text;
-  for (const char* text : {"02-19",
-                           "\xA5"
-                           "015",
-                           "\xA5\xA5\xA5"
-                           "0",
-                           ""})
+  for (const std::string& text : {std::string("02-19"), dot + "015", dot + dot + dot + "0", std::string()})
     EXPECT_FALSE(has_serial_digits(text)) << text;
 }
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "image/bitmap_reader.h"
+#include "json_record_text.h"
 #include "scratch_folder.h"
 
 #ifdef PLATE_READ_PICTURES
@@ -39,11 +40,6 @@ std::string quoted(const fs::path& path) {
   for (const char c : path.string()) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
   return out + "'";
 #endif
-}
-
-std::string slurp(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 std::vector<std::string> lines_of(const std::string& text) {
@@ -86,7 +82,7 @@ ProgramRun run_plate_read(const fs::path& dir, const std::string& arguments,
     std::erase(bytes, '\r');
     return bytes;
   };
-  return {status, slurp(dir / "stdout.txt"), text(slurp(dir / "stderr.txt"))};
+  return {status, testing::file_text(dir / "stdout.txt"), text(testing::file_text(dir / "stderr.txt"))};
 }
 
 // Arguments in order; a directory gives its bitmaps in name order, "-" the names on stdin. A file
@@ -116,16 +112,6 @@ TEST(PlateReadCliTest, ReadsFilesDirectoriesAndTheNameListInOrder) {
       "headers (ファイルリードエラーです)\nplate-read: empty: no .bmp, .jpg, .jpeg or .png file in the "
       "directory\nplate-read: missing.bmp: no such file "
       "(ファイルリードエラーです)\n");
-}
-
-// Timings differ from run to run; everything else must not.
-std::string without_timings(std::string output) {
-  const std::string from_key = "\"processing_ms\":", to_key = "\"elapsed_us\":";
-  for (std::size_t at = output.find(from_key); at != std::string::npos; at = output.find(from_key, at)) {
-    const std::size_t to = output.find_first_not_of("0123456789", output.find(to_key, at) + to_key.size());
-    output.erase(at, to - at);
-  }
-  return output;
 }
 
 TEST(PlateReadCliTest, UsageErrorsExitTwoWithAMessageAndNoOutput) {
@@ -161,17 +147,6 @@ std::string manifest_columns(const std::string& json) {
 }
 
 #ifdef PLATE_READ_PICTURES
-testing::Bytes png_of(const testing::BgrPicture& picture) {
-  testing::PngImage png;
-  png.header.width = std::uint32_t(picture.width);
-  png.header.height = std::uint32_t(picture.height);
-  png.header.bit_depth = 8;
-  png.header.color_type = SPNG_COLOR_TYPE_TRUECOLOR;
-  png.data = picture.bgr;
-  for (std::size_t i = 0; i < png.data.size(); i += 3) std::swap(png.data[i], png.data[i + 2]);
-  return testing::encode_png(png);
-}
-
 // The sample's first plate frame, "x_min..x_max y_min..y_max" as its --json line gives it.
 std::string first_box(const std::string& json, const std::string& key) {
   const std::size_t at = json.find("\"" + key + "\":{");
@@ -187,8 +162,8 @@ TEST(PlateReadCliTest, PhotosOfAnySizeGiveTheSamplesPlatesWithBoxesInPicturePixe
   auto frame = std::make_unique<Plane>();
   ASSERT_EQ(read_bitmap(kSamples / "two_plates.bmp", *frame), ReadOutcome::read);
   fs::create_directories(dir / "photos");
-  testing::write_file(dir / "photos" / "a.PNG", png_of(testing::enlarged_frame(*frame, 1)));
-  testing::write_file(dir / "photos" / "b.png", png_of(testing::enlarged_frame(*frame, 2)));
+  testing::write_file(dir / "photos" / "a.PNG", testing::encode_png(testing::enlarged_frame(*frame, 1)));
+  testing::write_file(dir / "photos" / "b.png", testing::encode_png(testing::enlarged_frame(*frame, 2)));
   testing::write_file(dir / "photos" / "c.jpeg", testing::encode_jpeg(testing::enlarged_frame(*frame, 2)));
   fs::copy_file(kSamples / "two_plates.bmp", dir / "photos" / "d.bmp");
   const ProgramRun run = run_plate_read(dir, "--json photos");
@@ -233,7 +208,7 @@ TEST(PlateReadCliTest, PhotosOfAnySizeGiveTheSamplesPlatesWithBoxesInPicturePixe
 // diagnostic log lines. The pattern file is found beside the program, as no other is given. Two
 // workers give the output of one, files that cannot be read among the rest.
 TEST(PlateReadCliTest, EverySampleGivesItsManifestPlatesAndLogWithOneWorkerOrTwo) {
-  std::vector<std::string> rows = lines_of(slurp(kSamples / "manifest.tsv"));
+  std::vector<std::string> rows = lines_of(testing::file_text(kSamples / "manifest.tsv"));
   ASSERT_GT(rows.size(), 1u);
   rows.erase(rows.begin());  // the column names
   std::string arguments;
@@ -244,7 +219,7 @@ TEST(PlateReadCliTest, EverySampleGivesItsManifestPlatesAndLogWithOneWorkerOrTwo
   const ProgramRun one = run_plate_read(dir, "--json --candidates -j 1" + arguments);
   const ProgramRun two = run_plate_read(dir, "--json --candidates -j 2" + arguments);
   EXPECT_EQ(one.status, 1);
-  EXPECT_EQ(without_timings(two.out), without_timings(one.out));
+  EXPECT_EQ(testing::without_timings(two.out), testing::without_timings(one.out));
   EXPECT_EQ(two.err, one.err);
   const std::vector<std::string> lines = lines_of(one.out);
   ASSERT_EQ(lines.size(), 2 * rows.size()) << one.out;

@@ -11,7 +11,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
@@ -25,14 +24,8 @@ namespace fs = std::filesystem;
 
 const fs::path kSamples = fs::path(PLATE_SOURCE_DIR) / "data" / "samples";
 
-std::string slurp(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void put(const fs::path& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
+using plate::testing::file_text;
+using plate::testing::write_text;
 
 std::string bitmap(const plate::testing::BmpFile& file) {
   const std::vector<std::byte> bytes = plate::testing::make_bmp(file);
@@ -45,25 +38,20 @@ void make_fixture(const fs::path& dir) {
   for (const char* to : {"plain.bmp", "d/x.bmp", "s/p.bmp", "s/p-overlay.bmp"})
     fs::copy_file(kSamples / "no_plate.bmp", dir / to);
   fs::copy_file(kSamples / "no_plate.bmp", dir / "n\nl\te\033[31m\xff.bmp");
-  put(dir / "a\xfe.bmp", "");
-  put(dir / "a\xff.bmp", "");
-  put(dir / "h769.bmp", bitmap({.width = 4, .height = 769, .stride = 12, .cut_to = 54 + 24}));
-  put(dir / "bitfields.bmp", bitmap({.width = 4, .height = 2, .stride = 12, .compression = 3}));
-  put(dir / "os2.bmp", bitmap({.width = 4, .height = 2, .stride = 12, .info_header_bytes = 12}));
-  put(dir / "negative.bmp", bitmap({.width = -4, .height = 2, .stride = 12}));
-  put(dir / "cut.bmp", bitmap({.width = 4, .height = 2, .stride = 12, .cut_to = 54 + 24 - 5}));
+  write_text(dir / "a\xfe.bmp", "");
+  write_text(dir / "a\xff.bmp", "");
+  write_text(dir / "h769.bmp", bitmap({.width = 4, .height = 769, .stride = 12, .cut_to = 54 + 24}));
+  write_text(dir / "bitfields.bmp", bitmap({.width = 4, .height = 2, .stride = 12, .compression = 3}));
+  write_text(dir / "os2.bmp", bitmap({.width = 4, .height = 2, .stride = 12, .info_header_bytes = 12}));
+  write_text(dir / "negative.bmp", bitmap({.width = -4, .height = 2, .stride = 12}));
+  write_text(dir / "cut.bmp", bitmap({.width = 4, .height = 2, .stride = 12, .cut_to = 54 + 24 - 5}));
   for (const char* fifo : {"f.bmp", "f.pat"}) mkfifo((dir / fifo).c_str(), 0600);
 #ifdef PLATE_READ_PICTURES
-  fs::copy_file(fs::path(PLATE_SOURCE_DIR) / "fuzz" / "corpus" / "decode_jpeg" / "truncated.jpg",
-                dir / "cut.jpg");
+  const fs::path jpegs = fs::path(PLATE_SOURCE_DIR) / "fuzz" / "corpus" / "decode_jpeg";
+  fs::copy_file(jpegs / "truncated.jpg", dir / "cut.jpg");
+  fs::copy_file(jpegs / "first_ac_scan_repeated.jpg", dir / "repeated.jpg");
   fs::copy_file(kSamples / "no_plate.bmp", dir / "bmp.png");
-  put(dir / "empty.jpg", "");
-  const fs::path corpus = fs::path(PLATE_SOURCE_DIR) / "fuzz" / "corpus";
-  fs::copy_file(corpus / "decode_jpeg" / "cut_with_an_end_marker.jpg", dir / "cut_marked.jpg");
-  fs::copy_file(corpus / "decode_jpeg" / "claims_10000_square.jpg", dir / "claims.jpg");
-  fs::copy_file(corpus / "decode_jpeg" / "first_ac_scan_repeated.jpg", dir / "repeated.jpg");
-  fs::copy_file(corpus / "decode_jpeg" / "baseline_colour.jpg", dir / "photo.jpg");
-  fs::copy_file(corpus / "decode_png" / "header_claiming_10000_square.png", dir / "claims.png");
+  write_text(dir / "empty.jpg", "");
 #endif
 }
 
@@ -72,7 +60,7 @@ std::map<fs::path, std::string> contents(const fs::path& dir) {
   std::map<fs::path, std::string> files;
   for (const fs::directory_entry& entry : fs::recursive_directory_iterator(dir))
     if (entry.is_regular_file() && !entry.path().filename().string().starts_with("std"))
-      files[entry.path()] = slurp(entry.path());
+      files[entry.path()] = file_text(entry.path());
   return files;
 }
 
@@ -96,12 +84,12 @@ struct ProgramRun {
 
 // Runs `script` with sh in `dir`; $P is the program.
 ProgramRun run_script(const fs::path& dir, const std::string& script) {
-  put(dir / "case.sh", "P='" PLATE_READ_PROGRAM "'\n" + script + "\n");
+  write_text(dir / "case.sh", "P='" PLATE_READ_PROGRAM "'\n" + script + "\n");
   const std::string command =
       "cd '" + dir.string() + "' && timeout 30 sh case.sh >stdout 2>stderr </dev/null";
   const int raw = std::system(command.c_str());
   fs::remove(dir / "case.sh");
-  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(dir / "stdout"), slurp(dir / "stderr")};
+  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, file_text(dir / "stdout"), file_text(dir / "stderr")};
 }
 
 // A bitmap taller than the frame is decoded and fitted where the program decodes pictures; this
@@ -151,7 +139,6 @@ const Hostile kHostile[] = {
     // Nothing but regular files is opened: a FIFO never blocks.
     {"$P f.bmp plain.bmp", 1, "plain.bmp\t\tN ms\n",
      "plate-read: f.bmp: a FIFO (named pipe); only regular files are read (ファイルリードエラーです)\n"},
-    {"$P --patterns f.pat plain.bmp", 2, "", "plate-read: f.pat: a FIFO"},
     {"$P /dev/null", 1, "", "plate-read: /dev/null: a device; only regular files are read"},
     // Names stay one field and cannot steer the terminal; JSON keeps undecodable bytes apart.
     {"$P n?l*", 0, "n\\nl\\te\\033[31m\\377.bmp\t\tN ms\n", ""},
@@ -171,27 +158,17 @@ const Hostile kHostile[] = {
      "plate-read: cut.bmp: the file is cut short inside the pixel rows (ファイルリードエラーです)\n"
      "plate-read: missing.bmp: no such file (ファイルリードエラーです)\n"},
 #ifdef PLATE_READ_PICTURES
-    // Photos that cannot be read are told one by one, and the rest are still read.
-    {"$P cut.jpg bmp.png empty.jpg plain.bmp", 1, "plain.bmp\t\tN ms\n",
+    // Photos that cannot be read are told one by one, and the rest are still read. (Cuts hidden
+    // behind an end marker or a header's claims are the loader's tests' business.)
+    {"$P cut.jpg bmp.png empty.jpg repeated.jpg plain.bmp", 1, "plain.bmp\t\tN ms\n",
      "plate-read: cut.jpg: the file is cut short: the picture data ends before the picture does "
      "(ファイルリードエラーです)\n"
      "plate-read: bmp.png: the name's extension says one picture format and the bytes are another; rename "
      "the file to "
      "match what it holds (ファイルリードエラーです)\n"
-     "plate-read: empty.jpg: the file is empty (ファイルリードエラーです)\n"},
-    // Pictures cut short or damaged are refused, whatever follows the cut: an end marker after it,
-    // or a header claiming more than the data holds.
-    {"$P cut_marked.jpg claims.jpg repeated.jpg claims.png", 1, "",
-     "plate-read: cut_marked.jpg: the file is cut short: the picture data ends before the picture does "
-     "(ファイルリードエラーです)\n"
-     "plate-read: claims.jpg: the file is cut short: the picture data ends before the picture does "
-     "(ファイルリードエラーです)\n"
+     "plate-read: empty.jpg: the file is empty (ファイルリードエラーです)\n"
      "plate-read: repeated.jpg: the picture data is damaged and cannot be decoded "
-     "(ファイルリードエラーです)\n"
-     "plate-read: claims.png: the file is cut short: the picture data ends before the picture does "
      "(ファイルリードエラーです)\n"},
-    // A sound picture followed by a gigabyte (a hole in a sparse file) is read; the rest is not.
-    {"cp photo.jpg big.jpg && truncate -s 1G big.jpg && $P big.jpg", 0, "big.jpg\t\tN ms\n", ""},
 #endif
     {"ln -s loop.bmp loop.bmp && ln -s gone.bmp link.bmp && $P loop.bmp link.bmp", 1, "",
      "plate-read: loop.bmp: the symbolic links lead round in a loop (ファイルリードエラーです)\n"
@@ -209,7 +186,8 @@ TEST(PlateReadHostileTest, EveryCaseEndsAsExpectedAndChangesNoFile) {
     EXPECT_EQ(run.status, c.status) << c.script << "\n" << run.err;
     EXPECT_EQ(without_timings(run.out), c.out) << c.script;
     EXPECT_NE(run.err.find(c.err), std::string::npos) << c.script << "\n" << run.err;
-    for (const auto& [path, bytes] : before) EXPECT_TRUE(slurp(path) == bytes) << c.script << ": " << path;
+    for (const auto& [path, bytes] : before)
+      EXPECT_TRUE(file_text(path) == bytes) << c.script << ": " << path;
   }
 }
 
@@ -222,7 +200,7 @@ TEST(PlateReadHostileTest, OverlaysAreTheSameWhetherStandardOutputIsOpenClosedOr
   std::string list;
   for (const fs::directory_entry& entry : fs::directory_iterator(kSamples))
     if (entry.path().extension() == ".bmp") list += entry.path().string() + "\n";
-  put(dir / "list", list);
+  write_text(dir / "list", list);
   const ProgramRun runs[] = {run_script(dir, "$P -j 4 --overlay-dir open - <list"),
                              run_script(dir, "$P -j 4 --overlay-dir closed - <list >&-"),
                              run_script(dir, "$P -j 4 --overlay-dir full - <list >/dev/full")};
@@ -233,7 +211,8 @@ TEST(PlateReadHostileTest, OverlaysAreTheSameWhetherStandardOutputIsOpenClosedOr
     int written = 0;
     for (const fs::directory_entry& entry : fs::directory_iterator(dir / stopped)) {
       ++written;
-      EXPECT_TRUE(slurp(entry.path()) == slurp(dir / "open" / entry.path().filename())) << entry.path();
+      EXPECT_TRUE(file_text(entry.path()) == file_text(dir / "open" / entry.path().filename()))
+          << entry.path();
     }
     EXPECT_GT(written, 0) << stopped;
   }

@@ -3,45 +3,34 @@
 // case runs the built program under a timeout; streams use loopback addresses only.
 
 #include <arpa/inet.h>
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "child_process.h"
 #include "tools/plate_renderer/video_scene.h"
 #include "video/frame_fitter.h"
 #include "video/video_decoder.h"
 
-extern char** environ;
-
 namespace {
 
 namespace fs = std::filesystem;
+using plate::testing::ChildProcess;
+using plate::testing::file_text;
+using plate::testing::write_text;
 using plate::tools::PassingPlate;
 using plate::tools::VideoScene;
-
-std::string slurp(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void put(const fs::path& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
 
 std::size_t count_of(const std::string& text, const std::string& part) {
   std::size_t count = 0;
@@ -63,59 +52,19 @@ int free_port(int type) {
 }
 
 struct ProgramRun {
-  int status;
+  int status;  // -1 when it had not ended in time
   std::string out, err;
 };
 
-// A program started with its output in files of `dir`, with SIGINT as by default.
-class Started {
- public:
-  Started(const fs::path& dir, std::vector<std::string> arguments, const std::string& name)
-      : out_(dir / (name + ".out")), err_(dir / (name + ".err")) {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, out_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, 2, err_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    sigset_t defaults;
-    sigemptyset(&defaults);
-    sigaddset(&defaults, SIGINT);
-    posix_spawnattr_setsigdefault(&attributes, &defaults);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
-    std::vector<char*> argv;
-    for (std::string& argument : arguments) argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    if (posix_spawnp(&pid_, argv[0], &actions, &attributes, argv.data(), environ) != 0) pid_ = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attributes);
-  }
-  ~Started() {
-    if (pid_ > 0) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
-    }
-  }
+// A program started with its output in files of `dir`.
+std::unique_ptr<ChildProcess> start(const fs::path& dir, std::vector<std::string> command,
+                                    const std::string& name) {
+  return std::make_unique<ChildProcess>(std::move(command), dir / (name + ".out"), dir / (name + ".err"));
+}
 
-  void interrupt() const { kill(pid_, SIGINT); }
-
-  // Its exit status once it ends, or -1 (and it is killed) when it has not ended in `limit`.
-  ProgramRun wait(std::chrono::seconds limit) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    int raw = 0;
-    while (waitpid(pid_, &raw, WNOHANG) == 0) {
-      if (std::chrono::steady_clock::now() > deadline) return {-1, slurp(out_), slurp(err_)};
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    pid_ = -1;
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(out_), slurp(err_)};
-  }
-
- private:
-  fs::path out_, err_;
-  pid_t pid_ = -1;
-};
+ProgramRun finish(ChildProcess& program, std::chrono::seconds limit) {
+  return {program.exit_status(limit).value_or(-1), program.out(), program.err()};
+}
 
 class PlateReadVideo : public ::testing::Test {
  protected:
@@ -144,37 +93,36 @@ class PlateReadVideo : public ::testing::Test {
     // For streaming in a loop: the plate is out of view for 0.7 s between passes.
     scene.frame_count = 45;
     plate::tools::write_video(scene, fonts, dir_ / "stream.mkv", {.keyframe_every = 10});
-    const std::string avi = slurp(dir_ / "plate.avi"), mkv = slurp(dir_ / "plate.mkv");
-    put(dir_ / "cut.avi", avi.substr(0, avi.size() * 6 / 10));
-    put(dir_ / "cut.mkv", mkv.substr(0, mkv.size() * 6 / 10));
+    const std::string avi = file_text(dir_ / "plate.avi"), mkv = file_text(dir_ / "plate.mkv");
+    write_text(dir_ / "cut.avi", avi.substr(0, avi.size() * 6 / 10));
+    write_text(dir_ / "cut.mkv", mkv.substr(0, mkv.size() * 6 / 10));
     std::string damaged = avi;
     for (std::size_t i = damaged.size() / 2; i < damaged.size() / 2 + 2000; ++i)
       damaged[i] = static_cast<char>(damaged[i] * 7 + 13);
-    put(dir_ / "damaged.avi", damaged);
+    write_text(dir_ / "damaged.avi", damaged);
     // MPEG-TS: cut inside a transport packet, and one video packet (PID 0x100) marked in error.
     plate::tools::write_video(scene30, fonts, dir_ / "plate.ts", {.keyframe_every = 10});
-    const std::string ts = slurp(dir_ / "plate.ts");
-    put(dir_ / "cut.ts", ts.substr(0, ts.size() * 6 / 10 / 188 * 188 + 100));
+    const std::string ts = file_text(dir_ / "plate.ts");
+    write_text(dir_ / "cut.ts", ts.substr(0, ts.size() * 6 / 10 / 188 * 188 + 100));
     std::string flagged = ts;
     std::size_t packet = ts.size() / 188 / 2 * 188;
     while ((((flagged[packet + 1] & 0x1f) << 8) | (flagged[packet + 2] & 0xff)) != 0x100) packet += 188;
     flagged[packet + 1] = static_cast<char>(flagged[packet + 1] | 0x80);
-    put(dir_ / "flagged.ts", flagged);
-    put(dir_ / "empty.mp4", "");
+    write_text(dir_ / "flagged.ts", flagged);
+    write_text(dir_ / "empty.mp4", "");
     // One second of silence as a WAV file: a container FFmpeg opens, with no video in it.
     std::string wav = "RIFF" + std::string("\x24\x1f\x00\x00", 4) + "WAVEfmt " +
                       std::string("\x10\0\0\0\1\0\1\0", 8) +
                       std::string("\x40\x1f\0\0\x80\x3e\0\0\2\0\x10\0", 12) + "data" +
                       std::string("\x00\x1f\x00\x00", 4) + std::string(8000, '\0');
-    put(dir_ / "tone.wav", wav);
+    write_text(dir_ / "tone.wav", wav);
   }
   static void TearDownTestSuite() { fs::remove_all(dir_); }
 
   static ProgramRun run(std::vector<std::string> arguments,
                         std::chrono::seconds limit = std::chrono::seconds(30)) {
     arguments.insert(arguments.begin(), PLATE_READ_PROGRAM);
-    Started program(dir_, std::move(arguments), "run");
-    return program.wait(limit);
+    return finish(*start(dir_, std::move(arguments), "run"), limit);
   }
 
   static fs::path dir_;
@@ -291,7 +239,7 @@ TEST_F(PlateReadVideo, AServerThatRefusesOrAStreamThatSendsNothingEndsWithAMessa
 bool udp_port_bound(int port) {
   char local[16];
   std::snprintf(local, sizeof local, ":%04X ", port);
-  return slurp("/proc/net/udp").find(local) != std::string::npos;
+  return file_text("/proc/net/udp").find(local) != std::string::npos;
 }
 
 // The plate video sent over loopback UDP as MPEG-TS in real time by the ffmpeg program, twice over
@@ -304,41 +252,37 @@ class StreamedVideo : public PlateReadVideo {
     port_ = free_port(SOCK_DGRAM);
     url_ = "udp://127.0.0.1:" + std::to_string(port_);
   }
-  std::unique_ptr<Started> send_once_listened() {
+  std::unique_ptr<ChildProcess> send_once_listened() {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     while (!udp_port_bound(port_) && std::chrono::steady_clock::now() < deadline)
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    return std::make_unique<Started>(
-        dir_,
-        std::vector<std::string>{"ffmpeg", "-v", "error", "-re", "-stream_loop", "1", "-i",
-                                 (dir_ / "stream.mkv").string(), "-c", "copy", "-f", "mpegts",
-                                 url_ + "?pkt_size=1316"},
-        "ffmpeg");
+    return start(dir_,
+                 {"ffmpeg", "-v", "error", "-re", "-stream_loop", "1", "-i", (dir_ / "stream.mkv").string(),
+                  "-c", "copy", "-f", "mpegts", url_ + "?pkt_size=1316"},
+                 "ffmpeg");
   }
   int port_ = 0;
   std::string url_;
 };
 
 TEST_F(StreamedVideo, AStreamIsReadLiveAndEndsWithAMessageWhenItStops) {
-  Started reading(dir_, {PLATE_READ_PROGRAM, "--timeout", "2", url_}, "udp");
-  std::unique_ptr<Started> sender = send_once_listened();
-  EXPECT_EQ(sender->wait(std::chrono::seconds(30)).status, 0);
-  const ProgramRun result = reading.wait(std::chrono::seconds(30));
+  const auto reading = start(dir_, {PLATE_READ_PROGRAM, "--timeout", "2", url_}, "udp");
+  EXPECT_EQ(send_once_listened()->exit_status(std::chrono::seconds(30)), 0);
+  const ProgramRun result = finish(*reading, std::chrono::seconds(30));
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.err, "plate-read: " + url_ + ": the stream stalled: no data for 2 s\n");
   EXPECT_EQ(count_of(result.out, "\t12-34\t"), 2u) << result.out;  // one event a pass
 }
 
 TEST_F(StreamedVideo, CtrlCEndsTheStreamCleanlyWithThePlatesSeenSoFar) {
-  Started reading(dir_, {PLATE_READ_PROGRAM, "--json", "--frames", url_}, "interrupted");
-  std::unique_ptr<Started> sender = send_once_listened();
+  const auto reading = start(dir_, {PLATE_READ_PROGRAM, "--json", "--frames", url_}, "interrupted");
+  const auto sender = send_once_listened();
   // Interrupted once a few frames have read the plate, while it is still in view: its track is open.
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-  while (count_of(slurp(dir_ / "interrupted.out"), "\"text\":\"12-34\"") < 3 &&
-         std::chrono::steady_clock::now() < deadline)
+  while (count_of(reading->out(), "\"text\":\"12-34\"") < 3 && std::chrono::steady_clock::now() < deadline)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  reading.interrupt();
-  const ProgramRun result = reading.wait(std::chrono::seconds(30));
+  reading->send_signal(SIGINT);
+  const ProgramRun result = finish(*reading, std::chrono::seconds(30));
   EXPECT_EQ(result.status, 130);
   EXPECT_NE(result.err.find("plate-read: " + url_ + ": interrupted after "), std::string::npos) << result.err;
   EXPECT_EQ(count_of(result.out, "{\"type\":\"event\""), 1u) << result.out;

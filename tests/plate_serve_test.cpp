@@ -11,11 +11,11 @@
 #include <cstring>
 #include <thread>
 
+#include "child_process.h"
 #include "encoded_pictures.h"
 #include "image/bitmap_reader.h"
 #include "json_record_text.h"
 #include "scratch_folder.h"
-#include "serve_process.h"
 
 namespace {
 
@@ -28,16 +28,6 @@ using namespace std::chrono_literals;
 
 const fs::path kSamples = fs::path(PLATE_SOURCE_DIR) / "data" / "samples";
 const std::string kToken = "s3cret-token";
-
-// The sample's frame as a PNG picture, top row first.
-plate::testing::Bytes encode_png(const plate::testing::BgrPicture& picture) {
-  plate::testing::PngImage png;
-  png.header = {
-      std::uint32_t(picture.width), std::uint32_t(picture.height), 8, SPNG_COLOR_TYPE_TRUECOLOR, 0, 0, 0};
-  png.data = picture.bgr;
-  for (std::size_t i = 0; i < png.data.size(); i += 3) std::swap(png.data[i], png.data[i + 2]);
-  return plate::testing::encode_png(png);
-}
 
 std::unique_ptr<httplib::Client> client(const ServeProcess& server) {
   // The service ends the connection of a body it refuses, maybe while the client is still sending.
@@ -107,7 +97,7 @@ TEST(PlateServeTest, AnswersArePlateReadJsonRecordsForBmpJpegAndPng) {
     files.push_back(dir / (std::string(name) + ".jpg"));
     plate::testing::write_file(files.back(), plate::testing::encode_jpeg(pixels));
     files.push_back(dir / (std::string(name) + ".png"));
-    plate::testing::write_file(files.back(), encode_png(pixels));
+    plate::testing::write_file(files.back(), plate::testing::encode_png(pixels));
   }
   const std::vector<std::string> expected = plate::testing::plate_read_json(PLATE_READ_PROGRAM, files);
   ASSERT_EQ(expected.size(), files.size());

@@ -76,9 +76,7 @@ TEST_F(Tracking, CloseReadingsOutvoteMoreFramesOfReadingsThatJustPassed) {
 }
 
 TEST_F(Tracking, EqualWeightsGoToMoreFramesThenToTheTextThatSortsFirstWhateverTheOrder) {
-  const std::string misread =
-      "\xEF\xBD\xA5\xEF\xBD\xA5"
-      "34";
+  const std::string misread = "･･34";
   for (const bool swap : {true, false}) {
     // Twice at weight 10 against once at weight 20: more frames win.
     std::vector<std::vector<reader::PlateRecord>> frames{

@@ -2,14 +2,32 @@
 // A folder of its own for one test, made fresh under the system's temporary folder with a name no
 // other test or run has: a fixed name lets two runs at once, or the leftovers of an earlier run
 // by another user, meet in one folder. It is removed with everything in it when the test ends.
+// And a file's bytes read or written whole.
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <random>
+#include <span>
 #include <string>
 #include <string_view>
 #include <system_error>
 
 namespace plate::testing {
+
+inline std::string file_text(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline void write_text(const std::filesystem::path& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+inline void write_file(const std::filesystem::path& path, std::span<const std::byte> bytes) {
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
 
 class ScratchFolder {
  public:

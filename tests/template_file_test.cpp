@@ -6,13 +6,13 @@
 #include <climits>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "engine/matching.h"
 #include "engine/recognition.h"
 #include "present/outcome_messages.h"
+#include "scratch_folder.h"
 #include "test_pictures.h"
 
 namespace plate {
@@ -38,10 +38,7 @@ class TemplateFileTest : public ::testing::Test {
  protected:
   void SetUp() override { fs::remove_all(file_); }
   void TearDown() override { fs::remove_all(file_); }
-  void write(std::span<const std::byte> bytes) {
-    std::ofstream(file_, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-  }
+  void write(std::span<const std::byte> bytes) { testing::write_file(file_, bytes); }
   TemplateLoadOutcome load() {
     std::memset(table_bytes(), 0xAB, kPatternFileBytes);
     return load_template_file(workspace->templates, file_);

@@ -77,15 +77,11 @@ def test_an_array_reads_as_its_file_in_either_channel_order(reader, path):
         assert without_timings(reader.read_array(np.ascontiguousarray(pixels), order)) == expected, order
 
 
-def bmp_header(width, height, bits=24):
-    return b"BM" + bytes(12) + struct.pack("<IiiHHI", 40, width, height, 1, bits, 0) + bytes(20)
-
-
+# A file the system does not give and files that are no picture take the two ways to an exception;
+# which message a broken bitmap gets is plate-read's business, tested with it.
 BAD_FILES = {
     "missing.bmp": None,
-    "too_wide.bmp": bmp_header(1025, 10),
-    "eight_bits.bmp": bmp_header(10, 10, bits=8),
-    "cut_short.bmp": bmp_header(10, 10) + bytes(40),
+    "cut_short.bmp": b"BM" + bytes(12) + struct.pack("<IiiHHI", 40, 10, 10, 1, 24, 0) + bytes(60),
     "header_only.bmp": b"BM" + bytes(20),
 }
 

@@ -227,9 +227,7 @@ class MainWindowTest final : public QObject {
     items.front()->trigger();
     std::vector<std::string> texts;
     for (const RunPlate& plate : session_->plates()) texts.push_back(plate.text);
-    QCOMPARE(texts, (std::vector<std::string>{"12-04",
-                                              "\xA5"
-                                              "839"}));
+    QCOMPARE(texts, (std::vector<std::string>{"12-04", std::string("\xA5") + "839"}));
     const QString result =
         QString::fromUtf8(compose_result_text(session_->result().processing_ms, session_->plates()));
     QCOMPARE(presenter_.shown.size(), 1);
