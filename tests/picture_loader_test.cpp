@@ -318,6 +318,16 @@ INSTANTIATE_TEST_SUITE_P(
                     PictureOutcome::corrupt},
         BadInputRow{"png_header_claiming_10000_square", "claims.png",
                     [] { return testing::png_header_only(10000, 10000); }, PictureOutcome::truncated},
+        // Interlaced, and after its 33 bytes of signature and header fewer bytes than the rows of all
+        // seven passes need at the least (1/1032 of them), though enough for the last six: the first
+        // pass has 720 300 bytes of rows.
+        BadInputRow{"interlaced_png_short_of_its_first_pass", "cut.png",
+                    [] {
+                      Bytes png = testing::zero_rgba16_png(2400, 2400, true);
+                      png.resize(33 + (testing::png_data_bytes(2400, 2400, 64, true) - 720'300 / 2) / 1032);
+                      return png;
+                    },
+                    PictureOutcome::truncated},
         BadInputRow{"png_rows_of_3_million_16_bit_pixels", "wide.png",
                     [] { return testing::zero_rgba16_png(3'000'000, 1, false); },
                     PictureOutcome::rows_too_long},

@@ -91,6 +91,8 @@ TEST(PhotoOverlay, TargetsAreNamedPngOrBmp) {
     options.overlay_file = good;
     EXPECT_EQ(plan_overlay_targets(one, options).usage_error, "") << good;
   }
+  options.overlay_file = "o.bmpx";  // a longer extension that starts alike
+  EXPECT_NE(plan_overlay_targets(one, options).usage_error, "");
 
   options.overlay_file.reset();
   options.overlay_dir = "out";

@@ -45,6 +45,9 @@ TEST(SmallPlateReader, ReadsAPlateTooSmallForTheFrameOnceWithItsBoxesInTheFrame)
     EXPECT_TRUE(box.x_min <= x && x <= box.x_max && box.y_min <= y && y <= box.y_max) << "digit " << k;
     EXPECT_TRUE(added[0].plate.frame.x_min <= box.x_min && box.x_max <= added[0].plate.frame.x_max);
   }
+  // Only a tile's sides inside the picture are cuts: the top-left one of four is cut right and below.
+  const Tile first = plan_tiles(scene.width, scene.height, 6, 0)[0];
+  EXPECT_TRUE(!first.cut_left && first.cut_right && !first.cut_top && first.cut_bottom);
 }
 
 // A reading `text` at `scale` whose digits (20 px tall, 12 apart) start at column x, row 300.
@@ -87,6 +90,7 @@ TEST(TileJudging, KeepsOnlyReadingsTheEvidenceSupports) {
       {"places apart are judged apart", {}, {},
        {reading(dots + "46", 2, 10), reading(dot + "357", 2, 11, 400)}, {}, {dots + "46", dot + "357"}},
       {"an upper row above larger digits", {}, {}, {reading(dots + "33", 2, 10)}, {{{100, 120, 259, 299}, '5'}}, {}},
+      {"larger digits reaching its row", {}, {}, {reading(dots + "33", 2, 10)}, {{{100, 120, 260, 300}, '5'}}, {dots + "33"}},
   };
   // clang-format on
   for (const JudgingCase& c : cases) {
