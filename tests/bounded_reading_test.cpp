@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -199,7 +200,8 @@ TEST(ScanLimit, ReadsSixtyFourScansAndRefusesAHundredAndTwentyEight) {
   EXPECT_LT(stream.position(), in_128.size());
 }
 
-// Stray bytes between markers leave every pixel as it was: the one warning that is let pass.
+// Stray bytes between markers leave every pixel as it was: the one warning that is let pass. These
+// follow a comment of one byte, 0xFF, which is skipped, not taken for the start of a marker.
 TEST(JpegWarnings, StrayBytesBetweenMarkersKeepThePicture) {
   const Bytes jpeg = testing::encode_jpeg(photo_picture(64, 48));
   Bytes strayed = jpeg;
@@ -207,6 +209,8 @@ TEST(JpegWarnings, StrayBytesBetweenMarkersKeepThePicture) {
   const testing::JpegSegment first_scan =
       *std::ranges::find_if(segments, [](const testing::JpegSegment& s) { return s.marker == 0xDA; });
   strayed.insert(strayed.begin() + std::ptrdiff_t(first_scan.begin), 5, std::byte{0x42});
+  const std::array comment{std::byte{0xFF}, std::byte{0xFE}, std::byte{0}, std::byte{3}, std::byte{0xFF}};
+  strayed.insert(strayed.begin() + std::ptrdiff_t(first_scan.begin), comment.begin(), comment.end());
   const DecodeResult plain = decode_jpeg(jpeg), with_stray_bytes = decode_jpeg(strayed);
   ASSERT_EQ(with_stray_bytes.outcome, PictureOutcome::loaded);
   EXPECT_TRUE(with_stray_bytes.picture.bgr == plain.picture.bgr);
