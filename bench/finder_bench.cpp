@@ -27,6 +27,7 @@
 #include <string>
 #include <vector>
 
+#include "cpu_time.h"
 #include "engine/recognition_engine.h"
 #include "finder/found_plate_reading.h"
 #include "image/frame_fit.h"
@@ -41,11 +42,7 @@ namespace {
 using plate::PlateReading;
 using plate::SourcePoint;
 
-double cpu_seconds() {
-  timespec now{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-  return double(now.tv_sec) + 1e-9 * double(now.tv_nsec);
-}
+using plate::bench::cpu_seconds;
 
 struct Reported {
   std::string text;

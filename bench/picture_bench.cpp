@@ -21,6 +21,7 @@
 #include <string_view>
 #include <vector>
 
+#include "cpu_time.h"
 #include "engine/recognition_engine.h"
 #include "image/frame_fit.h"
 #include "image/jpeg_decoder.h"
@@ -75,12 +76,7 @@ struct Inputs {
 };
 Inputs* g_inputs = nullptr;
 
-// This thread's CPU time: the phases' shares stay right on a machine busy with other work.
-double cpu_seconds() {
-  timespec now{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-  return double(now.tv_sec) + 1e-9 * double(now.tv_nsec);
-}
+using plate::bench::cpu_seconds;
 
 void BM_PhotoDecodeFitRun(benchmark::State& state) {
   RecognitionEngine& engine = g_inputs->engine;

@@ -28,6 +28,7 @@
 #include <string>
 #include <vector>
 
+#include "cpu_time.h"
 #include "present/plate_text.h"
 #include "reader/reader.h"
 #include "tools/plate_renderer/plate_drawing.h"
@@ -43,6 +44,7 @@ using plate::tools::PassingPlate;
 using plate::tools::PlateKind;
 using plate::tools::VideoScene;
 using namespace plate::video;
+using plate::bench::cpu_seconds;
 
 struct PlateSpec {
   const char* serial;
@@ -147,12 +149,6 @@ struct Read {
   double reading_thread_cpu_seconds = 0;  // the calling thread's: running, tracking, the callbacks
 };
 
-double cpu_now(clockid_t clock = CLOCK_PROCESS_CPUTIME_ID) {
-  timespec now{};
-  clock_gettime(clock, &now);
-  return double(now.tv_sec) + 1e-9 * double(now.tv_nsec);
-}
-
 Read read(const fs::path& video, const fs::path& patterns, const TrackerSettings& tracking = {}) {
   plate::reader::Reader reader;
   if (const auto failure = reader.load_patterns(patterns))
@@ -170,11 +166,11 @@ Read read(const fs::path& video, const fs::path& patterns, const TrackerSettings
     return true;
   };
   const auto start = std::chrono::steady_clock::now();
-  const double cpu_start = cpu_now(), thread_cpu_start = cpu_now(CLOCK_THREAD_CPUTIME_ID);
+  const double cpu_start = cpu_seconds(CLOCK_PROCESS_CPUTIME_ID), thread_cpu_start = cpu_seconds();
   result.outcome = read_video(video.string(), reader, {.decode = {}, .tracking = tracking}, callbacks);
   result.wall_seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  result.cpu_seconds = cpu_now() - cpu_start;
-  result.reading_thread_cpu_seconds = cpu_now(CLOCK_THREAD_CPUTIME_ID) - thread_cpu_start;
+  result.cpu_seconds = cpu_seconds(CLOCK_PROCESS_CPUTIME_ID) - cpu_start;
+  result.reading_thread_cpu_seconds = cpu_seconds() - thread_cpu_start;
   return result;
 }
 
@@ -353,12 +349,12 @@ DecodeCost decode_cost(const fs::path& video, bool fit) {
   auto plane = std::make_unique<plate::Plane>();
   plate::FrameMapping mapping;
   const auto start = std::chrono::steady_clock::now();
-  const double cpu_start = cpu_now();
+  const double cpu_start = cpu_seconds(CLOCK_PROCESS_CPUTIME_ID);
   while (decoder.next(frame))
     if (fit) fitter.fit(frame, *plane, mapping, nullptr);
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   const double frames = double(decoder.frames_decoded());
-  return {1000.0 * (cpu_now() - cpu_start) / frames, frames / seconds};
+  return {1000.0 * (cpu_seconds(CLOCK_PROCESS_CPUTIME_ID) - cpu_start) / frames, frames / seconds};
 }
 
 void report_speed(const char* label, const fs::path& video, const fs::path& patterns) {
